@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QString>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace wb {
+
+class Connection;
+
+// AQ1 and AQ2: a read-only query in the Jet dialect (GBK text), read row by row.
+class Query {
+public:
+    explicit Query(Connection& connection);
+    ~Query();
+
+    void close();
+    // Replaces the statement text; the query must be reopened for it to take effect.
+    void setText(std::string jetGbk);
+    // Runs the statement and stands on its first row. Throws wb::Error on failure.
+    void open();
+    bool isOpen() const;
+    // True once the query has moved past its last row (at once when it has none).
+    bool eof() const;
+    void next();
+    // Field of the current row by column name; a column that holds no value reads as 0 or
+    // empty text. Throw wb::Error for an unknown column or a value that is no integer.
+    std::int32_t fieldInteger(std::string_view column) const;
+    std::string fieldText(std::string_view column) const; // GBK
+    // Number of rows the open query yields.
+    int rowCount() const;
+    // The statement as the engine runs it, for a grid model that shows the same rows.
+    QString engineSql() const;
+
+private:
+    struct Impl;
+    Impl* impl_;
+};
+
+} // namespace wb

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <string>
+
+namespace wb {
+
+class Connection;
+
+// ADOQuery1: runs statements written in the Jet dialect (GBK text) that return no rows.
+// The text is translated for the engine once per statement shape; literal values are bound.
+class StatementRunner {
+public:
+    explicit StatementRunner(Connection& connection);
+    ~StatementRunner();
+
+    // Replaces the statement text (Jet dialect, GBK bytes).
+    void setText(std::string jetGbk);
+    // Runs the statement. Throws wb::Error with the engine's reason when it is rejected
+    // (including a text that is no date written into a date column); a rejected statement
+    // changes nothing.
+    void exec();
+
+private:
+    struct Impl;
+    Connection& connection_;
+    std::string text_;
+    Impl* impl_;
+};
+
+} // namespace wb

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <map>
+#include <string>
+#include <string_view>
+
+namespace wb {
+
+// A text-to-code table: keys are unique GBK byte strings, ordered and compared byte by byte
+// (unsigned bytes; a prefix sorts first). Lookup is byte-exact: no trimming or folding.
+class CodeTable {
+public:
+    // Sets the key's value, replacing an earlier one.
+    void set(std::string key, std::string value);
+    // The key's value, or the empty text when the key is absent.
+    const std::string& lookup(std::string_view key) const;
+    void clear() { entries_.clear(); }
+    std::size_t size() const { return entries_.size(); }
+    bool empty() const { return entries_.empty(); }
+
+private:
+    std::map<std::string, std::string, std::less<>> entries_;
+};
+
+} // namespace wb

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <string>
+
+namespace wb {
+
+// Message box flags as the window shows them.
+enum MessageFlags : int {
+    kPlainMessage = 0, // OK button, no icon
+    kStopMessage = 16, // OK button, stop icon
+};
+
+// Everything the engine tells the user or asks of the user goes through this interface.
+// The window implements it with its controls, the command line with stdout and stderr,
+// tests with a recorder. All texts are GBK bytes.
+class UserInterface {
+public:
+    virtual ~UserInterface() = default;
+
+    // A line added to the run log (Memo1); lines are only ever added.
+    virtual void addRunLog(const std::string& line) = 0;
+    // A line added to the error list (Memo2).
+    virtual void addError(const std::string& line) = 0;
+    // Sets a status bar panel: 0 is the staff count, 1 the state of the last run.
+    virtual void setStatus(int panel, const std::string& text) = 0;
+    // A modal message box; returns when the user has closed it.
+    virtual void showMessage(const std::string& text, const std::string& caption, int flags) = 0;
+    // Handles pending user input once (Abort clicks among it).
+    virtual void processEvents() = 0;
+    // Clears the abort request; called when a run starts.
+    virtual void clearAbort() = 0;
+    // Whether Abort was requested since the run started.
+    virtual bool abortRequested() const = 0;
+    // Progress of a run: rows done out of rows to do. Optional to show.
+    virtual void setProgress(int /*done*/, int /*total*/) {}
+};
+
+} // namespace wb

@@ -1,0 +1,64 @@
+#include "text/GbkText.h"
+
+#include <charconv>
+
+namespace wb {
+
+namespace {
+bool isBlankOrControl(char c) { return static_cast<unsigned char>(c) <= 0x20; }
+} // namespace
+
+std::string trim(std::string_view text) {
+    std::size_t begin = 0;
+    std::size_t end = text.size();
+    while (begin < end && isBlankOrControl(text[begin]))
+        ++begin;
+    while (end > begin && isBlankOrControl(text[end - 1]))
+        --end;
+    return std::string(text.substr(begin, end - begin));
+}
+
+std::vector<std::string> splitLines(std::string_view text) {
+    text = text.substr(0, text.find('\0'));
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const char c = text[i];
+        if (c != '\r' && c != '\n') {
+            ++i;
+            continue;
+        }
+        lines.emplace_back(text.substr(start, i - start));
+        i += (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ? 2 : 1;
+        start = i;
+    }
+    if (start < text.size())
+        lines.emplace_back(text.substr(start));
+    return lines;
+}
+
+std::string byteRange(std::string_view text, std::size_t first, std::size_t last) {
+    if (first < 1 || first > text.size() || last < first)
+        return {};
+    return std::string(text.substr(first - 1, last - first + 1));
+}
+
+std::optional<std::int32_t> parseWholeNumber(std::string_view text) {
+    // from_chars takes a leading minus but no plus; a plus must be followed by a digit.
+    if (!text.empty() && text.front() == '+') {
+        text.remove_prefix(1);
+        if (text.empty() || text.front() < '0' || text.front() > '9')
+            return std::nullopt;
+    }
+    std::int32_t value = 0;
+    const char* end = text.data() + text.size();
+    const auto [stop, error] = std::from_chars(text.data(), end, value);
+    if (text.empty() || error != std::errc() || stop != end)
+        return std::nullopt;
+    return value;
+}
+
+std::string decimal(std::int64_t value) { return std::to_string(value); }
+
+} // namespace wb

@@ -1,0 +1,133 @@
+#include "refdata/CodeFile.h"
+#include "text/Encoding.h"
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <vector>
+
+using namespace wb;
+
+namespace {
+
+CodeTable parsed(std::string_view content) {
+    CodeTable map;
+    parseCodeFile(content, map);
+    return map;
+}
+
+// Records what the engine tells the user.
+struct RecordingUi : UserInterface {
+    std::vector<std::string> errors;
+    std::vector<std::string> boxes;
+    void addRunLog(const std::string&) override {}
+    void addError(const std::string& line) override { errors.push_back(line); }
+    void setStatus(int, const std::string&) override {}
+    void showMessage(const std::string& text, const std::string& caption, int flags) override {
+        boxes.push_back(caption + "|" + text + "|" + std::to_string(flags));
+    }
+    void processEvents() override {}
+    void clearAbort() override {}
+    bool abortRequested() const override { return false; }
+};
+
+// Runs a test body in a fresh temporary directory as the current directory.
+class InTempDir : public ::testing::Test {
+protected:
+    void SetUp() override {
+        previous_ = std::filesystem::current_path();
+        dir_ = std::filesystem::temp_directory_path() /
+               ("wb-codefile-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+                "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        std::filesystem::create_directories(dir_);
+        std::filesystem::current_path(dir_);
+    }
+    void TearDown() override {
+        std::filesystem::current_path(previous_);
+        std::filesystem::remove_all(dir_);
+    }
+    static void write(const std::string& bytes) { std::ofstream("dm.txt", std::ios::binary) << bytes; }
+    std::filesystem::path previous_, dir_;
+};
+
+} // namespace
+
+TEST(ParseCodeFile, KeysAndValuesAreTrimmed) {
+    const CodeTable map = parsed(gbk("  汉族 = 01 \r\n\t本科\t=\t21\t\n"));
+    EXPECT_EQ(map.lookup(gbk("汉族")), "01");
+    EXPECT_EQ(map.lookup(gbk("本科")), "21");
+}
+
+TEST(ParseCodeFile, TheFirstEqualsSignSplits) {
+    const CodeTable map = parsed("a=b=c\n=skipped\nempty=\nnone\n");
+    EXPECT_EQ(map.lookup("a"), "b=c");
+    EXPECT_EQ(map.lookup("empty"), "");
+    EXPECT_EQ(map.size(), 2u); // "a" and "empty"
+}
+
+TEST(ParseCodeFile, ValueIsCutTo20BytesBeforeTrimming) {
+    // 19 ASCII bytes then a double-byte character: the cut keeps its first byte only.
+    const std::string value = "1234567890123456789" + gbk("汉") + "tail";
+    EXPECT_EQ(parsed("k=" + value).lookup("k"), value.substr(0, 20));
+    // Blanks right after "=" count toward the 20 bytes.
+    EXPECT_EQ(parsed("k=     123456789012345678").lookup("k"), "123456789012345");
+}
+
+TEST(ParseCodeFile, LaterLinesWinAndKeysAreCaseAndWidthExact) {
+    const CodeTable map = parsed(gbk("A=1\nA=2\na=3\nＡ=4"));
+    EXPECT_EQ(map.lookup("A"), "2");
+    EXPECT_EQ(map.lookup("a"), "3");
+    EXPECT_EQ(map.lookup(gbk("Ａ")), "4");
+}
+
+TEST(ParseCodeFile, LineBreakVariantsAndTheEndOfContent) {
+    const CodeTable map = parsed(std::string("a=1\rb=2\n\rc=3\r\nd=4\0e=5\n", 24));
+    EXPECT_EQ(map.lookup("a"), "1");
+    EXPECT_EQ(map.lookup("b"), "2");
+    EXPECT_EQ(map.lookup("c"), "3");
+    EXPECT_EQ(map.lookup("d"), "4");
+    EXPECT_EQ(map.lookup("e"), "");
+}
+
+TEST(ParseCodeFile, AByteOrderMarkStaysOnTheFirstKey) {
+    const CodeTable map = parsed("\xEF\xBB\xBFkey=1\nkey=2");
+    EXPECT_EQ(map.lookup("\xEF\xBB\xBFkey"), "1");
+    EXPECT_EQ(map.lookup("key"), "2");
+}
+
+TEST_F(InTempDir, MissingCodeFileIsReportedAndLeavesTheMapEmpty) {
+    CodeTable map;
+    map.set("stale", "1");
+    RecordingUi ui;
+    loadCodeFile(map, ui);
+    EXPECT_TRUE(map.empty());
+    EXPECT_EQ(ui.errors, std::vector<std::string>{gbk("代码文件dm.txt不存在")});
+    EXPECT_EQ(ui.boxes,
+              std::vector<std::string>{gbk("错误") + "|" + gbk("代码文件dm.txt不存在") + "|16"});
+}
+
+TEST_F(InTempDir, PresentCodeFileReplacesTheWholeMap) {
+    CodeTable map;
+    map.set("stale", "1");
+    write("only=2\nno equals sign\n");
+    RecordingUi ui;
+    loadCodeFile(map, ui);
+    EXPECT_EQ(map.lookup("stale"), "");
+    EXPECT_EQ(map.lookup("only"), "2");
+    EXPECT_EQ(map.size(), 1u);
+    EXPECT_TRUE(ui.errors.empty());
+    EXPECT_TRUE(ui.boxes.empty());
+}
+
+TEST_F(InTempDir, UnreadableCodeFileThrows) {
+    write("a=1");
+    std::filesystem::permissions("dm.txt", std::filesystem::perms::none);
+    CodeTable map;
+    RecordingUi ui;
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "root reads every file";
+    EXPECT_THROW(loadCodeFile(map, ui), std::exception);
+}
