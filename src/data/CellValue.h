@@ -26,7 +26,7 @@ struct CellValue {
 };
 
 // A number's general text: at most 15 significant digits, no trailing zeros; exponent form
-// ("1.10101199001011E17", "1E-5") below 1E-4 and from 1E15 on. 12 gives "12", 12.5 "12.5",
+// ("1.10101199001011E17", "1.5E-6") below 1E-5 and from 1E15 on. 12 gives "12", 12.5 "12.5",
 // 1990.0999999999999 "1990.1".
 std::string numberText(double value);
 

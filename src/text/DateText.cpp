@@ -23,7 +23,9 @@ long long daysFromCivil(long long y, unsigned m, unsigned d) {
 
 constexpr long long kEpochOffset = 25569; // day number of 1970-01-01
 
-bool isLeap(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
+bool isLeap(int y) {
+    return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
+}
 
 int daysInMonth(int y, int m) {
     static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
@@ -91,8 +93,8 @@ std::optional<double> parseCalendarText(std::string_view s) {
         return std::nullopt;
     const std::size_t yearDigits = pos;
     std::string_view separator;
-    for (std::string_view candidate : {std::string_view("-"), std::string_view("/"),
-                                       std::string_view("."), kYear}) {
+    for (std::string_view candidate :
+         {std::string_view("-"), std::string_view("/"), std::string_view("."), kYear}) {
         if (consume(s, pos, candidate)) {
             separator = candidate;
             break;

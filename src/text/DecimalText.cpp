@@ -8,7 +8,9 @@
 namespace wb {
 
 namespace {
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 } // namespace
 
 std::optional<DecimalText> parseDecimal(std::string_view input) {

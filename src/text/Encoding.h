@@ -24,6 +24,8 @@ std::string codePageToGbk(std::string_view bytes, int codePage);
 
 // The program's own Chinese texts are written in UTF-8 in the source; this gives their GBK
 // bytes. Call it once per text (a static), not per row.
-inline std::string gbk(std::string_view utf8Literal) { return utf8ToGbk(utf8Literal); }
+inline std::string gbk(std::string_view utf8Literal) {
+    return utf8ToGbk(utf8Literal);
+}
 
 } // namespace wb

@@ -5,7 +5,9 @@
 namespace wb {
 
 namespace {
-bool isBlankOrControl(char c) { return static_cast<unsigned char>(c) <= 0x20; }
+bool isBlankOrControl(char c) {
+    return static_cast<unsigned char>(c) <= 0x20;
+}
 } // namespace
 
 std::string trim(std::string_view text) {
@@ -59,6 +61,8 @@ std::optional<std::int32_t> parseWholeNumber(std::string_view text) {
     return value;
 }
 
-std::string decimal(std::int64_t value) { return std::to_string(value); }
+std::string decimal(std::int64_t value) {
+    return std::to_string(value);
+}
 
 } // namespace wb

@@ -49,7 +49,9 @@ protected:
         std::filesystem::current_path(previous_);
         std::filesystem::remove_all(dir_);
     }
-    static void write(const std::string& bytes) { std::ofstream("dm.txt", std::ios::binary) << bytes; }
+    static void write(const std::string& bytes) {
+        std::ofstream("dm.txt", std::ios::binary) << bytes;
+    }
     std::filesystem::path previous_, dir_;
 };
 

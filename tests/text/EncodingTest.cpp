@@ -26,7 +26,8 @@ TEST(Encoding, BrokenInputIsReplacedNotFatal) {
     EXPECT_EQ(gbkToUtf8("ab\xB1"), "ab\xEF\xBF\xBD");
     EXPECT_EQ(gbkToUtf8("\xB1 x"), "\xEF\xBF\xBD x");
     const std::u16string loneSurrogate = {u'a', char16_t(0xD800), u'b'};
-    EXPECT_EQ(gbkToUtf8(utf16ToGbk(loneSurrogate)), "a\xEF\xBF\xBD" "b");
+    EXPECT_EQ(gbkToUtf8(utf16ToGbk(loneSurrogate)), "a\xEF\xBF\xBD"
+                                                    "b");
 }
 
 TEST(Encoding, CodePageBytesBecomeGbk) {

@@ -1,5 +1,5 @@
-#include "text/Encoding.h"
 #include "text/GbkText.h"
+#include "text/Encoding.h"
 
 #include <gtest/gtest.h>
 
@@ -53,12 +53,23 @@ TEST(ParseWholeNumber, AcceptsOnlySignAndDigitsInRange) {
         std::optional<std::int32_t> value;
     };
     const Case cases[] = {
-        {"6", 6},        {"-6", -6},       {"+6", 6},
-        {"007", 7},      {"2147483647", 2147483647}, {"-2147483648", -2147483647 - 1},
-        {"2147483648", {}}, {"12.5", {}},  {"abc", {}},
-        {"", {}},        {" 6", {}},       {"6 ", {}},
-        {"-", {}},       {"+", {}},        {"+-6", {}},
-        {"1e3", {}},     {"0x10", {}},
+        {"6", 6},
+        {"-6", -6},
+        {"+6", 6},
+        {"007", 7},
+        {"2147483647", 2147483647},
+        {"-2147483648", -2147483647 - 1},
+        {"2147483648", {}},
+        {"12.5", {}},
+        {"abc", {}},
+        {"", {}},
+        {" 6", {}},
+        {"6 ", {}},
+        {"-", {}},
+        {"+", {}},
+        {"+-6", {}},
+        {"1e3", {}},
+        {"0x10", {}},
     };
     for (const Case& c : cases)
         EXPECT_EQ(parseWholeNumber(c.text), c.value) << "text: " << c.text;

@@ -1,0 +1,104 @@
+#include "data/CellValue.h"
+
+#include "text/DateText.h"
+#include "text/Error.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+namespace wb {
+
+namespace {
+
+constexpr int kSignificantDigits = 15;
+
+// Text of a spreadsheet error code, as the spreadsheet shows it.
+const char* errorText(int code) {
+    switch (code) {
+    case 0x00:
+        return "#NULL!";
+    case 0x07:
+        return "#DIV/0!";
+    case 0x0F:
+        return "#VALUE!";
+    case 0x17:
+        return "#REF!";
+    case 0x1D:
+        return "#NAME?";
+    case 0x24:
+        return "#NUM!";
+    default:
+        return "#N/A";
+    }
+}
+
+} // namespace
+
+std::string numberText(double value) {
+    if (value == 0 || !std::isfinite(value))
+        return value == 0 ? "0" : (std::isnan(value) ? "NAN" : (value > 0 ? "INF" : "-INF"));
+    // Round to 15 significant digits once; every later step works on these digits.
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%.*e", kSignificantDigits - 1, std::fabs(value));
+    std::string digits;
+    const char* p = buffer;
+    for (; *p != 'e'; ++p)
+        if (*p != '.')
+            digits += *p;
+    const int exponent = std::atoi(p + 1);
+    while (digits.size() > 1 && digits.back() == '0')
+        digits.pop_back();
+
+    std::string out = value < 0 ? "-" : "";
+    if (exponent >= kSignificantDigits || exponent < -5) {
+        out += digits[0];
+        if (digits.size() > 1)
+            out += "." + digits.substr(1);
+        return out + "E" + std::to_string(exponent);
+    }
+    if (exponent < 0)
+        return out + "0." + std::string(static_cast<std::size_t>(-exponent - 1), '0') + digits;
+    const std::size_t integerDigits = static_cast<std::size_t>(exponent) + 1;
+    if (digits.size() <= integerDigits)
+        return out + digits + std::string(integerDigits - digits.size(), '0');
+    return out + digits.substr(0, integerDigits) + "." + digits.substr(integerDigits);
+}
+
+std::string cellText(const CellValue& cell) {
+    switch (cell.kind) {
+    case CellValue::Kind::Empty:
+        return {};
+    case CellValue::Kind::Number:
+        return numberText(cell.number);
+    case CellValue::Kind::Text:
+        return cell.text;
+    case CellValue::Kind::Date:
+        return formatShortDate(cell.number);
+    case CellValue::Kind::Boolean:
+        return cell.number != 0 ? "True" : "False";
+    case CellValue::Kind::Error:
+        return errorText(static_cast<int>(cell.number));
+    }
+    return {};
+}
+
+double cellDate(const CellValue& cell) {
+    switch (cell.kind) {
+    case CellValue::Kind::Empty:
+        return 0;
+    case CellValue::Kind::Number:
+    case CellValue::Kind::Date:
+        return cell.number;
+    case CellValue::Kind::Text:
+        if (const auto date = parseDateText(cell.text))
+            return *date;
+        throw Error("不是日期: " + cell.text);
+    case CellValue::Kind::Boolean:
+    case CellValue::Kind::Error:
+        break;
+    }
+    throw Error("不是日期: " + cellText(cell));
+}
+
+} // namespace wb
