@@ -1,0 +1,38 @@
+#pragma once
+
+#include "data/Connection.h"
+#include "data/PersonTable.h"
+#include "data/Query.h"
+#include "data/StatementRunner.h"
+#include "import/ImportRequest.h"
+#include "refdata/BuiltinTables.h"
+#include "refdata/CodeTable.h"
+#include "refdata/UserInterface.h"
+
+#include <string>
+
+namespace wb {
+
+// The office's database components and code tables, shared by the window and the command
+// line: the one connection and everything that works on it. Constructing it fills the
+// built-in tables and touches no database; the connection opens on first use.
+class Office {
+public:
+    explicit Office(std::string databaseFile = "wagebook.mdb");
+
+    // The code-file set-up before a run: CodeFileMap from dm.txt in the current directory.
+    void ASetDm(UserInterface& ui);
+    // The import run. Outcomes reach the user through `ui`; errors that end the command
+    // (a failing deletion statement, an unreadable workbook's box aside) throw wb::Error.
+    void AInput(const ImportRequest& request, UserInterface& ui);
+
+    Connection ADOConnection1;
+    Query AQ1; // departments
+    Query AQ2; // the staff grid
+    StatementRunner ADOQuery1;
+    PersonTable ADOTable1;
+    CodeTable CodeFileMap;
+    BuiltinTables tables;
+};
+
+} // namespace wb
