@@ -1,0 +1,60 @@
+#pragma once
+// The department list and the tree built from its codes, free of any widget: the window
+// mirrors the nodes into its tree view, tests read them directly.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace wb {
+
+// One row of dm_jg. Texts are GBK bytes as read (jgdm is not trimmed).
+struct TDeptRecord {
+    std::int32_t id = 0;
+    std::int32_t upid = 0;
+    std::int32_t px = 0;
+    std::int32_t CodeLen = 0; // bytes of jgdm
+    std::string jgdm;
+    std::string jgmc;
+    std::string jgjb;
+    int Node = -1; // index into DeptTree::nodes(); -1 while the record has no node
+};
+
+// A node of the department tree.
+struct DeptNode {
+    int record = -1;           // index into DeptTree::records()
+    int parent = -1;           // index into DeptTree::nodes(); -1 for a top-level node
+    std::vector<int> children; // indexes into DeptTree::nodes(), in display order
+    std::string text;          // jgmc "_" jgdm, GBK
+};
+
+// DeptList and the tree over it. Only jgdm decides the shape: upid and px are carried along.
+class DeptTree {
+public:
+    // Replaces the list with `records` (expected in order of code length, then code), sets
+    // each record's CodeLen from its jgdm and rebuilds the tree: top-level nodes for the leading
+    // records whose code is two bytes long; then each remaining record, in list order, becomes the
+    // last child of the first node in tree order (pre-order) whose code equals its own code without
+    // the last two bytes, or gets no node when there is none. An empty `records` changes nothing
+    // and returns false.
+    bool fill(std::vector<TDeptRecord> records);
+
+    const std::vector<TDeptRecord>& records() const { return records_; }
+    int DeptCount() const { return static_cast<int>(records_.size()); }
+    const std::vector<DeptNode>& nodes() const { return nodes_; }
+    const std::vector<int>& roots() const { return roots_; }
+
+    // The department code of a record for queries and imports: jgdm without blanks and
+    // control characters at either end.
+    std::string departmentCode(int record) const;
+
+private:
+    int addNode(int record, int parent);
+    int findNode(const std::string& code) const;
+
+    std::vector<TDeptRecord> records_;
+    std::vector<DeptNode> nodes_;
+    std::vector<int> roots_;
+};
+
+} // namespace wb
