@@ -1,0 +1,54 @@
+#include "import/Departments.h"
+
+#include "data/JetSql.h"
+#include "data/Query.h"
+#include "text/Encoding.h"
+#include "text/GbkText.h"
+
+namespace wb {
+
+std::vector<TDeptRecord> LoadDepartments(Query& AQ1) {
+    AQ1.close();
+    AQ1.setText("select count(*) as cnt from dm_jg ");
+    AQ1.open();
+    const int counted = AQ1.fieldInteger("cnt");
+    std::vector<TDeptRecord> records;
+    if (counted <= 0)
+        return records;
+
+    AQ1.close();
+    AQ1.setText("select * from dm_jg order by len(jgdm),jgdm");
+    AQ1.open();
+    records.reserve(counted);
+    // Rows deleted between the two statements leave fewer records; rows added are ignored.
+    for (; !AQ1.eof() && static_cast<int>(records.size()) < counted; AQ1.next()) {
+        TDeptRecord record;
+        record.id = AQ1.fieldInteger("id");
+        record.upid = AQ1.fieldInteger("upid");
+        record.px = AQ1.fieldInteger("px");
+        record.jgdm = AQ1.fieldText("jgdm");
+        record.CodeLen = static_cast<std::int32_t>(record.jgdm.size());
+        record.jgmc = AQ1.fieldText("jgmc");
+        record.jgjb = AQ1.fieldText("jgjb");
+        records.push_back(std::move(record));
+    }
+    return records;
+}
+
+std::string staffStatement(std::string_view departmentCode) {
+    return "select * from ryjbxx where bm like '" + escapeSqlText(departmentCode) + "%'";
+}
+
+int listStaff(Query& AQ2, std::string_view departmentCode) {
+    AQ2.close();
+    AQ2.setText(staffStatement(departmentCode));
+    AQ2.open();
+    return AQ2.rowCount();
+}
+
+std::string staffCountText(int count) {
+    static const std::string persons = gbk("人");
+    return decimal(count) + persons;
+}
+
+} // namespace wb

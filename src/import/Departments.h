@@ -1,0 +1,31 @@
+#pragma once
+// The departments of dm_jg and the staff list of one department, on the queries AQ1 and AQ2.
+
+#include "refdata/DeptTree.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace wb {
+
+class Query;
+
+// Reads dm_jg through AQ1: first the count, then the rows ordered by code length and code,
+// at most as many as counted. Returns no records when dm_jg is empty (the caller then keeps
+// its list). Throws wb::Error when the database, the table or one of its columns id, upid,
+// px, jgdm, jgmc, jgjb fails, or a number column holds no integer.
+std::vector<TDeptRecord> LoadDepartments(Query& AQ1);
+
+// The staff query of a department: the persons whose bm begins with `departmentCode`
+// (trimmed, GBK). Quotes in the code are doubled, so the code can never end the text early.
+std::string staffStatement(std::string_view departmentCode);
+
+// Puts the staff query of `departmentCode` on AQ2 and opens it; returns its row count.
+// Throws wb::Error when the query fails.
+int listStaff(Query& AQ2, std::string_view departmentCode);
+
+// The staff count as status panel 0 shows it: the number followed by "人", GBK.
+std::string staffCountText(int count);
+
+} // namespace wb
