@@ -3,6 +3,7 @@
 #include "text/DateText.h"
 #include "text/Error.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -39,14 +40,17 @@ std::string numberText(double value) {
     if (value == 0 || !std::isfinite(value))
         return value == 0 ? "0" : (std::isnan(value) ? "NAN" : (value > 0 ? "INF" : "-INF"));
     // Round to 15 significant digits once; every later step works on these digits.
+    // to_chars, unlike printf, ignores the locale's decimal point.
     char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%.*e", kSignificantDigits - 1, std::fabs(value));
+    const auto end = std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value),
+                                   std::chars_format::scientific, kSignificantDigits - 1)
+                         .ptr;
     std::string digits;
     const char* p = buffer;
-    for (; *p != 'e'; ++p)
+    for (; p != end && *p != 'e'; ++p)
         if (*p != '.')
             digits += *p;
-    const int exponent = std::atoi(p + 1);
+    const int exponent = std::atoi(std::string(p + 1, static_cast<const char*>(end)).c_str());
     while (digits.size() > 1 && digits.back() == '0')
         digits.pop_back();
 

@@ -5,6 +5,7 @@
 #include "data/Query.h"
 #include "data/StatementRunner.h"
 #include "import/ImportRequest.h"
+#include "import/ImportRun.h"
 #include "refdata/BuiltinTables.h"
 #include "refdata/CodeTable.h"
 #include "refdata/UserInterface.h"
@@ -22,9 +23,9 @@ public:
 
     // The code-file set-up before a run: CodeFileMap from dm.txt in the current directory.
     void ASetDm(UserInterface& ui);
-    // The import run. Outcomes reach the user through `ui`; errors that end the command
-    // (a failing deletion statement, an unreadable workbook's box aside) throw wb::Error.
-    void AInput(const ImportRequest& request, UserInterface& ui);
+    // The import run (see runImport). Outcomes reach the user through `ui`; errors that end
+    // the command (a failing deletion statement, a failing append) throw wb::Error.
+    RunOutcome AInput(const ImportRequest& request, UserInterface& ui);
 
     Connection ADOConnection1;
     Query AQ1; // departments

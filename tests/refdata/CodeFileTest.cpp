@@ -1,4 +1,5 @@
 #include "refdata/CodeFile.h"
+#include "support/RecordingUi.h"
 #include "text/Encoding.h"
 
 #include <gtest/gtest.h>
@@ -19,20 +20,7 @@ CodeTable parsed(std::string_view content) {
     return map;
 }
 
-// Records what the engine tells the user.
-struct RecordingUi : UserInterface {
-    std::vector<std::string> errors;
-    std::vector<std::string> boxes;
-    void addRunLog(const std::string&) override {}
-    void addError(const std::string& line) override { errors.push_back(line); }
-    void setStatus(int, const std::string&) override {}
-    void showMessage(const std::string& text, const std::string& caption, int flags) override {
-        boxes.push_back(caption + "|" + text + "|" + std::to_string(flags));
-    }
-    void processEvents() override {}
-    void clearAbort() override {}
-    bool abortRequested() const override { return false; }
-};
+using test::RecordingUi;
 
 // Runs a test body in a fresh temporary directory as the current directory.
 class InTempDir : public ::testing::Test {
@@ -106,9 +94,8 @@ TEST_F(InTempDir, MissingCodeFileIsReportedAndLeavesTheMapEmpty) {
     RecordingUi ui;
     loadCodeFile(map, ui);
     EXPECT_TRUE(map.empty());
-    EXPECT_EQ(ui.errors, std::vector<std::string>{gbk("代码文件dm.txt不存在")});
-    EXPECT_EQ(ui.boxes,
-              std::vector<std::string>{gbk("错误") + "|" + gbk("代码文件dm.txt不存在") + "|16"});
+    EXPECT_EQ(ui.errors, std::vector<std::string>{"代码文件dm.txt不存在"});
+    EXPECT_EQ(ui.boxes, std::vector<std::string>{"错误|代码文件dm.txt不存在|16"});
 }
 
 TEST_F(InTempDir, PresentCodeFileReplacesTheWholeMap) {

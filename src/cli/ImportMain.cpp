@@ -1,0 +1,147 @@
+// wagebook-import: the import run from a terminal, in the current directory, exactly as the
+// window runs it: wagebook.mdb and dm.txt are taken from there.
+
+#include "import/Office.h"
+#include "text/Encoding.h"
+#include "text/GbkText.h"
+
+#include <QCoreApplication>
+
+#include <csignal>
+#include <cstdio>
+#include <exception>
+#include <filesystem>
+#include <iostream>
+#include <string>
+#include <vector>
+
+namespace {
+
+volatile std::sig_atomic_t abortFlag = 0;
+
+extern "C" void requestAbort(int) {
+    abortFlag = 1;
+}
+
+// The first Ctrl-C asks the run to stop after the row in progress; a second one ends the
+// program at once (each row is committed whole, so nothing half-written stays).
+void installAbortHandler() {
+    struct sigaction action = {};
+    action.sa_handler = requestAbort;
+    action.sa_flags = SA_RESETHAND;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+}
+
+// Run log and message boxes to stdout, error list to stderr, all as UTF-8.
+class TerminalUi : public wb::UserInterface {
+public:
+    void addRunLog(const std::string& line) override { out(line); }
+    void addError(const std::string& line) override {
+        std::cerr << wb::gbkToUtf8(line) << '\n' << std::flush;
+    }
+    void setStatus(int, const std::string&) override {}
+    void showMessage(const std::string& text, const std::string& caption, int) override {
+        out(caption + ": " + text);
+    }
+    void processEvents() override {}
+    void clearAbort() override { abortFlag = 0; }
+    bool abortRequested() const override { return abortFlag != 0; }
+
+private:
+    static void out(const std::string& gbkLine) { std::cout << wb::gbkToUtf8(gbkLine) << '\n'; }
+};
+
+constexpr const char* kUsage =
+    "用法: wagebook-import [--overwrite] --dept CODE WORKBOOK\n"
+    "\n"
+    "在当前目录中, 把工作簿 WORKBOOK (.xls) 导入 wagebook.mdb 的部门 CODE;\n"
+    "代码文件 dm.txt 也取自当前目录.\n"
+    "  --dept CODE   部门代码 (dm_jg 中的 jgdm)\n"
+    "  --overwrite   覆盖: 先删除该部门 (及下级部门) 的人员及其记录; 默认追加\n"
+    "  --help        显示本说明\n"
+    "\n"
+    "退出码: 0 导入完成 (含用户中止), 1 提前结束或出错, 2 用法错误.\n";
+
+struct Arguments {
+    bool overwrite = false;
+    std::string department; // GBK
+    std::string workbook;
+};
+
+int usageError(const std::string& message) {
+    std::cerr << "wagebook-import: " << message << "\n\n" << kUsage;
+    return 2;
+}
+
+bool departmentExists(wb::Office& office, const std::string& code) {
+    office.AQ1.close();
+    office.AQ1.setText("select jgdm from dm_jg");
+    office.AQ1.open();
+    for (; !office.AQ1.eof(); office.AQ1.next())
+        if (wb::trim(office.AQ1.fieldText("jgdm")) == code)
+            return true;
+    return false;
+}
+
+int run(const Arguments& arguments) {
+    TerminalUi ui;
+    if (!std::filesystem::exists("wagebook.mdb")) {
+        ui.showMessage(wb::gbk("文件(wagebook.dat)丢失,或运行目录不正确!"), wb::gbk("文件丢失错误"),
+                       wb::kPlainMessage);
+        return 1;
+    }
+    wb::Office office;
+    if (!departmentExists(office, arguments.department)) {
+        ui.showMessage(wb::gbk(" 请选择部门!"), wb::gbk("错误"), wb::kStopMessage);
+        return 1;
+    }
+    office.ASetDm(ui);
+    const wb::ImportRequest request{arguments.department, arguments.workbook, arguments.overwrite};
+    return office.AInput(request, ui) == wb::RunOutcome::Completed ? 0 : 1;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication application(argc, argv);
+    Arguments arguments;
+    bool haveDepartment = false;
+    std::vector<std::string> positional;
+    for (int i = 1; i < argc; ++i) {
+        const std::string argument = argv[i];
+        if (argument == "--help" || argument == "-h") {
+            std::cout << kUsage;
+            return 0;
+        }
+        if (argument == "--overwrite") {
+            arguments.overwrite = true;
+        } else if (argument == "--dept") {
+            if (++i == argc)
+                return usageError("--dept 需要部门代码");
+            arguments.department = wb::utf8ToGbk(argv[i]);
+            haveDepartment = true;
+        } else if (argument.rfind("--dept=", 0) == 0) {
+            arguments.department = wb::utf8ToGbk(argument.substr(7));
+            haveDepartment = true;
+        } else if (argument.size() > 1 && argument[0] == '-') {
+            return usageError("未知选项 " + argument);
+        } else {
+            positional.push_back(argument);
+        }
+    }
+    if (!haveDepartment)
+        return usageError("缺少 --dept CODE");
+    if (positional.size() != 1)
+        return usageError("需要且只需要一个工作簿文件");
+    arguments.workbook = positional.front();
+
+    installAbortHandler();
+    try {
+        return run(arguments);
+    } catch (const std::exception& error) {
+        std::cout << std::flush;
+        std::cerr << "错误: " << error.what() << '\n';
+        return 1;
+    }
+}

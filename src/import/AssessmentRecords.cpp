@@ -1,0 +1,66 @@
+#include "data/StatementRunner.h"
+#include "import/DependentRecords.h"
+#include "import/Titles.h"
+#include "text/Encoding.h"
+#include "text/GbkText.h"
+
+namespace wb {
+
+namespace {
+
+// The result code is written bare, so only a plain number may be placed: optional minus,
+// digits, optionally a point and digits.
+bool isPlainNumber(std::string_view text) {
+    std::size_t pos = !text.empty() && text[0] == '-' ? 1 : 0;
+    const std::size_t integerStart = pos;
+    while (pos < text.size() && text[pos] >= '0' && text[pos] <= '9')
+        ++pos;
+    if (pos == integerStart)
+        return false;
+    if (pos < text.size() && text[pos] == '.') {
+        const std::size_t fractionStart = ++pos;
+        while (pos < text.size() && text[pos] >= '0' && text[pos] <= '9')
+            ++pos;
+        if (pos == fractionStart)
+            return false;
+    }
+    return pos == text.size();
+}
+
+} // namespace
+
+void importAssessments(const RowContext& row, const PersonOutcome& person,
+                       StatementRunner& ADOQuery1) {
+    static const std::string kPrefix = gbk("考核:");
+    static const std::string kNotANumber = gbk("结果代码不是数字 ");
+
+    const std::vector<std::string> lines = cellLines(row, titles::kAssessments);
+    if (lines.empty() || !person.key)
+        return;
+    const std::string key = std::to_string(*person.key);
+
+    for (const std::string& rawLine : lines) {
+        const std::string line = trim(rawLine);
+        if (line.empty())
+            continue;
+        const std::int32_t year = parseWholeNumber(byteRange(line, 1, 4)).value_or(0);
+        if (year < 1900 || year > 2100)
+            continue;
+        const std::string result = trim(byteRange(line, 5, 44));
+        const std::string& code = row.CodeFileMap.lookup(result);
+        if (code.empty()) {
+            row.ui.addError(kPrefix + person.name + ":" + result);
+            continue;
+        }
+        if (!isPlainNumber(code)) {
+            row.ui.addError(kPrefix + person.name + ":" + line + ":" + kNotANumber + code);
+            continue;
+        }
+        runDependentStatement(ADOQuery1,
+                              "insert into rykh (mid,khnd,khjg ) values (" + key + "," +
+                                  std::to_string(year) + "," + code + ")",
+                              row.ui, kPrefix, person.name, line);
+    }
+}
+
+} // namespace wb

@@ -1,0 +1,41 @@
+#pragma once
+// The records a row gives besides the person: education (ryxl), appointments (ryrz) and
+// assessments (rykh), each from a multi-line cell, one entry per line. They are written
+// only for a row whose person record was stored, under that person's key.
+
+#include "import/RowContext.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace wb {
+
+class StatementRunner;
+
+// The lines of a multi-line cell; none when the title is absent.
+std::vector<std::string> cellLines(const RowContext& row, const std::string& title);
+
+// Year and month of a dated line (bytes 1-4 and 6-7), clamped byte-wise to 1900..2100 and
+// 01..12; `text()` is the month date "yyyy-mm-1".
+struct MonthDate {
+    std::string year;
+    std::string month;
+    std::string text() const { return year + "-" + month + "-1"; }
+};
+MonthDate clampedMonthDate(std::string_view line);
+
+// Runs a statement for a dependent record. A statement the database rejects is reported in
+// the error list as prefix name ":" text ":" reason, and the import goes on.
+void runDependentStatement(StatementRunner& runner, std::string statement, UserInterface& ui,
+                           const std::string& prefix, const std::string& name,
+                           const std::string& text);
+
+void importEducation(const RowContext& row, const PersonOutcome& person,
+                     StatementRunner& ADOQuery1);
+void importAppointments(const RowContext& row, const PersonOutcome& person,
+                        const BuiltinTables& tables, StatementRunner& ADOQuery1);
+void importAssessments(const RowContext& row, const PersonOutcome& person,
+                       StatementRunner& ADOQuery1);
+
+} // namespace wb

@@ -1,0 +1,162 @@
+#include "import/PersonRecord.h"
+
+#include "data/PersonTable.h"
+#include "import/Titles.h"
+#include "text/DateText.h"
+#include "text/DecimalText.h"
+#include "text/Encoding.h"
+#include "text/GbkText.h"
+
+#include <exception>
+#include <limits>
+
+namespace wb {
+
+namespace {
+
+// The seniority adjustment's column: the first of its four spellings that is present.
+const std::string* seniorityTitle(const TitleColumnMap& titles) {
+    for (const std::string& title : titles::kSeniorityAdjustment)
+        if (titles.column(title) != 0)
+            return &title;
+    return nullptr;
+}
+
+// A code-file coded field with a reported miss: sets `field` to the code of a non-empty
+// cell text, or adds prefix name ":" text to the error list.
+void setCodedOrReport(const RowContext& row, PersonTable& table, const std::string& title,
+                      const char* field, const std::string& prefix, const std::string& name) {
+    if (row.titles.column(title) == 0)
+        return;
+    const std::string text = cellText(row.cell(title));
+    if (text.empty())
+        return;
+    const std::string& code = row.CodeFileMap.lookup(text);
+    if (!code.empty())
+        table.setText(field, code);
+    else
+        row.ui.addError(prefix + name + ":" + text);
+}
+
+// A date field in a guard of its own: gives the stored "yyyy-mm-dd" text, or empty text
+// when the cell holds no date or the field does not take it.
+std::string setDateField(const RowContext& row, PersonTable& table, const std::string& title,
+                         const char* field) {
+    try {
+        const std::string text = formatIsoDate(cellDate(row.cell(title)));
+        table.setText(field, text);
+        return text;
+    } catch (const std::exception&) {
+        return {};
+    }
+}
+
+bool fitsInt32(std::int64_t value) {
+    return value >= std::numeric_limits<std::int32_t>::min() &&
+           value <= std::numeric_limits<std::int32_t>::max();
+}
+
+// Everything after the name: fields, post and key. Throws when the record cannot be stored.
+void fillAndPost(const RowContext& row, PersonTable& table, PersonOutcome& outcome) {
+    static const std::string kWagePrefix = gbk("工资类别:");
+    static const std::string kPerformancePrefix = gbk("绩效工资类别:");
+
+    if (row.titles.column(titles::kSerial) != 0)
+        table.setCell("bh", row.cell(titles::kSerial));
+    if (row.titles.column(titles::kIdCard) != 0)
+        table.setCell("sfzh", row.cell(titles::kIdCard));
+
+    if (const std::string* title = seniorityTitle(row.titles)) {
+        const std::int32_t months = parseWholeNumber(cellText(row.cell(*title))).value_or(0);
+        if (months != 0 && months != std::numeric_limits<std::int32_t>::min())
+            table.setInteger("kjgl", -months);
+    }
+
+    if (row.titles.column(titles::kSex) != 0) {
+        const std::string text = cellText(row.cell(titles::kSex));
+        if (text >= "1" && text <= "2")
+            table.setText("xb", row.CodeFileMap.lookup(text));
+    }
+
+    if (row.titles.column(titles::kEthnicGroup) != 0) {
+        const std::string text = cellText(row.cell(titles::kEthnicGroup));
+        const bool isName = !text.empty() && static_cast<unsigned char>(text[0]) > '9';
+        table.setText("mz", isName ? row.CodeFileMap.lookup(text) : text);
+    }
+
+    if (row.titles.column(titles::kBirthDate) != 0)
+        setDateField(row, table, titles::kBirthDate, "csny");
+
+    const std::string& workTitle =
+        row.titles.column(titles::kWorkTime) != 0 ? titles::kWorkTime : titles::kWorkStart;
+    if (row.titles.column(workTitle) != 0)
+        outcome.workDate = setDateField(row, table, workTitle, "gzsj");
+
+    if (row.titles.column(titles::kPersonalStatus) != 0)
+        table.setCell("grsf", row.cell(titles::kPersonalStatus));
+
+    if (row.titles.column(titles::kDeductedYears) != 0) {
+        const std::string text = cellText(row.cell(titles::kDeductedYears));
+        const std::int32_t years = text.empty() ? 0 : parseWholeNumber(text).value_or(0);
+        if (years != 0)
+            table.setInteger("kjtgnf", years);
+    }
+
+    setCodedOrReport(row, table, titles::kWageCategory, "sylb", kWagePrefix, outcome.name);
+    setCodedOrReport(row, table, titles::kPerformanceCategory, "ltxlb", kPerformancePrefix,
+                     outcome.name);
+
+    if (row.titles.column(titles::kCollegeYears) != 0) {
+        const CollegeYears years = collegeYears(cellText(row.cell(titles::kCollegeYears)));
+        outcome.wholeYears = years.wholeYears;
+        if (years.months != 0)
+            table.setInteger("dzysxl", years.months);
+    }
+
+    table.post();
+    outcome.key = table.id();
+}
+
+} // namespace
+
+CollegeYears collegeYears(const std::string& text) {
+    if (text.empty())
+        return {};
+    const auto value = parseDecimal(text);
+    if (!value)
+        return {};
+    const auto whole = value->truncatedScaled(0);
+    const auto hundredths = value->truncatedScaled(2);
+    if (!whole || !hundredths)
+        return {};
+    const std::int64_t months = 12 * *whole + *hundredths % 100;
+    if (!fitsInt32(*whole) || !fitsInt32(months))
+        return {};
+    return {static_cast<std::int32_t>(*whole), static_cast<std::int32_t>(months)};
+}
+
+PersonOutcome importPerson(const RowContext& row, const std::string& departmentCode,
+                           const std::string& name, PersonTable& ADOTable1) {
+    static const std::string kPersonPrefix = gbk("人员:");
+    PersonOutcome outcome;
+    outcome.name = name;
+
+    ADOTable1.append();
+    ADOTable1.setText("bm", departmentCode);
+    ADOTable1.setInteger("jxqyf", 12);
+    ADOTable1.setText("jkzk", "10");
+    ADOTable1.setText("xm", name);
+    row.ui.addRunLog(name);
+
+    try {
+        fillAndPost(row, ADOTable1, outcome);
+    } catch (const std::exception& error) {
+        // Discarded, so that the next append cannot post it without its key and records.
+        ADOTable1.cancel();
+        outcome.key.reset();
+        row.ui.addError(kPersonPrefix + name + ":" + utf8ToGbk(error.what()));
+    }
+    return outcome;
+}
+
+} // namespace wb

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "data/Sheet.h"
+#include "import/TitleColumnMap.h"
+#include "refdata/BuiltinTables.h"
+#include "refdata/CodeTable.h"
+#include "refdata/UserInterface.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace wb {
+
+class PersonTable;
+class StatementRunner;
+
+// What every step of one data row works on.
+struct RowContext {
+    const Sheet& sheet;
+    int row;
+    const TitleColumnMap& titles;
+    const CodeTable& CodeFileMap;
+    UserInterface& ui;
+
+    // The cell of a title in this row; an absent title reads as an empty cell.
+    CellValue cell(const std::string& title) const {
+        const int column = titles.column(title);
+        return column == 0 ? CellValue{} : sheet.cell(row, column);
+    }
+};
+
+// What the person step hands on to the dependent records of the same row.
+struct PersonOutcome {
+    std::optional<std::int32_t> key; // none when the person record could not be stored
+    std::string name;
+    std::string workDate;        // "yyyy-mm-dd", empty when the row gives none
+    std::int32_t wholeYears = 0; // college years not counted toward seniority
+};
+
+} // namespace wb

@@ -1,0 +1,27 @@
+#pragma once
+
+#include "data/Sheet.h"
+
+#include <map>
+#include <string>
+#include <string_view>
+
+namespace wb {
+
+// Title text of the workbook's first row to its 1-based column. Built afresh for every run.
+class TitleColumnMap {
+public:
+    // Reads row 1 from column 1 up to the first empty title; a title that occurs twice maps
+    // to its rightmost column. Replaces what an earlier scan found.
+    void scan(const Sheet& sheet);
+    // The column of a title, 0 when the title is absent.
+    int column(std::string_view title) const;
+    // Whether the four required titles (name, birth date, work start, personal status) are
+    // all present.
+    bool layoutMatches() const;
+
+private:
+    std::map<std::string, int, std::less<>> columns_;
+};
+
+} // namespace wb

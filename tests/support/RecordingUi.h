@@ -1,0 +1,38 @@
+#pragma once
+// Records everything the engine tells the user, in UTF-8 for readable test failures.
+
+#include "refdata/UserInterface.h"
+#include "text/Encoding.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace wb::test {
+
+struct RecordingUi : UserInterface {
+    std::vector<std::string> runLog;
+    std::vector<std::string> errors;
+    std::vector<std::string> boxes; // "caption|text|flags"
+    std::string status[2];
+    int eventsProcessed = 0;
+    bool abort = false;
+    // Called from processEvents, to act "during" a run (press Abort, look at the database).
+    std::function<void(RecordingUi&)> onEvents;
+
+    void addRunLog(const std::string& line) override { runLog.push_back(gbkToUtf8(line)); }
+    void addError(const std::string& line) override { errors.push_back(gbkToUtf8(line)); }
+    void setStatus(int panel, const std::string& text) override { status[panel] = gbkToUtf8(text); }
+    void showMessage(const std::string& text, const std::string& caption, int flags) override {
+        boxes.push_back(gbkToUtf8(caption) + "|" + gbkToUtf8(text) + "|" + std::to_string(flags));
+    }
+    void processEvents() override {
+        ++eventsProcessed;
+        if (onEvents)
+            onEvents(*this);
+    }
+    void clearAbort() override { abort = false; }
+    bool abortRequested() const override { return abort; }
+};
+
+} // namespace wb::test
