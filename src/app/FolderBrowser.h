@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+class QComboBox;
+class QListWidget;
+
+namespace wb {
+
+// Keeps the window's drive selector, directory list and file list in step with the process's
+// current directory. Opening a directory (double click or Enter in the directory list, or
+// choosing a volume) makes it the current directory, so the code file and the workbook list
+// come from there. The directory list shows the path from the volume's root down to the
+// current directory, then the current directory's subdirectories; the file list the
+// current directory's "*.xls" files (any letter case). The widgets stay owned by the caller.
+class FolderBrowser : public QObject {
+public:
+    FolderBrowser(QComboBox* drives, QListWidget* directories, QListWidget* files,
+                  QObject* parent = nullptr);
+
+    // Makes `path` the current directory and shows it. Returns false, changing nothing, when
+    // the directory cannot be entered.
+    bool open(const QString& path);
+    // Shows the current directory as it is now.
+    void refresh();
+    // Absolute path of the selected file; empty when none is selected.
+    QString selectedFile() const;
+
+private:
+    void fillDrives(const QString& current);
+    void fillDirectories(const QString& current);
+    void fillFiles(const QString& current);
+
+    QComboBox* drives_;
+    QListWidget* directories_;
+    QListWidget* files_;
+};
+
+} // namespace wb

@@ -1,0 +1,394 @@
+#include "app/Umain.h"
+
+#include "app/FolderBrowser.h"
+#include "app/QtText.h"
+#include "app/StaffGridModel.h"
+#include "import/Departments.h"
+#include "text/Error.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFileInfo>
+#include <QFontDatabase>
+#include <QHeaderView>
+#include <QLabel>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <QSqlError>
+#include <QStatusBar>
+#include <QTableView>
+#include <QTimer>
+#include <QTreeWidget>
+
+namespace wb {
+
+TFKvDbf* FKvDbf = nullptr;
+
+namespace {
+
+const char* const kDatabaseFile = "wagebook.mdb";
+constexpr int kClientWidth = 982;
+constexpr int kClientHeight = 664;
+constexpr int kStatusHeight = 19;
+constexpr int kTreeWidth = 267;
+constexpr int kRecordRole = Qt::UserRole;
+
+// "宋体" where it is installed, else a font the system has for simplified Chinese,
+// preferring a proportional one.
+QString chineseFontFamily() {
+    const QStringList installed = QFontDatabase::families();
+    for (const QString& name :
+         {QStringLiteral("宋体"), QStringLiteral("SimSun"), QStringLiteral("NSimSun")}) {
+        if (installed.contains(name))
+            return name;
+    }
+    const QStringList chinese = QFontDatabase::families(QFontDatabase::SimplifiedChinese);
+    for (const QString& name : chinese) {
+        if (!QFontDatabase::isFixedPitch(name))
+            return name;
+    }
+    return chinese.isEmpty() ? QString() : chinese.first();
+}
+
+QFont chineseFont(int pixelSize) {
+    QFont font(chineseFontFamily());
+    font.setPixelSize(pixelSize);
+    return font;
+}
+
+// The program's icon, drawn rather than shipped: a blue square with a white "导".
+QIcon programIcon() {
+    QPixmap pixmap(32, 32);
+    pixmap.fill(QColor(0x1f, 0x5f, 0xa8));
+    QPainter painter(&pixmap);
+    painter.setPen(Qt::white);
+    painter.setFont(chineseFont(24));
+    painter.drawText(pixmap.rect(), Qt::AlignCenter, QStringLiteral("导"));
+    return QIcon(pixmap);
+}
+
+void appendLine(QPlainTextEdit* memo, const std::string& gbkLine) {
+    memo->appendPlainText(fromGbk(gbkLine));
+    memo->verticalScrollBar()->setValue(memo->verticalScrollBar()->maximum());
+}
+
+QPlainTextEdit* memo(QWidget* parent) {
+    auto* edit = new QPlainTextEdit(parent);
+    edit->setReadOnly(true);
+    edit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    edit->setLineWrapMode(QPlainTextEdit::NoWrap);
+    return edit;
+}
+
+QPushButton* button(const QString& caption, QWidget* parent) {
+    auto* pushButton = new QPushButton(caption, parent);
+    pushButton->setAutoDefault(false);
+    return pushButton;
+}
+
+} // namespace
+
+TFKvDbf::TFKvDbf(QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
+      office(kDatabaseFile) {
+    setWindowTitle(QStringLiteral("从(xls)数据导入zq"));
+    setWindowIcon(programIcon());
+    setFont(chineseFont(16));
+    setFixedSize(kClientWidth, kClientHeight);
+    createControls();
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+
+    Timer1->start();
+}
+
+TFKvDbf::~TFKvDbf() {
+    if (FKvDbf == this)
+        FKvDbf = nullptr;
+}
+
+void TFKvDbf::createControls() {
+    Label2 = new QLabel(QStringLiteral("数据目录"), this);
+    Label2->setGeometry(42, 13, 64, 16);
+    DriveComboBox1 = new QComboBox(this);
+    DriveComboBox1->setGeometry(9, 40, 144, 22);
+    DirectoryListBox1 = new QListWidget(this);
+    DirectoryListBox1->setGeometry(8, 64, 145, 225);
+    FileListBox1 = new QListWidget(this);
+    FileListBox1->setGeometry(8, 296, 145, 345);
+    Browser = new FolderBrowser(DriveComboBox1, DirectoryListBox1, FileListBox1, this);
+
+    Memo1 = memo(this);
+    Memo1->setGeometry(160, 40, 265, 257);
+    Label3 = new QLabel(QStringLiteral("错误信息"), this);
+    Label3->setGeometry(432, 16, 64, 16);
+    Memo2 = memo(this);
+    Memo2->setGeometry(432, 40, 273, 197);
+
+    Panel1 = new QFrame(this);
+    Panel1->setFrameShape(QFrame::NoFrame);
+    Panel1->setGeometry(432, 232, 65, 73);
+    RadioButton4 = new QRadioButton(QStringLiteral("追加"), Panel1);
+    RadioButton4->setGeometry(8, 16, 57, 17);
+    RadioButton4->setChecked(true);
+    RadioButton5 = new QRadioButton(QStringLiteral("覆盖"), Panel1);
+    RadioButton5->setGeometry(8, 44, 57, 17);
+
+    Button1 = button(QStringLiteral("导入"), this);
+    Button1->setGeometry(515, 258, 57, 25);
+    BitBtn1 = button(QStringLiteral("中止"), this);
+    BitBtn1->setGeometry(587, 258, 57, 25);
+    Button2 = button(QStringLiteral("退出"), this);
+    Button2->setGeometry(651, 258, 57, 25);
+    connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
+    connect(BitBtn1, &QPushButton::clicked, this, [this] { BitBtn1Click(); });
+    connect(Button2, &QPushButton::clicked, this, [this] { Button2Click(); });
+
+    DataSource1 = new StaffGridModel(this);
+    DBGrid1 = new QTableView(this);
+    DBGrid1->setGeometry(160, 304, 553, 337);
+    DBGrid1->setModel(DataSource1);
+    DBGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    DBGrid1->verticalHeader()->hide();
+    DBGrid1->horizontalHeader()->setDefaultSectionSize(64);
+    DBGrid1->horizontalHeader()->setFont(chineseFont(16));
+    showStaffGrid();
+
+    TV1 = new QTreeWidget(this);
+    TV1->setGeometry(kClientWidth - kTreeWidth, 0, kTreeWidth, kClientHeight - kStatusHeight);
+    TV1->setFont(chineseFont(13));
+    TV1->setHeaderHidden(true);
+    TV1->setIndentation(19);
+    TV1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    TV1->setSelectionMode(QAbstractItemView::SingleSelection);
+    QPalette treePalette = TV1->palette();
+    for (QPalette::ColorRole role : {QPalette::Highlight, QPalette::HighlightedText})
+        treePalette.setColor(QPalette::Inactive, role, treePalette.color(QPalette::Active, role));
+    TV1->setPalette(treePalette);
+    connect(TV1, &QTreeWidget::itemClicked, this, [this] { TV1Click(); });
+
+    ProgressBar1 = new QProgressBar(this);
+    ProgressBar1->setGeometry(0, 616, 585, 16);
+    ProgressBar1->setRange(0, 100);
+    ProgressBar1->setValue(0);
+    ProgressBar1->setTextVisible(false);
+
+    StatusBar1 = new QStatusBar(this);
+    StatusBar1->setGeometry(0, kClientHeight - kStatusHeight, kClientWidth, kStatusHeight);
+    StatusBar1->setSizeGripEnabled(false);
+    for (QLabel*& panel : panels_) {
+        panel = new QLabel(StatusBar1);
+        panel->setFrameShape(QFrame::Panel);
+        panel->setFrameShadow(QFrame::Sunken);
+    }
+    panels_[0]->setFixedWidth(120);
+    StatusBar1->addWidget(panels_[0]);
+    StatusBar1->addWidget(panels_[1], 1);
+
+    Button3 = button(QStringLiteral("调入机构"), this);
+    Button3->setGeometry(315, 586, 75, 25);
+    Button3->hide();
+    connect(Button3, &QPushButton::clicked, this, [this] { Button3Click(); });
+
+    Timer1 = new QTimer(this);
+    Timer1->setInterval(1000);
+    Timer1->setSingleShot(true);
+    connect(Timer1, &QTimer::timeout, this, [this] { Timer1Timer(); });
+}
+
+template <class Handler> void TFKvDbf::guarded(Handler&& handler) {
+    try {
+        handler();
+    } catch (const std::exception& error) {
+        messageBox(QString::fromUtf8(error.what()), QStringLiteral("错误"), kStopMessage);
+    }
+}
+
+void TFKvDbf::Button1Click() {
+    if (running_)
+        return;
+    if (selectedDepartment() < 0) {
+        messageBox(QStringLiteral(" 请选择部门!"), QStringLiteral("错误"), kStopMessage);
+        return;
+    }
+    const bool importWas = Button1->isEnabled();
+    const bool abortWas = BitBtn1->isEnabled();
+    const bool exitWas = Button2->isEnabled();
+    running_ = true;
+    Button1->setEnabled(false);
+    BitBtn1->setEnabled(true);
+    bool finished = false;
+    guarded([&] {
+        ASetDmExecute();
+        AInputExecute();
+        finished = true;
+    });
+    running_ = false;
+    if (finished) {
+        Button1->setEnabled(true);
+        BitBtn1->setEnabled(false);
+        Button2->setEnabled(true);
+    } else {
+        Button1->setEnabled(importWas);
+        BitBtn1->setEnabled(abortWas);
+        Button2->setEnabled(exitWas);
+    }
+    if (closeRequested_)
+        close();
+}
+
+void TFKvDbf::BitBtn1Click() {
+    abort_ = true;
+}
+
+void TFKvDbf::Button2Click() {
+    close();
+}
+
+void TFKvDbf::Button3Click() {
+    guarded([this] { FillDeptTree(); });
+}
+
+void TFKvDbf::TV1Click() {
+    const int record = selectedDepartment();
+    if (record < 0)
+        return;
+    guarded([&] {
+        const int count = listStaff(office.AQ2, Depts.departmentCode(record));
+        showStaffGrid();
+        setStatus(0, staffCountText(count));
+    });
+}
+
+void TFKvDbf::Timer1Timer() {
+    Timer1->stop();
+    if (!QFileInfo(QString::fromLatin1(kDatabaseFile)).isFile()) {
+        messageBox(QStringLiteral("文件(wagebook.dat)丢失,或运行目录不正确!"),
+                   QStringLiteral("文件丢失错误"), kPlainMessage);
+        QCoreApplication::exit(0);
+        return;
+    }
+    Button1->setEnabled(true);
+    guarded([this] { FillDeptTree(); });
+}
+
+void TFKvDbf::FormDeactivate() {}
+
+void TFKvDbf::ASetDmExecute() {
+    office.ASetDm(*this);
+}
+
+void TFKvDbf::AInputExecute() {
+    ImportRequest request;
+    request.departmentCode = Depts.departmentCode(selectedDepartment());
+    request.workbookPath = toNativePath(Browser->selectedFile());
+    request.overwrite = RadioButton5->isChecked();
+    office.AInput(request, *this);
+    if (office.AQ2.isOpen())
+        showStaffGrid();
+}
+
+void TFKvDbf::FillDeptTree() {
+    if (Depts.fill(LoadDepartments(office.AQ1)))
+        showDeptTree();
+}
+
+int TFKvDbf::selectedDepartment() const {
+    const QList<QTreeWidgetItem*> selected = TV1->selectedItems();
+    return selected.isEmpty() ? -1 : selected.first()->data(0, kRecordRole).toInt();
+}
+
+QString TFKvDbf::panelText(int panel) const {
+    return panels_[panel]->text();
+}
+
+void TFKvDbf::addRunLog(const std::string& line) {
+    appendLine(Memo1, line);
+}
+
+void TFKvDbf::addError(const std::string& line) {
+    appendLine(Memo2, line);
+}
+
+void TFKvDbf::setStatus(int panel, const std::string& text) {
+    panels_[panel]->setText(fromGbk(text));
+}
+
+void TFKvDbf::showMessage(const std::string& text, const std::string& caption, int flags) {
+    // Once Exit was pressed during a run, its closing notices would only hold the window up.
+    if (closeRequested_)
+        return;
+    messageBox(fromGbk(text), fromGbk(caption), flags);
+}
+
+void TFKvDbf::processEvents() {
+    QCoreApplication::processEvents();
+}
+
+void TFKvDbf::clearAbort() {
+    abort_ = closeRequested_;
+}
+
+void TFKvDbf::setProgress(int done, int total) {
+    ProgressBar1->setValue(total > 0 ? static_cast<int>(100LL * done / total) : 0);
+}
+
+void TFKvDbf::messageBox(const QString& text, const QString& caption, int flags) {
+    QMessageBox box(flags == kStopMessage ? QMessageBox::Critical : QMessageBox::NoIcon, caption,
+                    text, QMessageBox::Ok, this);
+    box.exec();
+}
+
+void TFKvDbf::closeEvent(QCloseEvent* event) {
+    if (running_) {
+        closeRequested_ = true;
+        abort_ = true;
+        event->ignore();
+        return;
+    }
+    event->accept();
+}
+
+void TFKvDbf::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::ActivationChange && !isActiveWindow())
+        FormDeactivate();
+    QWidget::changeEvent(event);
+}
+
+void TFKvDbf::showDeptTree() {
+    TV1->clear();
+    const std::vector<DeptNode>& nodes = Depts.nodes();
+    auto add = [&](auto& self, int node, QTreeWidgetItem* item) -> void {
+        item->setText(0, fromGbk(nodes[node].text));
+        item->setData(0, kRecordRole, nodes[node].record);
+        for (int child : nodes[node].children)
+            self(self, child, new QTreeWidgetItem(item));
+    };
+    for (int root : Depts.roots())
+        add(add, root, new QTreeWidgetItem(TV1));
+    TV1->expandAll();
+    TV1->clearSelection();
+}
+
+void TFKvDbf::showStaffGrid() {
+    if (office.AQ2.isOpen()) {
+        DataSource1->setQuery(office.AQ2.engineSql(), office.ADOConnection1.database());
+        if (DataSource1->lastError().isValid())
+            throw Error("员工列表无法显示: " + DataSource1->lastError().text().toStdString());
+    }
+    const std::vector<StaffGridModel::Column>& columns = StaffGridModel::columns();
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+        if (columns[i].width > 0)
+            DBGrid1->setColumnWidth(static_cast<int>(i), columns[i].width);
+    }
+}
+
+} // namespace wb

@@ -1,0 +1,128 @@
+#pragma once
+
+#include "import/Office.h"
+#include "refdata/DeptTree.h"
+#include "refdata/UserInterface.h"
+
+#include <QWidget>
+#include <string>
+
+class QComboBox;
+class QFrame;
+class QLabel;
+class QListWidget;
+class QPlainTextEdit;
+class QProgressBar;
+class QPushButton;
+class QRadioButton;
+class QStatusBar;
+class QTableView;
+class QTimer;
+class QTreeWidget;
+
+namespace wb {
+
+class FolderBrowser;
+class StaffGridModel;
+
+// The office's one window: its controls under their own names, the database components of
+// the office, and the handlers of its commands, which gather input, call the engine and show
+// the result. It is the engine's user interface: Memo1 is the run log, Memo2 the error list,
+// StatusBar1 the two status panels, ProgressBar1 the run's progress.
+//
+// Every handler catches what escapes it (wb::Error, std::exception) and shows the text in an
+// error box; the window stays open. During an import Import is disabled and Abort enabled;
+// Exit then asks the run to stop and closes the window once the row in progress is done.
+class TFKvDbf : public QWidget, public UserInterface {
+    Q_OBJECT
+
+public:
+    // Fills the built-in tables; touches no database. The start-up check runs about a
+    // second later, from the event loop.
+    explicit TFKvDbf(QWidget* parent = nullptr);
+    ~TFKvDbf() override;
+
+    // Import: the code-file set-up and the run for the selected department, the selected
+    // workbook and the chosen mode.
+    void Button1Click();
+    // Abort: asks the run in progress to stop after its current row.
+    void BitBtn1Click();
+    // Exit: closes the window, or during a run asks it to stop and closes afterwards.
+    void Button2Click();
+    // Reloads the department tree.
+    void Button3Click();
+    // Lists the staff of the selected department in the grid and their count in panel 0.
+    void TV1Click();
+    // The start-up check: the database file in the current directory, then the tree. When
+    // the file is missing it shows a box and ends the event loop with exit code 0.
+    void Timer1Timer();
+    void FormDeactivate();
+    void ASetDmExecute();
+    void AInputExecute();
+    // Loads dm_jg and rebuilds the tree; a dm_jg without rows leaves the tree as it was.
+    void FillDeptTree();
+
+    // The record (index into Depts.records()) of the selected tree node; -1 when none.
+    int selectedDepartment() const;
+    bool running() const { return running_; }
+    QString panelText(int panel) const;
+
+    // UserInterface
+    void addRunLog(const std::string& line) override;
+    void addError(const std::string& line) override;
+    void setStatus(int panel, const std::string& text) override;
+    void showMessage(const std::string& text, const std::string& caption, int flags) override;
+    void processEvents() override;
+    void clearAbort() override;
+    bool abortRequested() const override { return abort_; }
+    void setProgress(int done, int total) override;
+
+    QLabel* Label2;
+    QComboBox* DriveComboBox1;
+    QListWidget* DirectoryListBox1;
+    QListWidget* FileListBox1;
+    QPlainTextEdit* Memo1;
+    QLabel* Label3;
+    QPlainTextEdit* Memo2;
+    QFrame* Panel1;
+    QRadioButton* RadioButton4;
+    QRadioButton* RadioButton5;
+    QPushButton* Button1;
+    QPushButton* BitBtn1;
+    QPushButton* Button2;
+    QTableView* DBGrid1;
+    QTreeWidget* TV1;
+    QProgressBar* ProgressBar1;
+    QStatusBar* StatusBar1;
+    QPushButton* Button3;
+    QTimer* Timer1;
+
+    Office office;  // ADOConnection1, AQ1, AQ2, ADOQuery1, ADOTable1, code tables
+    DeptTree Depts; // DeptList behind the tree's nodes
+    StaffGridModel* DataSource1;
+    FolderBrowser* Browser; // keeps DriveComboBox1, DirectoryListBox1, FileListBox1 in step
+
+protected:
+    // A modal message box: OK button, stop icon when flags is 16, no icon when 0. Returns
+    // when it is closed. Tests replace it so that nothing blocks.
+    virtual void messageBox(const QString& text, const QString& caption, int flags);
+
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    void createControls();
+    template <class Handler> void guarded(Handler&& handler);
+    void showDeptTree();
+    void showStaffGrid();
+
+    QLabel* panels_[2];
+    bool abort_ = false;
+    bool running_ = false;
+    bool closeRequested_ = false;
+};
+
+// The application's window, while it exists.
+extern TFKvDbf* FKvDbf;
+
+} // namespace wb
