@@ -10,8 +10,8 @@ class DependentRecords : public TempOffice {
 protected:
     void SetUp() override {
         TempOffice::SetUp();
-        codes("本科=21\n大专=31\n硕士=11\n 本科=99\n馆员=3601\n科员=0999\n管理8级=7777x\n"
-              "优秀=1\n合格=2\n年优秀=3\n文字=A1\n引号=2'1");
+        codes("本科=21\n大专=31\n硕士=11\n馆员=3601\n科员=0999\n技工1级=5555\n优秀=1\n合格=2\n"
+              "年优秀=3");
     }
     // One person with a work date, college years and the three multi-line cells.
     void person(const std::string& workDate, const std::string& years,
@@ -83,11 +83,11 @@ TEST_F(DependentRecords, NoWorkDateOrNoYearsMeansNoUpdate) {
 TEST_F(DependentRecords, AppointmentCodesFromTheCodeFileAndTheGradeTables) {
     person("", "", "",
            "2006.07 管理8级\n2006.06 管理8级\n2008.03 馆员\n2005.03馆员\n2010.01 科员\n"
-           "2007.01 技术2级\n \t2009.01 技术2级 \t\n2009-01 馆员\n2009.01\n2011.01 管理8级");
+           "2007.01 技术2级\n \t2009.01 技术2级 \t\n2009-01 馆员\n2009.01\n2011.01 技工1级");
     EXPECT_EQ(appointments(),
               (Strings{"2006-07-01|1001|0108", "2008-03-01|3601|0301", "2005-03-01|3601|",
                        "2010-01-01|0999|", "2007-01-01|2101|0202", "2009-01-01|2101|0202",
-                       "2011-01-01|7777x|"}));
+                       "2011-01-01|5555|"}));
     EXPECT_EQ(ui.errors, (Strings{"职务:甲:管理8级", "职务:甲:"}));
 }
 
