@@ -139,8 +139,10 @@ protected:
     }
     void addPerson(const std::string& name, const std::string& code) {
         QSqlQuery query(window->office.ADOConnection1.database());
-        ASSERT_TRUE(query.exec(QString::fromUtf8("insert into ryjbxx (xm, bm) values ('" + name +
-                                                 "', '" + code + "')")));
+        query.prepare(QStringLiteral("insert into ryjbxx (xm, bm) values (?, ?)"));
+        query.addBindValue(QString::fromStdString(name));
+        query.addBindValue(QString::fromStdString(code));
+        ASSERT_TRUE(query.exec());
     }
     std::string buttonStates() const {
         return std::string(window->Button1->isEnabled() ? "import " : "") +
@@ -251,8 +253,9 @@ TEST_F(WindowOffice, TheGridShowsItsNineColumnsAtTheirWidths) {
     EXPECT_EQ(titles, (Strings{"bh", "xm", "sfzh", "grsf", "xb", "mz", "csny", "jkzk", "gzsj"}));
     const std::vector<int> widths = {55, 59, 167, 65, 0, 0, 93, 32, 0};
     for (int column = 0; column < 9; ++column) {
-        if (widths[column])
+        if (widths[column]) {
             EXPECT_EQ(header->sectionSize(column), widths[column]) << titles[column];
+        }
     }
 }
 

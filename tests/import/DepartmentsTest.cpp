@@ -1,5 +1,6 @@
 #include "import/Departments.h"
 #include "support/TempOffice.h"
+#include "text/Error.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +9,7 @@ using wb::test::TempOffice;
 
 namespace {
 
-std::string codes(const std::vector<TDeptRecord>& records) {
+std::string codeList(const std::vector<TDeptRecord>& records) {
     std::string joined;
     for (const TDeptRecord& record : records)
         joined += (joined.empty() ? "" : " ") + ("[" + record.jgdm + "]");
@@ -47,7 +48,7 @@ TEST_F(Departments, LoadsEveryColumnInCodeLengthThenCodeOrder) {
          " (2, 1, 4, '0101 ', '甲一', NULL), (4, NULL, NULL, '1', '单', '1')");
 
     const std::vector<TDeptRecord> records = LoadDepartments(office->AQ1);
-    EXPECT_EQ(codes(records), "[1] [01] [02] [0201] [0101 ] [010101]");
+    EXPECT_EQ(codeList(records), "[1] [01] [02] [0201] [0101 ] [010101]");
     ASSERT_EQ(records.size(), 6u);
     const TDeptRecord& second = records[2];
     EXPECT_EQ(second.id, 3);
