@@ -158,6 +158,7 @@ void TFKvDbf::createControls() {
     DBGrid1->setModel(DataSource1);
     DBGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     DBGrid1->verticalHeader()->hide();
+    DBGrid1->verticalHeader()->setDefaultSectionSize(DBGrid1->fontMetrics().height() + 4);
     DBGrid1->horizontalHeader()->setDefaultSectionSize(64);
     DBGrid1->horizontalHeader()->setFont(chineseFont(16));
     showStaffGrid();
@@ -184,6 +185,8 @@ void TFKvDbf::createControls() {
     StatusBar1 = new QStatusBar(this);
     StatusBar1->setGeometry(0, kClientHeight - kStatusHeight, kClientWidth, kStatusHeight);
     StatusBar1->setSizeGripEnabled(false);
+    // A status bar keeps the system's small font; the window's 16 pixels do not fit in 19.
+    StatusBar1->setFont(chineseFont(12));
     for (QLabel*& panel : panels_) {
         panel = new QLabel(StatusBar1);
         panel->setFrameShape(QFrame::Panel);

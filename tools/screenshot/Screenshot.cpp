@@ -1,19 +1,24 @@
-// Renders the picture of the window for the README: a copy of an office folder, the start-up
-// check, a department clicked in the tree and a workbook imported into it, then the window
-// grabbed into a PNG. The office folder itself is left as it was.
+// Renders the picture of the window for the README: the window opened on an office folder,
+// the start-up check, a department clicked in the tree and a workbook imported into it, then
+// the window grabbed into a PNG. The import writes into the folder's database: give it a
+// fresh office (render.sh does).
 //
-//   wagebook-screenshot OFFICE_DIR DEPARTMENT_CODE WORKBOOK_NAME OUT.png
+//   wagebook-screenshot [--screen] OFFICE_DIR DEPARTMENT_CODE WORKBOOK_NAME OUT.png
 //
-// Message boxes are printed instead of shown. Exit status 0 when the picture was written.
+// Message boxes are printed instead of shown. With --screen the whole screen is grabbed as
+// the display shows it (to check a real display such as Xvfb), else the window renders
+// itself. Exit status 0 when the picture was written.
 
 #include "app/QtText.h"
 #include "app/Umain.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QEventLoop>
 #include <QListWidget>
-#include <QTemporaryDir>
+#include <QScreen>
 #include <QTextStream>
+#include <QTimer>
 #include <QTreeWidget>
 
 #include <cstdio>
@@ -26,15 +31,6 @@ protected:
         QTextStream(stdout) << "box [" << caption << "] " << text << " (" << flags << ")\n";
     }
 };
-
-bool copyOffice(const QString& from, const QString& to) {
-    const QDir source(from);
-    for (const QString& name : source.entryList(QDir::Files)) {
-        if (!QFile::copy(source.filePath(name), QDir(to).filePath(name)))
-            return false;
-    }
-    return true;
-}
 
 QTreeWidgetItem* findDepartment(const wb::TFKvDbf& window, const std::string& code) {
     for (QTreeWidgetItemIterator it(window.TV1); *it; ++it) {
@@ -53,15 +49,15 @@ int fail(const char* what) {
 
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
-    const QStringList args = QCoreApplication::arguments();
+    QStringList args = QCoreApplication::arguments();
+    const bool wholeScreen = args.removeAll(QStringLiteral("--screen")) > 0;
     if (args.size() != 5)
-        return fail("usage: wagebook-screenshot OFFICE_DIR DEPARTMENT_CODE WORKBOOK_NAME OUT.png");
+        return fail("usage: wagebook-screenshot [--screen] OFFICE_DIR DEPARTMENT_CODE "
+                    "WORKBOOK_NAME OUT.png");
     const QString out = QDir(args[4]).absolutePath();
 
-    QTemporaryDir office;
-    if (!office.isValid() || !copyOffice(args[1], office.path()))
-        return fail("cannot copy the office folder");
-    QDir::setCurrent(office.path());
+    if (!QDir::setCurrent(args[1]))
+        return fail("cannot enter the office folder");
 
     UnattendedWindow window;
     window.show();
@@ -79,8 +75,13 @@ int main(int argc, char* argv[]) {
     window.FileListBox1->setCurrentItem(workbooks.first());
     window.Button1Click();
 
-    QCoreApplication::processEvents();
-    if (!window.grab().save(out, "PNG"))
+    // Let the display catch up with the last repaints before it is read back.
+    QEventLoop settle;
+    QTimer::singleShot(300, &settle, &QEventLoop::quit);
+    settle.exec();
+    const QPixmap picture =
+        wholeScreen ? QGuiApplication::primaryScreen()->grabWindow(0) : window.grab();
+    if (!picture.save(out, "PNG"))
         return fail("cannot write the picture");
     QTextStream(stdout) << "wrote " << out << "\n";
     return 0;
