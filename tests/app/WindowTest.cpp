@@ -18,6 +18,7 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSqlQuery>
 #include <QStorageInfo>
 #include <QTableView>
@@ -292,6 +293,29 @@ TEST_F(WindowOffice, ImportIntoTheSelectedDepartmentRefreshesGridAndCount) {
         EXPECT_TRUE(contains(lines(window->Memo1), name)) << name;
     EXPECT_EQ(window->ProgressBar1->value(), 100);
     EXPECT_EQ(buttonStates(), "import exit");
+}
+
+TEST_F(WindowOffice, OverwriteModeReplacesTheDepartmentsStaff) {
+    startedWindow();
+    addPerson("旧", "0102");
+    addPerson("别", "02");
+    window->RadioButton5->setChecked(true);
+    importStaff("0102");
+    importStaff("0102");
+
+    EXPECT_EQ(persons("0102"), 6);
+    EXPECT_EQ(persons("02"), 1);
+    EXPECT_EQ(gridNames(), kSixNames);
+    EXPECT_TRUE(contains(lines(window->Memo1), "正在删除旧数据!"));
+}
+
+TEST_F(WindowOffice, AbortBeforeARunDoesNotStopIt) {
+    startedWindow();
+    window->BitBtn1->click();
+    importStaff("01");
+
+    EXPECT_EQ(persons("01"), 6);
+    EXPECT_EQ(window->boxes, Strings{"提示|数据导入成功!|0"});
 }
 
 TEST_F(WindowOffice, ARunThatEndsEarlyLeavesTheSameButtonStates) {
