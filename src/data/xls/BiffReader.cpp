@@ -95,8 +95,7 @@ struct Globals {
 };
 
 int biffVersion(const Record& bof, bool namedBook) {
-    if (bof.id == record::kBofBiff2 || bof.id == record::kBofBiff3 ||
-        bof.id == record::kBofBiff4)
+    if (bof.id == record::kBofBiff2 || bof.id == record::kBofBiff3 || bof.id == record::kBofBiff4)
         throw FormatError(reason::kOldVersion);
     if (bof.id != record::kBof || bof.data.size() < 4)
         throw FormatError(reason::kBadRecord);
@@ -193,8 +192,7 @@ Globals readGlobals(std::string_view stream, bool namedBook) {
 class SheetReader {
 public:
     SheetReader(std::string_view stream, Globals& globals)
-        : stream_(stream), g_(globals),
-          dateOffset_(globals.date1904 ? kDays1899To1904 : 0) {
+        : stream_(stream), g_(globals), dateOffset_(globals.date1904 ? kDays1899To1904 : 0) {
         xfIsDate_.reserve(g_.xfFormats.size());
         for (std::uint16_t format : g_.xfFormats) {
             const auto defined = g_.formatIsDate.find(format);
@@ -223,8 +221,7 @@ public:
             if (depth != 1)
                 continue;
             if (pendingString != kNoCell && r.id != record::kString &&
-                r.id != record::kSharedFormula && r.id != record::kArray &&
-                r.id != record::kTable)
+                r.id != record::kSharedFormula && r.id != record::kArray && r.id != record::kTable)
                 pendingString = kNoCell;
             cellRecord(r, records, pendingString);
         }

@@ -122,8 +122,8 @@ std::string_view chainBytes(const SectorSpace& space, const Chain& chain, std::u
         const std::uint64_t offset = space.offset(sector);
         if (!fits(offset, length))
             throw FormatError(space.beyondArea);
-        storage.append(space.area.substr(static_cast<std::size_t>(offset),
-                                         static_cast<std::size_t>(length)));
+        storage.append(
+            space.area.substr(static_cast<std::size_t>(offset), static_cast<std::size_t>(length)));
         left -= length;
         if (left == 0)
             break;
@@ -305,7 +305,8 @@ private:
         if (root.size > file_.size())
             throw FormatError(reason::kTruncated);
         std::string miniStreamStorage;
-        const Chain rootChain = followChain(root.start, fat_, sectorsFor(root.size, sectors_.shift));
+        const Chain rootChain =
+            followChain(root.start, fat_, sectorsFor(root.size, sectors_.shift));
         const SectorSpace mini{chainBytes(sectors_, rootChain, root.size, miniStreamStorage), 0,
                                kMiniSectorShift, reason::kSectorOutside};
         const Chain chain = followChain(entry.start, miniFat, sectorsFor(entry.size, mini.shift));

@@ -82,8 +82,7 @@ std::uint32_t RecordData::u32() {
 
 void RecordData::skip(std::uint64_t count) {
     while (count > 0 && !atEnd()) {
-        const std::uint64_t step =
-            std::min<std::uint64_t>(count, parts_[part_].size() - position_);
+        const std::uint64_t step = std::min<std::uint64_t>(count, parts_[part_].size() - position_);
         position_ += static_cast<std::size_t>(step);
         count -= step;
     }

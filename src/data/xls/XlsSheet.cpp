@@ -26,7 +26,9 @@ CellValue XlsSheet::cell(int row, int column) const {
 
 namespace xls {
 
-SheetBuilder::SheetBuilder() = default;
+SheetBuilder::SheetBuilder() {
+    appendText({});
+}
 
 void SheetBuilder::add(std::uint16_t row, std::uint16_t column, Kind kind, double number) {
     XlsSheet::StoredCell cell{static_cast<std::uint32_t>(row) << 16 | column, kind, {}};
@@ -53,7 +55,9 @@ void SheetBuilder::setText(std::size_t cellPosition, std::uint32_t text) {
     sheet_.cells_[cellPosition].text = text;
 }
 
-void SheetBuilder::reserve(std::size_t cells) { sheet_.cells_.reserve(cells); }
+void SheetBuilder::reserve(std::size_t cells) {
+    sheet_.cells_.reserve(cells);
+}
 
 XlsSheet SheetBuilder::finish(std::string name) {
     auto& cells = sheet_.cells_;
