@@ -29,7 +29,9 @@ import xlwt
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import xls_craft as x  # noqa: E402
 
-OUT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "fixtures", "xls")
+ROOT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..")
+OUT = os.path.join(ROOT, "tests", "fixtures", "xls")
+SEEDS = os.path.join(ROOT, "fuzz", "corpus")
 D = datetime.date
 DT = datetime.datetime
 QUIET = open(os.devnull, "w")  # xlrd's warnings about the broken files
@@ -349,8 +351,9 @@ def active_chart_stream():
 def xlsx_bytes():
     stream = io.BytesIO()
     with zipfile.ZipFile(stream, "w") as z:
-        z.writestr("[Content_Types].xml", '<?xml version="1.0"?><Types/>')
-        z.writestr("xl/workbook.xml", '<?xml version="1.0"?><workbook/>')
+        for name, text in (("[Content_Types].xml", '<?xml version="1.0"?><Types/>'),
+                           ("xl/workbook.xml", '<?xml version="1.0"?><workbook/>')):
+            z.writestr(zipfile.ZipInfo(name, date_time=(2020, 1, 1, 0, 0, 0)), text)
     return stream.getvalue()
 
 
@@ -421,6 +424,17 @@ def main():
     }
     for name, data in broken.items():
         save(name, data)
+    # The fuzz target's seeds: small whole files, and bare workbook streams (the target also
+    # reads its input as a stream).
+    os.makedirs(SEEDS, exist_ok=True)
+    seeds = {name: good[name] for name in ("mini_stream.xls", "sst_split.xls", "biff5_cp936.xls")}
+    seeds.update({name: broken[name] for name in ("password.xls", "active_chart.xls")})
+    seeds.update({"records.stream": records, "small.stream": small,
+                  "split_sst.stream": split_sst_stream(), "biff5.stream": biff5_stream()})
+    for name, data in seeds.items():
+        with open(os.path.join(SEEDS, name), "wb") as f:
+            f.write(data)
+
     for name in ("empty.xls", "text.xls", "truncated.xls", "chain_loop.xls",
                  "sector_outside.xls", "no_workbook_stream.xls", "password.xls"):
         assert refuses(broken[name]), name

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstring>
 #include <functional>
 
 using namespace wb;
@@ -141,6 +143,23 @@ TEST(BiffRecords, AFormulaTextWithoutItsStringRecordIsEmptyText) {
     const XlsSheet read = readActiveSheet(workbook("", {sheet(formula + number)}), false);
     EXPECT_EQ(read.cell(1, 1), CellValue::ofText(""));
     EXPECT_EQ(read.cell(1, 2), CellValue::ofNumber(0));
+}
+
+TEST(BiffRecords, ADateFormattedNumberOutsideTheCalendarStaysANumber) {
+    std::string xf = record(0x00E0, le16(0) + le16(14) + std::string(16, '\0'));
+    const auto number = [](unsigned column, double value) {
+        std::string bits(8, '\0');
+        std::memcpy(bits.data(), &value, 8);
+        return record(0x0203, cellHeader(0, column) + bits);
+    };
+    const std::string cells = number(0, 2958465.5) + number(1, 2958466) + number(2, -1) +
+                              number(3, 0) + number(4, std::nan(""));
+    const XlsSheet read = readActiveSheet(workbook(xf, {sheet(cells)}), false);
+    EXPECT_EQ(read.cell(1, 1), CellValue::ofDate(2958465.5)); // 9999-12-31 12:00
+    EXPECT_EQ(read.cell(1, 2), CellValue::ofNumber(2958466));
+    EXPECT_EQ(read.cell(1, 3), CellValue::ofNumber(-1));
+    EXPECT_EQ(read.cell(1, 4), CellValue::ofDate(0));
+    EXPECT_EQ(read.cell(1, 5).kind, CellValue::Kind::Number);
 }
 
 TEST(BiffRecords, CellsAtTheFarCornerOfTheSheetAreAddressable) {

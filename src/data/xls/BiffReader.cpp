@@ -23,6 +23,9 @@ using Kind = CellValue::Kind;
 
 // Day numbers count from 1899-12-30; a 1904-mode workbook counts from 1904-01-01.
 constexpr double kDays1899To1904 = 1462;
+// 10000-01-01: a date-formatted number from this day on, or before day 0, is no date the
+// spreadsheet can deliver (it shows ####), and stays a number.
+constexpr double kDayAfterLastDate = 2958466;
 
 constexpr std::uint16_t kBiff5Version = 0x0500;
 constexpr std::uint16_t kBiff8Version = 0x0600;
@@ -230,8 +233,9 @@ public:
 
 private:
     void number(std::uint16_t row, std::uint16_t column, std::uint16_t xf, double value) {
-        if (xf < xfIsDate_.size() && xfIsDate_[xf])
-            sheet_.add(row, column, Kind::Date, value + dateOffset_);
+        const double day = value + dateOffset_;
+        if (xf < xfIsDate_.size() && xfIsDate_[xf] && value >= 0 && day < kDayAfterLastDate)
+            sheet_.add(row, column, Kind::Date, day);
         else
             sheet_.add(row, column, Kind::Number, value);
     }
