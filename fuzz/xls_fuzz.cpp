@@ -47,6 +47,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     } catch (const wb::Error&) {
     }
     try {
+        // The stream's name ("Book" or "Workbook") only matters when the BOF is unclear;
+        // the input's length picks one.
         readEveryValue(wb::xls::readActiveSheet(bytes, size % 2 == 1));
     } catch (const wb::xls::FormatError&) {
     }
