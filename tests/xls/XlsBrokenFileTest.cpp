@@ -31,6 +31,11 @@ std::string message(const std::string& path, const std::string& why) {
     return "工作簿 \"" + path + "\" 无法读取: " + why;
 }
 
+std::string fixtureBytes(const char* name) {
+    std::ifstream in(kFixtures / name, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
 struct BrokenFile {
     const char* file;
     std::string reason;
@@ -61,8 +66,7 @@ TEST(XlsBrokenFiles, AMissingFileSaysSo) {
 }
 
 TEST(XlsBrokenFiles, EveryCutOfAWorkbookFailsCleanlyOrReadsTheWholeSheet) {
-    std::ifstream in(kFixtures / "formulas.xls", std::ios::binary);
-    const std::string whole((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::string whole = fixtureBytes("formulas.xls");
     ASSERT_GT(whole.size(), 4096u);
     const auto complete = XlsWorkbook::fromBytes(whole, "formulas.xls");
     for (std::size_t size = 0; size < whole.size(); size += 97) {
@@ -73,6 +77,31 @@ TEST(XlsBrokenFiles, EveryCutOfAWorkbookFailsCleanlyOrReadsTheWholeSheet) {
         } catch (const Error& e) {
             EXPECT_EQ(std::string(e.what()).rfind("工作簿 \"cut\" 无法读取: ", 0), 0u) << size;
         }
+    }
+}
+
+// Quirks of real files that must not stop the reader.
+TEST(XlsContainerQuirks, AreReadLikeTheWellFormedFile) {
+    const std::string original = fixtureBytes("records.xls");
+    const auto reference = XlsWorkbook::fromBytes(original, "records.xls");
+
+    // Version 3 writers may leave garbage in the high half of a stream's 64-bit size.
+    std::string garbageSize = original;
+    const std::string name("W\0o\0r\0k\0b\0o\0o\0k\0", 16);
+    const std::size_t entry = garbageSize.find(name);
+    ASSERT_NE(entry, std::string::npos);
+    garbageSize.replace(entry + 124, 4, "\xEF\xBE\xAD\xDE");
+
+    // Bytes after the last sector.
+    const std::string trailing = original + "trailing bytes";
+
+    for (const std::string& bytes : {garbageSize, trailing}) {
+        const auto workbook = XlsWorkbook::fromBytes(bytes, "quirk.xls");
+        const XlsSheet& sheet = workbook->activeSheet();
+        ASSERT_EQ(sheet.lastRow(), reference->activeSheet().lastRow());
+        for (int row = 1; row <= sheet.lastRow(); ++row)
+            for (int column = 1; column <= sheet.lastColumn(); ++column)
+                ASSERT_EQ(sheet.cell(row, column), reference->activeSheet().cell(row, column));
     }
 }
 
