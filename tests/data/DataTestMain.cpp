@@ -1,0 +1,11 @@
+// The SQL drivers are plugins, and Qt loads plugins only once an application object exists.
+
+#include <QCoreApplication>
+
+#include <gtest/gtest.h>
+
+int main(int argc, char* argv[]) {
+    QCoreApplication application(argc, argv);
+    testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
