@@ -1,0 +1,174 @@
+// wagebook-import run as a user runs it: in a folder with wagebook.mdb and dm.txt, on real
+// workbooks; exit status, stdout, stderr and the database are checked.
+
+#include "text/Encoding.h"
+
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QVariant>
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+using Strings = std::vector<std::string>;
+
+namespace {
+
+const fs::path kBin = fs::path(WB_BINARY_DIR) / "src" / "cli";
+const fs::path kFixtures = fs::path(WB_FIXTURES) / "import";
+
+Strings readLines(const fs::path& file) {
+    std::ifstream in(file);
+    Strings lines;
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    return lines;
+}
+
+class ImportCli : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir_ = fs::temp_directory_path() /
+               ("wb-cli-" + std::string(::testing::UnitTest::GetInstance()
+                                            ->current_test_info()
+                                            ->name()) +
+                "-" + std::to_string(::getpid()));
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+        const std::string initdb = (kBin / "wagebook-initdb").string() + " --demo " +
+                                   (dir_ / "wagebook.mdb").string() + " >/dev/null";
+        ASSERT_EQ(std::system(initdb.c_str()), 0);
+        fs::copy_file(kFixtures / "dm.txt", dir_ / "dm.txt");
+    }
+    void TearDown() override {
+        {
+            QSqlDatabase db = QSqlDatabase::database(QStringLiteral("check"), false);
+            db.close();
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("check"));
+        fs::remove_all(dir_);
+    }
+
+    // Runs wagebook-import in the folder; fills out and err; gives the exit status.
+    int run(const std::string& arguments) {
+        const std::string command = "cd '" + dir_.string() + "' && " +
+                                    (kBin / "wagebook-import").string() + " " + arguments +
+                                    " >out.txt 2>err.txt </dev/null";
+        const int status = std::system(command.c_str());
+        out = readLines(dir_ / "out.txt");
+        err = readLines(dir_ / "err.txt");
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+    void copyFixture(const std::string& name) { fs::copy_file(kFixtures / name, dir_ / name); }
+
+    Strings rows(const std::string& sql) {
+        QSqlDatabase db = QSqlDatabase::database(QStringLiteral("check"), false);
+        if (!db.isValid()) {
+            db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("check"));
+            db.setDatabaseName(QString::fromStdString((dir_ / "wagebook.mdb").string()));
+        }
+        EXPECT_TRUE(db.open());
+        QSqlQuery query(db);
+        EXPECT_TRUE(query.exec(QString::fromUtf8(sql)));
+        Strings result;
+        while (query.next()) {
+            std::string line;
+            for (int i = 0; i < query.record().count(); ++i)
+                line += (i ? "|" : "") + (query.value(i).isNull()
+                                              ? std::string("NULL")
+                                              : query.value(i).toString().toStdString());
+            result.push_back(line);
+        }
+        return result;
+    }
+
+    Strings out, err;
+    fs::path dir_;
+};
+
+} // namespace
+
+TEST_F(ImportCli, ImportsEveryColumnOfAFullWorkbook) {
+    copyFixture("full.xls");
+    ASSERT_EQ(run("--dept 0101 full.xls"), 0);
+    EXPECT_EQ(out, (Strings{"XLS相配置!准备导入", "甲", "乙", "丙", "提示: 数据导入成功!"}));
+    EXPECT_EQ(err, (Strings{"学历:甲:博士", "职务:甲:处长", "考核:甲:良好", "工资类别:乙:外聘"}));
+    EXPECT_EQ(rows("select bm, bh, xm, xb, mz, sfzh, csny, gzsj, grsf, jkzk, jxqyf, kjgl, kjtgnf,"
+                   " sylb, ltxlb, dzysxl from ryjbxx order by id"),
+              (Strings{"0101|1|甲|1|01|110101197001010011|1970-01-01|1990-07-15|干部|10|12|-6|2|1|1|30",
+                       "0101|2|乙|2||110101198002020022|1980-02-02|1899-12-30|工人|10|12|NULL|NULL|"
+                       "NULL|NULL|NULL",
+                       "0101|NULL|丙|NULL||NULL|1899-12-30|1899-12-30|NULL|10|12|NULL|NULL|NULL|"
+                       "NULL|NULL"}));
+    EXPECT_EQ(rows("select p.xm, x.xxxs, x.xlrq, x.xldm, x.dzysxl from ryxl x join ryjbxx p on "
+                   "p.id = x.mid order by x.id"),
+              (Strings{"甲|全日制|1988-07-01|31|NULL", "甲|全日制|1990-07-01|21|2",
+                       "乙|在职|2000-07-01|21|NULL"}));
+    EXPECT_EQ(rows("select p.xm, r.rzrq, r.gzzwdm, r.gwzwdm from ryrz r join ryjbxx p on "
+                   "p.id = r.mid order by r.id"),
+              (Strings{"甲|1990-07-01|1101|", "甲|2006-06-01|3601|", "甲|2008-03-01|3601|0301",
+                       "甲|2009-01-01|1001|0108", "乙|2007-01-01|2101|0202"}));
+    EXPECT_EQ(rows("select p.xm, k.khnd, k.khjg from rykh k join ryjbxx p on p.id = k.mid "
+                   "order by k.id"),
+              (Strings{"甲|2006|1", "甲|2007|2", "乙|2007|2", "乙|2007|2"}));
+}
+
+TEST_F(ImportCli, OverwriteReplacesTheDepartmentAndAppendAddsAgain) {
+    copyFixture("gap.xls");
+    ASSERT_EQ(run("--dept 01 gap.xls"), 0);
+    ASSERT_EQ(run("--dept 01 gap.xls"), 0);
+    EXPECT_EQ(rows("select count(*) from ryjbxx"), Strings{"4"});
+    ASSERT_EQ(run("--overwrite --dept 01 gap.xls"), 0);
+    EXPECT_EQ(out, (Strings{"XLS相配置!准备导入", "正在删除旧数据!", "甲", "乙",
+                            "提示: 数据导入成功!"}));
+    EXPECT_EQ(rows("select xm from ryjbxx order by id"), (Strings{"甲", "乙"}));
+}
+
+TEST_F(ImportCli, EndsEarlyWithExitStatusOne) {
+    copyFixture("no_work_start.xls");
+    EXPECT_EQ(run("--dept 01 no_work_start.xls"), 1);
+    EXPECT_EQ(out, Strings{"XLS数据格式不配置!不能导入"});
+
+    EXPECT_EQ(run("--dept 01 missing.xls"), 1);
+    EXPECT_EQ(out, Strings{"失败: 未选择导入文件!"});
+
+    EXPECT_EQ(run("--dept 99 missing.xls"), 1);
+    EXPECT_EQ(out, Strings{"错误:  请选择部门!"});
+
+    std::ofstream(dir_ / "text.xls") << "name,birth\n";
+    EXPECT_EQ(run("--dept 01 text.xls"), 1);
+    ASSERT_EQ(out.size(), 1u);
+    EXPECT_EQ(out[0].rfind("错误: ", 0), 0u) << out[0];
+    EXPECT_NE(out[0].find("text.xls"), std::string::npos) << out[0];
+    EXPECT_EQ(rows("select count(*) from ryjbxx"), Strings{"0"});
+
+    fs::remove(dir_ / "dm.txt");
+    copyFixture("gap.xls");
+    EXPECT_EQ(run("--dept 01 gap.xls"), 0);
+    EXPECT_EQ(err, Strings{"代码文件dm.txt不存在"});
+    EXPECT_EQ(out.front(), "错误: 代码文件dm.txt不存在");
+
+    fs::remove(dir_ / "wagebook.mdb");
+    EXPECT_EQ(run("--dept 01 gap.xls"), 1);
+    EXPECT_EQ(out, Strings{"文件丢失错误: 文件(wagebook.dat)丢失,或运行目录不正确!"});
+}
+
+TEST_F(ImportCli, UsageErrorsExitWithTwo) {
+    EXPECT_EQ(run(""), 2);
+    EXPECT_EQ(run("book.xls"), 2);
+    EXPECT_EQ(run("--dept"), 2);
+    EXPECT_EQ(run("--dept 01 a.xls b.xls"), 2);
+    EXPECT_EQ(run("--frobnicate --dept 01 a.xls"), 2);
+    EXPECT_EQ(run("--help"), 0);
+    ASSERT_FALSE(out.empty());
+    EXPECT_EQ(out[0].rfind("用法: wagebook-import", 0), 0u);
+}

@@ -1,0 +1,96 @@
+#pragma once
+// An office in a fresh temporary directory, made the current directory: a database with the
+// schema and the demo departments, a code file, and helpers to read the database back.
+
+#include "data/Schema.h"
+#include "import/ImportRun.h"
+#include "import/Office.h"
+#include "support/MemorySheet.h"
+#include "support/RecordingUi.h"
+
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QVariant>
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace wb::test {
+
+class TempOffice : public ::testing::Test {
+protected:
+    void SetUp() override {
+        previous_ = std::filesystem::current_path();
+        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        dir_ = std::filesystem::temp_directory_path() /
+               ("wb-" + std::string(info->test_suite_name()) + "-" + info->name() + "-" +
+                std::to_string(::getpid()));
+        std::filesystem::remove_all(dir_);
+        std::filesystem::create_directories(dir_);
+        std::filesystem::current_path(dir_);
+        createDatabase("wagebook.mdb", true);
+        std::ofstream("book.xls") << "stand-in: the sheet comes from memory";
+        office = std::make_unique<Office>();
+    }
+    void TearDown() override {
+        office.reset();
+        std::filesystem::current_path(previous_);
+        std::filesystem::remove_all(dir_);
+    }
+
+    // Code file entries, UTF-8 "key=value" lines.
+    void codes(const std::string& utf8Lines) {
+        std::ofstream("dm.txt", std::ios::binary) << gbk(utf8Lines);
+        office->ASetDm(ui);
+    }
+
+    RunOutcome run(const std::string& department = "01", bool overwrite = false) {
+        ImportComponents components{office->ADOConnection1, office->ADOTable1, office->ADOQuery1,
+                                    office->AQ2,           office->CodeFileMap, office->tables};
+        const ImportRequest request{gbk(department), "book.xls", overwrite};
+        return runImport(request, components, ui, [this](const std::string&) {
+            return std::shared_ptr<const Sheet>(&sheet, [](const Sheet*) {});
+        });
+    }
+
+    // Rows of a query, each row's values joined by "|", NULL shown as "NULL"; UTF-8.
+    std::vector<std::string> rows(const std::string& sql) {
+        QSqlQuery query(office->ADOConnection1.database());
+        EXPECT_TRUE(query.exec(QString::fromUtf8(sql))) << query.lastError().text().toStdString();
+        std::vector<std::string> result;
+        while (query.next()) {
+            std::string line;
+            for (int i = 0; i < query.record().count(); ++i) {
+                if (i)
+                    line += "|";
+                line += query.value(i).isNull() ? "NULL" : query.value(i).toString().toStdString();
+            }
+            result.push_back(line);
+        }
+        return result;
+    }
+    std::string one(const std::string& sql) {
+        const auto result = rows(sql);
+        return result.empty() ? "<none>" : result.front();
+    }
+    void exec(const std::string& sql) {
+        QSqlQuery query(office->ADOConnection1.database());
+        ASSERT_TRUE(query.exec(QString::fromUtf8(sql))) << query.lastError().text().toStdString();
+    }
+
+    std::unique_ptr<Office> office;
+    RecordingUi ui;
+    MemorySheet sheet;
+
+private:
+    std::filesystem::path previous_, dir_;
+};
+
+} // namespace wb::test
