@@ -42,7 +42,7 @@ int main(int argc, char* argv[]) {
         return 2;
     }
     try {
-        wb::createPersonnelDatabase(file, demo);
+        wb::createDatabase(file, demo);
     } catch (const std::exception& error) {
         std::fprintf(stderr, "wagebook-initdb: %s\n", error.what());
         return 1;

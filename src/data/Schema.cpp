@@ -72,7 +72,7 @@ const std::vector<std::string>& demoStatements() {
     return statements;
 }
 
-void createPersonnelDatabase(const std::string& fileName, bool demo) {
+void createDatabase(const std::string& fileName, bool demo) {
     const QString path = QFileInfo(QFile::decodeName(fileName.c_str())).absoluteFilePath();
     {
         // Created here, atomically, so that an existing file is never touched.

@@ -17,6 +17,6 @@ const std::vector<std::string>& demoStatements();
 // Creates the database file `fileName` (a path in the file system's encoding) holding the
 // tables, and the sample departments when `demo` is set, in WAL mode. Refuses a file or
 // folder that already exists; a failure leaves no file behind. Throws wb::Error.
-void createPersonnelDatabase(const std::string& fileName, bool demo);
+void createDatabase(const std::string& fileName, bool demo);
 
 } // namespace wb

@@ -37,7 +37,7 @@ public:
     // with `demo`); else the folder is empty.
     explicit TestDatabase(bool create = true, bool demo = false) {
         if (create)
-            createPersonnelDatabase(path(), demo);
+            createDatabase(path(), demo);
     }
     ~TestDatabase() { closeObserver(); }
 
