@@ -5,11 +5,13 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlField>
-#include <QSqlQuery>
 #include <QSqlRecord>
 #include <QVariant>
+
+#include <sqlite3.h>
 
 #include <algorithm>
 #include <atomic>
@@ -65,7 +67,7 @@ ColumnType columnTypeOfField(const QSqlField& field) {
 
 struct Connection::Cache {
     std::unordered_map<std::string, TableColumns> tables; // by lower-case name
-    std::unordered_map<std::string, std::unique_ptr<QSqlQuery>> statements;
+    std::unordered_map<std::string, std::unique_ptr<SqliteStatement>> statements;
 };
 
 Connection::Connection(std::string fileName, int busyTimeoutMs)
@@ -81,8 +83,9 @@ Connection::~Connection() {
 }
 
 void Connection::closeDatabase() {
-    // Queries first: a connection is removed only once nothing uses it.
+    // Statements first: the engine closes only once none is left.
     cache_ = std::make_unique<Cache>();
+    handle_ = nullptr;
     if (database_.isValid())
         database_.close();
     database_ = QSqlDatabase();
@@ -144,20 +147,21 @@ void Connection::openSqlite(const QString& path) {
         closeDatabase();
         fail(error, what);
     }
+    const QVariant handle = database_.driver()->handle();
+    if (handle.isValid() && qstrcmp(handle.typeName(), "sqlite3*") == 0)
+        handle_ = *static_cast<sqlite3* const*>(handle.constData());
+    if (!handle_) {
+        closeDatabase();
+        throw Error(what + "：SQLite 驱动没有交出数据库句柄。");
+    }
     // The busy timeout first, so that switching to WAL waits for another program's lock.
-    const QString pragmas[] = {
-        QStringLiteral("PRAGMA busy_timeout=%1").arg(busyTimeoutMs_),
-        QStringLiteral("PRAGMA journal_mode=WAL"),
-        QStringLiteral("PRAGMA synchronous=NORMAL"),
-    };
-    for (const QString& pragma : pragmas) {
-        QSqlQuery query(database_);
-        if (!query.exec(pragma)) {
-            const QSqlError error = query.lastError();
-            query = QSqlQuery();
-            closeDatabase();
-            fail(error, what);
-        }
+    const std::string pragmas = "PRAGMA busy_timeout=" + std::to_string(busyTimeoutMs_) +
+                                "; PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL";
+    if (sqlite3_exec(handle_, pragmas.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK) {
+        const int code = sqlite3_extended_errcode(handle_);
+        const std::string message = sqlite3_errmsg(handle_);
+        closeDatabase();
+        failWith(code, message, what);
     }
 }
 
@@ -178,49 +182,74 @@ void Connection::openJet(const QString& path) {
 }
 
 void Connection::fail(const QSqlError& error, const std::string& what) const {
-    std::string reason;
-    if (engine_ == Engine::Sqlite) {
-        switch (error.nativeErrorCode().toInt() & 0xFF) {
-        case 5: // SQLITE_BUSY
-        case 6: // SQLITE_LOCKED
-            reason = "数据库正被其他程序使用（已锁定），请稍后再试";
-            break;
-        case 8: // SQLITE_READONLY
-            reason = "数据库文件是只读的，不能写入";
-            break;
-        case 11: // SQLITE_CORRUPT
-        case 26: // SQLITE_NOTADB
-            reason = "数据库文件已损坏";
-            break;
-        case 13: // SQLITE_FULL
-            reason = "磁盘已满";
-            break;
-        default:
-            break;
-        }
-    }
     QString engineText = error.databaseText();
     if (engineText.isEmpty())
         engineText = error.text();
+    failWith(engine_ == Engine::Sqlite ? error.nativeErrorCode().toInt() : 0, utf8(engineText),
+             what);
+}
+
+void Connection::failSqlite(int code, const std::string& what) const {
+    failWith(code, sqlite3_errmsg(handle_), what);
+}
+
+void Connection::failWith(int sqliteCode, const std::string& engineText,
+                          const std::string& what) const {
+    std::string reason;
+    switch (sqliteCode & 0xFF) {
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        reason = "数据库正被其他程序使用（已锁定），请稍后再试";
+        break;
+    case SQLITE_READONLY:
+        reason = "数据库文件是只读的，不能写入";
+        break;
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB:
+        reason = "数据库文件已损坏";
+        break;
+    case SQLITE_FULL:
+        reason = "磁盘已满";
+        break;
+    default:
+        break;
+    }
     if (reason.empty())
-        throw Error(what + "：" + utf8(engineText));
-    throw Error(what + "：" + reason + "（" + utf8(engineText) + "）");
+        throw Error(what + "：" + engineText);
+    throw Error(what + "：" + reason + "（" + engineText + "）");
 }
 
-void Connection::run(QSqlQuery& query, const std::string& what) {
-    if (!query.exec())
-        fail(query.lastError(), what);
-}
-
-QSqlQuery& Connection::prepared(const std::string& sql, const std::string& what) {
+SqliteStatement& Connection::statement(const std::string& sql, const std::string& what) {
     auto found = cache_->statements.find(sql);
     if (found != cache_->statements.end())
         return *found->second;
-    auto query = std::make_unique<QSqlQuery>(database());
-    query->setForwardOnly(true);
-    if (!query->prepare(QString::fromUtf8(sql)))
-        fail(query->lastError(), what.empty() ? "数据库拒绝了语句“" + sql + "”" : what);
-    return *cache_->statements.emplace(sql, std::move(query)).first->second;
+    if (engine() != Engine::Sqlite)
+        throw Error("数据库 " + displayName() + " 不是 SQLite 数据库，不能执行“" + sql + "”。");
+    auto statement = std::make_unique<SqliteStatement>(handle_, sql);
+    if (!statement->prepared())
+        failSqlite(sqlite3_extended_errcode(handle_),
+                   what.empty() ? "数据库拒绝了语句“" + sql + "”" : what);
+    return *cache_->statements.emplace(sql, std::move(statement)).first->second;
+}
+
+const int Connection::kDone = SQLITE_DONE;
+
+int Connection::runToEnd(SqliteStatement& statement, std::string& message) {
+    int code;
+    while ((code = statement.step()) == SQLITE_ROW) {
+    }
+    if (code != SQLITE_DONE)
+        message = sqlite3_errmsg(handle_);
+    statement.reset();
+    return code;
+}
+
+void Connection::run(SqliteStatement& statement, const std::string& what) {
+    run(statement, [&what] { return what; });
+}
+
+std::int64_t Connection::lastInsertId() {
+    return sqlite3_last_insert_rowid(handle_);
 }
 
 const TableColumns* Connection::columns(std::string_view table) {
@@ -230,15 +259,17 @@ const TableColumns* Connection::columns(std::string_view table) {
         return &found->second;
     TableColumns columns;
     if (engine() == Engine::Sqlite) {
-        QSqlQuery& query = prepared("SELECT name, type FROM pragma_table_info(?)");
-        query.bindValue(0, QString::fromUtf8(table.data(), static_cast<qsizetype>(table.size())));
-        run(query, "无法读取表 " + std::string(table) + " 的字段");
-        while (query.next()) {
-            const std::string type = utf8(query.value(1).toString());
+        const std::string what = "无法读取表 " + std::string(table) + " 的字段";
+        SqliteStatement& query = statement("SELECT name, type FROM pragma_table_info(?)", what);
+        query.bind(0, EngineValue::ofText(std::string(table)));
+        int code;
+        while ((code = query.step()) == SQLITE_ROW)
             columns.columns.push_back(
-                {utf8(query.value(0).toString()), columnTypeOfDeclaration(type)});
-        }
-        query.finish();
+                {query.columnText(0), columnTypeOfDeclaration(query.columnText(1))});
+        const std::string message = code == SQLITE_DONE ? "" : sqlite3_errmsg(handle_);
+        query.reset();
+        if (code != SQLITE_DONE)
+            failWith(code, message, what);
     } else {
         const QSqlRecord record =
             database_.record(QString::fromUtf8(table.data(), static_cast<qsizetype>(table.size())));
@@ -254,12 +285,13 @@ const TableColumns* Connection::columns(std::string_view table) {
 void Connection::beginUnit() {
     if (inUnit_)
         throw Error("上一个写入单元还没有结束。");
+    const std::string what = "无法开始写入数据库 " + displayName();
     if (engine() == Engine::Sqlite) {
         // IMMEDIATE takes the write lock now, where the busy timeout applies; a deferred
         // unit could fail half-way when another writer came first.
-        run(prepared("BEGIN IMMEDIATE"), "无法开始写入数据库 " + displayName());
+        run(statement("BEGIN IMMEDIATE"), what);
     } else if (!database_.transaction()) {
-        fail(database_.lastError(), "无法开始写入数据库 " + displayName());
+        fail(database_.lastError(), what);
     }
     inUnit_ = true;
 }
@@ -269,11 +301,11 @@ void Connection::commitUnit() {
         throw Error("没有要提交的写入单元。");
     const std::string what = "无法提交对数据库 " + displayName() + " 的写入";
     if (engine_ == Engine::Sqlite) {
-        QSqlQuery& commit = prepared("COMMIT");
-        if (!commit.exec()) {
-            const QSqlError error = commit.lastError();
+        std::string message;
+        const int code = runToEnd(statement("COMMIT"), message);
+        if (code != SQLITE_DONE) {
             rollbackUnit();
-            fail(error, what);
+            failWith(code, message, what);
         }
     } else if (!database_.commit()) {
         const QSqlError error = database_.lastError();
@@ -290,8 +322,9 @@ void Connection::rollbackUnit() {
     // Errors are dropped: the engine may have ended the unit itself (a full disk), and a
     // rollback runs while another error is on its way to the caller.
     if (engine_ == Engine::Sqlite) {
+        std::string message;
         try {
-            prepared("ROLLBACK").exec();
+            runToEnd(statement("ROLLBACK"), message);
         } catch (const Error&) {
         }
     } else {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "data/SqliteStatement.h"
 #include "data/TableColumns.h"
 
 #include <QSqlDatabase>
@@ -10,7 +11,6 @@
 #include <string_view>
 
 class QSqlError;
-class QSqlQuery;
 
 namespace wb {
 
@@ -56,12 +56,21 @@ public:
     // database has no such table. Throws when the database cannot be read.
     const TableColumns* columns(std::string_view table);
 
-    // A statement (engine SQL, UTF-8) prepared once and kept for the life of the
-    // connection. Throws wb::Error naming `what` (default: the SQL) when the engine
-    // rejects it.
-    QSqlQuery& prepared(const std::string& sql, const std::string& what = {});
-    // Runs a prepared or built query; throws wb::Error naming `what` (UTF-8) on failure.
-    void run(QSqlQuery& query, const std::string& what);
+    // SQLite engine only: a statement (UTF-8) prepared on the connection's handle once and
+    // kept for the life of the connection. Throws wb::Error naming `what` (default: the
+    // SQL) when the engine rejects it.
+    SqliteStatement& statement(const std::string& sql, const std::string& what = {});
+    // Runs a statement to its end and resets it; throws wb::Error naming `what` (UTF-8),
+    // or naming what() of a callable, which is then only called on failure.
+    void run(SqliteStatement& statement, const std::string& what);
+    template <typename What> void run(SqliteStatement& statement, const What& what) {
+        std::string message;
+        const int code = runToEnd(statement, message);
+        if (code != kDone)
+            failWith(code, message, what());
+    }
+    // The rowid the last successful insert on this connection gave its row.
+    std::int64_t lastInsertId();
     // Throws the wb::Error for an engine failure: `what` failed (UTF-8), and why, in words
     // for a locked, read-only or damaged database, else in the engine's words.
     [[noreturn]] void fail(const QSqlError& error, const std::string& what) const;
@@ -76,12 +85,20 @@ private:
     void openSqlite(const QString& path);
     void openJet(const QString& path);
     void closeDatabase();
+    static const int kDone; // SQLITE_DONE
+    // Steps a statement to its end and resets it: SQLITE_DONE, else the error code, with
+    // the engine's message.
+    int runToEnd(SqliteStatement& statement, std::string& message);
+    [[noreturn]] void failSqlite(int code, const std::string& what) const;
+    [[noreturn]] void failWith(int sqliteCode, const std::string& engineText,
+                               const std::string& what) const;
 
     std::string fileName_;
     int busyTimeoutMs_;
     QString connectionName_;
     QString path_; // absolute, set by open()
     QSqlDatabase database_;
+    sqlite3* handle_ = nullptr; // the SQLite engine's, owned by database_
     Engine engine_ = Engine::Sqlite;
     bool inUnit_ = false;
     std::unique_ptr<Cache> cache_;

@@ -465,41 +465,29 @@ std::optional<std::string> storedDateText(std::string_view gbk) {
 }
 
 EngineValue engineValue(const JetLiteral& literal, std::string_view dateColumn) {
-    EngineValue value;
     if (literal.kind == JetLiteral::Kind::Date) {
         auto date = storedDateText(literal.value);
         if (!date)
             throw Error("#" + gbkToUtf8(literal.value) + "# 不是日期");
-        value.text = std::move(*date);
-        return value;
+        return EngineValue::ofText(std::move(*date));
     }
     if (literal.kind == JetLiteral::Kind::Text) {
-        if (!dateColumn.empty()) {
-            auto date = storedDateText(literal.value);
-            if (!date)
-                throw Error("“" + gbkToUtf8(literal.value) + "”不是日期，不能写入日期字段 " +
-                            std::string(dateColumn));
-            value.text = std::move(*date);
-        } else {
-            value.text = gbkToUtf8(literal.value);
-        }
-        return value;
+        if (dateColumn.empty())
+            return EngineValue::ofText(gbkToUtf8(literal.value));
+        auto date = storedDateText(literal.value);
+        if (!date)
+            throw Error("“" + gbkToUtf8(literal.value) + "”不是日期，不能写入日期字段 " +
+                        std::string(dateColumn));
+        return EngineValue::ofText(std::move(*date));
     }
     const std::string& digits = literal.value;
     std::int64_t integer = 0;
     const auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), integer);
     const bool whole = ec == std::errc() && end == digits.data() + digits.size();
     const double real = whole ? static_cast<double>(integer) : std::strtod(digits.c_str(), nullptr);
-    if (!dateColumn.empty()) {
-        value.text = storedDateText(real);
-    } else if (whole) {
-        value.kind = EngineValue::Kind::Integer;
-        value.integer = integer;
-    } else {
-        value.kind = EngineValue::Kind::Real;
-        value.real = real;
-    }
-    return value;
+    if (!dateColumn.empty())
+        return EngineValue::ofText(storedDateText(real));
+    return whole ? EngineValue::ofInteger(integer) : EngineValue::ofReal(real);
 }
 
 std::string translateJet(std::string_view jetGbk, const ColumnsOfTable& columnsOf) {
@@ -517,6 +505,9 @@ std::string translateJet(std::string_view jetGbk, const ColumnsOfTable& columnsO
             break;
         case EngineValue::Kind::Text:
             sql += '\'' + escapeSqlText(value.text) + '\'';
+            break;
+        case EngineValue::Kind::Null: // a literal is never NULL
+            sql += "NULL";
             break;
         }
     });

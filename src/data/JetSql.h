@@ -7,6 +7,7 @@
 // their values share one shape; translateJetShape turns a shape into engine SQL once, and
 // engineValue gives each literal the value the engine binds to its placeholder.
 
+#include "data/EngineValue.h"
 #include "data/TableColumns.h"
 
 #include <cstdint>
@@ -61,15 +62,6 @@ struct EngineStatement {
 // update of comma-joined tables that cannot be rewritten (a SET of a column of a table
 // other than the first).
 EngineStatement translateJetShape(std::string_view shapeGbk, const ColumnsOfTable& columnsOf);
-
-// A value as the engine stores it.
-struct EngineValue {
-    enum class Kind : std::uint8_t { Integer, Real, Text };
-    Kind kind = Kind::Text;
-    std::int64_t integer = 0;
-    double real = 0;
-    std::string text; // UTF-8
-};
 
 // The value of a literal: text as UTF-8, a number as an integer when it is whole and fits
 // 64 bits, else as a real; a date literal as stored date text. A text or number written

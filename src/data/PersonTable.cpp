@@ -7,6 +7,7 @@
 #include "text/Error.h"
 #include "text/GbkText.h"
 
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QVariant>
 
@@ -21,19 +22,15 @@ namespace wb {
 
 namespace {
 
-QVariant textVariant(std::string_view utf8) {
-    return QVariant(QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())));
-}
-
-QVariant dateVariant(double dayNumber) {
-    return textVariant(storedDateText(dayNumber));
+EngineValue dateValue(double dayNumber) {
+    return EngineValue::ofText(storedDateText(dayNumber));
 }
 
 // The value as a whole number, when it is one that a 64-bit integer holds.
-std::optional<qlonglong> wholeNumber(double value) {
+std::optional<std::int64_t> wholeNumber(double value) {
     if (!std::isfinite(value) || value != std::trunc(value) || std::fabs(value) >= 9.2e18)
         return std::nullopt;
-    return static_cast<qlonglong>(value);
+    return static_cast<std::int64_t>(value);
 }
 
 std::string quoted(std::string_view name, Connection::Engine engine) {
@@ -43,6 +40,20 @@ std::string quoted(std::string_view name, Connection::Engine engine) {
     for (char c : name)
         out += c == '"' ? std::string("\"\"") : std::string(1, c);
     return out + '"';
+}
+
+QVariant variant(const EngineValue& value) {
+    switch (value.kind) {
+    case EngineValue::Kind::Integer:
+        return QVariant(static_cast<qlonglong>(value.integer));
+    case EngineValue::Kind::Real:
+        return QVariant(value.real);
+    case EngineValue::Kind::Text:
+        return QVariant(QString::fromUtf8(value.text));
+    case EngineValue::Kind::Null:
+        break;
+    }
+    return QVariant();
 }
 
 } // namespace
@@ -55,9 +66,9 @@ struct PersonTable::Impl {
     std::string table;
     const TableColumns* columns = nullptr; // kept by the connection
     bool pending = false;
-    std::vector<QVariant> values;                        // per column of the table
-    std::vector<char> assigned;                          // per column: '1' when set, else '0'
-    std::unordered_map<std::string, QSqlQuery*> inserts; // by `assigned`; kept by the connection
+    std::vector<EngineValue> values;                      // per column of the table
+    std::vector<char> assigned;                           // per column: '1' when set, else '0'
+    std::unordered_map<std::string, std::string> inserts; // insert SQL by `assigned`
     std::int32_t id = 0;
 
     // Index of a column of the pending record; throws when there is none.
@@ -74,7 +85,7 @@ struct PersonTable::Impl {
 
     ColumnType typeOf(std::size_t index) const { return columns->columns[index].type; }
 
-    void set(std::size_t index, QVariant value) {
+    void set(std::size_t index, EngineValue value) {
         values[index] = std::move(value);
         assigned[index] = '1';
     }
@@ -85,42 +96,59 @@ struct PersonTable::Impl {
                     valueUtf8 + "”：" + reason + "。");
     }
 
-    QSqlQuery& insertFor(const std::string& key) {
-        auto found = inserts.find(key);
+    std::string failedWrite() const { return "无法写入表 " + table + " 的记录"; }
+
+    const std::string& insertFor(const std::string& fields) {
+        auto found = inserts.find(fields);
         if (found != inserts.end())
-            return *found->second;
+            return found->second;
         const Connection::Engine engine = connection.engine();
         std::string names, marks;
-        for (std::size_t i = 0; i < key.size(); ++i) {
-            if (key[i] != '1')
+        for (std::size_t i = 0; i < fields.size(); ++i) {
+            if (fields[i] != '1')
                 continue;
             names += (names.empty() ? "" : ",") + quoted(columns->columns[i].name, engine);
             marks += marks.empty() ? "?" : ",?";
         }
         std::string sql = "INSERT INTO " + quoted(table, engine);
         sql += names.empty() ? " DEFAULT VALUES" : " (" + names + ") VALUES (" + marks + ")";
-        QSqlQuery& query = connection.prepared(sql, "无法写入表 " + table + " 的记录");
-        inserts.emplace(key, &query);
-        return query;
+        return inserts.emplace(fields, std::move(sql)).first->second;
     }
 
-    // The key of the record just inserted, from the insert's lastInsertId.
-    std::int32_t checkedId(QVariant value) {
-        if (!value.isValid() && connection.engine() == Connection::Engine::Jet) {
+    // Inserts the pending record; gives the key the database assigned.
+    std::int64_t insert() {
+        const std::string fields(assigned.begin(), assigned.end());
+        const std::string& sql = insertFor(fields);
+        if (connection.engine() == Connection::Engine::Sqlite) {
+            SqliteStatement& statement = connection.statement(sql, failedWrite());
+            int position = 0;
+            for (std::size_t i = 0; i < fields.size(); ++i)
+                if (fields[i] == '1')
+                    statement.bind(position++, values[i]);
+            connection.run(statement, [this] { return failedWrite(); });
+            return connection.lastInsertId();
+        }
+        QSqlQuery query(connection.database());
+        if (!query.prepare(QString::fromUtf8(sql)))
+            connection.fail(query.lastError(), failedWrite());
+        int position = 0;
+        for (std::size_t i = 0; i < fields.size(); ++i)
+            if (fields[i] == '1')
+                query.bindValue(position++, variant(values[i]));
+        if (!query.exec())
+            connection.fail(query.lastError(), failedWrite());
+        QVariant key = query.lastInsertId();
+        if (!key.isValid()) {
             QSqlQuery identity(connection.database());
             if (identity.exec(QStringLiteral("SELECT @@IDENTITY")) && identity.next())
-                value = identity.value(0);
+                key = identity.value(0);
         }
-        bool ok = false;
-        const qlonglong key = value.toLongLong(&ok);
-        if (!ok || key <= 0 || key > std::numeric_limits<std::int32_t>::max())
-            throw Error("表 " + table + " 的新记录没有得到可用的编号。");
-        return static_cast<std::int32_t>(key);
+        return key.toLongLong();
     }
 
     void clearRecord() {
         pending = false;
-        values.assign(values.size(), QVariant());
+        values.assign(values.size(), EngineValue());
         assigned.assign(assigned.size(), '0');
     }
 };
@@ -140,7 +168,7 @@ void PersonTable::open() {
         throw Error("数据库 " + impl_->connection.displayName() + " 中没有表 " + impl_->table +
                     "。");
     impl_->columns = columns;
-    impl_->values.assign(columns->columns.size(), QVariant());
+    impl_->values.assign(columns->columns.size(), EngineValue());
     impl_->assigned.assign(columns->columns.size(), '0');
     impl_->pending = false;
 }
@@ -172,43 +200,43 @@ void PersonTable::setText(std::string_view column, const std::string& gbk) {
     switch (impl_->typeOf(index)) {
     case ColumnType::Integer:
         if (const auto number = parseWholeNumber(trim(gbk)))
-            return impl_->set(index, QVariant(static_cast<qlonglong>(*number)));
+            return impl_->set(index, EngineValue::ofInteger(*number));
         impl_->reject(index, gbkToUtf8(gbk), "不是整数");
     case ColumnType::Real:
         if (const auto number = parseDecimal(gbk))
-            return impl_->set(index, QVariant(number->toDouble()));
+            return impl_->set(index, EngineValue::ofReal(number->toDouble()));
         impl_->reject(index, gbkToUtf8(gbk), "不是数字");
     case ColumnType::Date:
         if (auto date = storedDateText(std::string_view(gbk)))
-            return impl_->set(index, textVariant(*date));
+            return impl_->set(index, EngineValue::ofText(std::move(*date)));
         impl_->reject(index, gbkToUtf8(gbk), "不是日期");
     case ColumnType::Text:
     case ColumnType::Untyped:
         break;
     }
-    impl_->set(index, textVariant(gbkToUtf8(gbk)));
+    impl_->set(index, EngineValue::ofText(gbkToUtf8(gbk)));
 }
 
 void PersonTable::setInteger(std::string_view column, std::int32_t value) {
     const std::size_t index = impl_->field(column);
     switch (impl_->typeOf(index)) {
     case ColumnType::Text:
-        return impl_->set(index, textVariant(decimal(value)));
+        return impl_->set(index, EngineValue::ofText(decimal(value)));
     case ColumnType::Date:
-        return impl_->set(index, dateVariant(value));
+        return impl_->set(index, dateValue(value));
     case ColumnType::Integer:
     case ColumnType::Real:
     case ColumnType::Untyped:
         break;
     }
-    impl_->set(index, QVariant(static_cast<qlonglong>(value)));
+    impl_->set(index, EngineValue::ofInteger(value));
 }
 
 void PersonTable::setCell(std::string_view column, const CellValue& value) {
     const std::size_t index = impl_->field(column);
     switch (value.kind) {
     case CellValue::Kind::Empty:
-        return impl_->set(index, QVariant());
+        return impl_->set(index, EngineValue());
     case CellValue::Kind::Text:
         return setText(column, value.text);
     case CellValue::Kind::Error:
@@ -221,19 +249,19 @@ void PersonTable::setCell(std::string_view column, const CellValue& value) {
     switch (impl_->typeOf(index)) {
     case ColumnType::Integer:
         if (const auto number = wholeNumber(value.number))
-            return impl_->set(index, QVariant(*number));
+            return impl_->set(index, EngineValue::ofInteger(*number));
         impl_->reject(index, cellText(value), "不是整数");
     case ColumnType::Text:
-        return impl_->set(index, textVariant(gbkToUtf8(cellText(value))));
+        return impl_->set(index, EngineValue::ofText(gbkToUtf8(cellText(value))));
     case ColumnType::Date:
         if (value.kind == CellValue::Kind::Boolean)
             impl_->reject(index, cellText(value), "不是日期");
-        return impl_->set(index, dateVariant(value.number));
+        return impl_->set(index, dateValue(value.number));
     case ColumnType::Real:
     case ColumnType::Untyped:
         break;
     }
-    impl_->set(index, QVariant(value.number));
+    impl_->set(index, EngineValue::ofReal(value.number));
 }
 
 void PersonTable::post() {
@@ -241,17 +269,11 @@ void PersonTable::post() {
         throw Error("表 " + impl_->table + " 没有打开。");
     if (!impl_->pending)
         throw Error("表 " + impl_->table + " 没有待写入的记录。");
-    const std::string fields(impl_->assigned.begin(), impl_->assigned.end());
-    QSqlQuery& insert = impl_->insertFor(fields);
-    int position = 0;
-    for (std::size_t i = 0; i < fields.size(); ++i)
-        if (fields[i] == '1')
-            insert.bindValue(position++, impl_->values[i]);
-    impl_->connection.run(insert, "无法写入表 " + impl_->table + " 的记录");
+    const std::int64_t key = impl_->insert();
     impl_->clearRecord();
-    const QVariant key = insert.lastInsertId(); // only while the insert is active
-    insert.finish();
-    impl_->id = impl_->checkedId(key);
+    if (key <= 0 || key > std::numeric_limits<std::int32_t>::max())
+        throw Error("表 " + impl_->table + " 的新记录没有得到可用的编号。");
+    impl_->id = static_cast<std::int32_t>(key);
 }
 
 std::int32_t PersonTable::id() const {

@@ -7,35 +7,19 @@
 
 #include <QSqlError>
 #include <QSqlQuery>
-#include <QVariant>
 
 #include <unordered_map>
+#include <vector>
 
 namespace wb {
 
-namespace {
-
-QVariant boundValue(const EngineValue& value) {
-    switch (value.kind) {
-    case EngineValue::Kind::Integer:
-        return QVariant(static_cast<qlonglong>(value.integer));
-    case EngineValue::Kind::Real:
-        return QVariant(value.real);
-    case EngineValue::Kind::Text:
-        break;
-    }
-    return QVariant(
-        QString::fromUtf8(value.text.data(), static_cast<qsizetype>(value.text.size())));
-}
-
-} // namespace
-
 struct StatementRunner::Impl {
     struct Shape {
-        EngineStatement statement;
-        QSqlQuery* query; // owned by the connection
+        EngineStatement translated;
+        SqliteStatement* statement; // kept by the connection
     };
     std::unordered_map<std::string, Shape> shapes;
+    std::vector<EngineValue> values; // of the statement being run, kept for its capacity
 };
 
 StatementRunner::StatementRunner(Connection& connection)
@@ -63,33 +47,29 @@ void StatementRunner::exec() {
     JetStatement split = splitJetLiterals(text_);
     auto found = impl_->shapes.find(split.shape);
     if (found == impl_->shapes.end()) {
-        EngineStatement statement = translateJetShape(
+        EngineStatement translated = translateJetShape(
             split.shape, [this](std::string_view table) { return connection_.columns(table); });
-        QSqlQuery& query = connection_.prepared(statement.sql, what());
-        found =
-            impl_->shapes.emplace(std::move(split.shape), Impl::Shape{std::move(statement), &query})
-                .first;
+        SqliteStatement& statement = connection_.statement(translated.sql, what());
+        found = impl_->shapes
+                    .emplace(std::move(split.shape), Impl::Shape{std::move(translated), &statement})
+                    .first;
     }
     const Impl::Shape& shape = found->second;
     // Every value is converted before anything is bound, so that a value that is no date
     // leaves the statement unrun.
-    std::vector<QVariant> values;
-    values.reserve(shape.statement.parameters.size());
-    for (const EngineStatement::Parameter& parameter : shape.statement.parameters) {
+    std::vector<EngineValue>& values = impl_->values;
+    values.clear();
+    for (const EngineStatement::Parameter& parameter : shape.translated.parameters) {
         try {
-            values.push_back(
-                boundValue(engineValue(split.literals[static_cast<std::size_t>(parameter.literal)],
-                                       parameter.dateColumn)));
+            values.push_back(engineValue(
+                split.literals[static_cast<std::size_t>(parameter.literal)], parameter.dateColumn));
         } catch (const Error& error) {
             throw Error(what() + "：" + error.what());
         }
     }
-    QSqlQuery& query = *shape.query;
     for (std::size_t i = 0; i < values.size(); ++i)
-        query.bindValue(static_cast<int>(i), values[i]);
-    if (!query.exec())
-        connection_.fail(query.lastError(), what());
-    query.finish();
+        shape.statement->bind(static_cast<int>(i), values[i]);
+    connection_.run(*shape.statement, what);
 }
 
 } // namespace wb
