@@ -10,7 +10,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <initializer_list>
+#include <iterator>
 
 namespace wb {
 
@@ -186,14 +186,14 @@ std::vector<Token> tokenize(std::string_view shape) {
 }
 
 bool isKeyword(std::string_view word) {
-    static const std::initializer_list<std::string_view> keywords = {
+    static constexpr std::string_view keywords[] = {
         "ALL",    "AND",      "AS",     "ASC",   "BETWEEN", "BY",     "CASE",  "DELETE",
         "DESC",   "DISTINCT", "ELSE",   "END",   "EXISTS",  "FROM",   "GROUP", "HAVING",
         "IN",     "INNER",    "INSERT", "INTO",  "IS",      "JOIN",   "LEFT",  "LIKE",
         "LIMIT",  "NOT",      "NULL",   "ON",    "OR",      "ORDER",  "OUTER", "RIGHT",
         "SELECT", "SET",      "THEN",   "UNION", "UPDATE",  "VALUES", "WHEN",  "WHERE"};
     const std::string text = upperText(word);
-    return std::find(keywords.begin(), keywords.end(), text) != keywords.end();
+    return std::find(std::begin(keywords), std::end(keywords), text) != std::end(keywords);
 }
 
 using Range = std::pair<std::size_t, std::size_t>; // [first, last) into a token list

@@ -124,37 +124,4 @@ TEST(Connection, ARelativeNameResolvesWhenTheConnectionOpens) {
     QDir::setCurrent(before);
 }
 
-TEST(Connection, ColumnsAreReadWithTheirTypes) {
-    TestDatabase db;
-    Connection connection(db.path());
-    const TableColumns* columns = connection.columns("RYXL");
-    ASSERT_NE(columns, nullptr);
-    std::vector<std::string> described;
-    for (const TableColumn& column : columns->columns)
-        described.push_back(column.name + ":" + std::to_string(static_cast<int>(column.type)));
-    const auto code = [](ColumnType type) {
-        return std::to_string(static_cast<int>(type));
-    };
-    EXPECT_EQ(described,
-              (std::vector<std::string>{
-                  "id:" + code(ColumnType::Integer), "mid:" + code(ColumnType::Integer),
-                  "xxxs:" + code(ColumnType::Text), "xlrq:" + code(ColumnType::Date),
-                  "xldm:" + code(ColumnType::Text), "dzysxl:" + code(ColumnType::Integer)}));
-    EXPECT_EQ(connection.columns("ryxl"), columns); // read once
-    EXPECT_EQ(connection.columns("nosuch"), nullptr);
-}
-
-TEST(ColumnTypeOfDeclaration, DatesFirstThenSqliteAffinity) {
-    const std::vector<std::pair<const char*, ColumnType>> cases = {
-        {"DATE", ColumnType::Date},      {"datetime", ColumnType::Date},
-        {"TIMESTAMP", ColumnType::Date}, {"INTEGER", ColumnType::Integer},
-        {"BIGINT", ColumnType::Integer}, {"VARCHAR(20)", ColumnType::Text},
-        {"TEXT", ColumnType::Text},      {"REAL", ColumnType::Real},
-        {"NUMERIC", ColumnType::Real},   {"", ColumnType::Untyped},
-        {"BLOB", ColumnType::Untyped},
-    };
-    for (const auto& [declared, type] : cases)
-        EXPECT_EQ(columnTypeOfDeclaration(declared), type) << declared;
-}
-
 } // namespace

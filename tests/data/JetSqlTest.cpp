@@ -216,20 +216,6 @@ TEST(EngineValue, DatesBecomeIsoTextAndNonDatesFail) {
     }
 }
 
-TEST(EngineValue, NumbersKeepTheirKind) {
-    const EngineValue whole = engineValue({Kind::Number, "2007"});
-    EXPECT_EQ(whole.kind, EngineValue::Kind::Integer);
-    EXPECT_EQ(whole.integer, 2007);
-    const EngineValue fraction = engineValue({Kind::Number, "12.5"});
-    EXPECT_EQ(fraction.kind, EngineValue::Kind::Real);
-    EXPECT_EQ(fraction.real, 12.5);
-    const EngineValue huge = engineValue({Kind::Number, "99999999999999999999"});
-    EXPECT_EQ(huge.kind, EngineValue::Kind::Real);
-    EXPECT_EQ(huge.real, 1e20);
-    const EngineValue text = engineValue({Kind::Text, gbk("张三")});
-    EXPECT_EQ(text.text, "张三");
-}
-
 TEST(StoredDateText, TimeOfDayOnlyWhenThere) {
     EXPECT_EQ(storedDateText(33055.0), "1990-07-01");
     EXPECT_EQ(storedDateText(33055.5), "1990-07-01 12:00:00");

@@ -1,5 +1,6 @@
 #include "data/Query.h"
 #include "data/Connection.h"
+#include "data/PersonTable.h"
 #include "text/Encoding.h"
 #include "text/Error.h"
 
@@ -89,6 +90,26 @@ TEST_F(QueryTest, StaffOfADepartmentIncludeItsSubDepartmentsOnly) {
     query.open();
     EXPECT_TRUE(query.eof());
     EXPECT_EQ(query.rowCount(), 0);
+}
+
+TEST_F(QueryTest, AnOpenQueryLetsTheSameConnectionWriteAndShowsTheRowsWhenReopened) {
+    db.exec("INSERT INTO ryjbxx (bm, xm) VALUES ('01','a'), ('01','b')");
+    query.setText("select * from ryjbxx where bm like '01%'");
+    query.open(); // stands on its first row, as the grid's query does during an import
+    PersonTable table(connection, "ryjbxx");
+    table.open();
+    for (const char* name : {"c", "d"}) {
+        connection.beginUnit();
+        table.append();
+        table.setText("bm", "01");
+        table.setText("xm", name);
+        table.post();
+        connection.commitUnit();
+    }
+    query.close();
+    query.open();
+    EXPECT_EQ(query.rowCount(), 4);
+    EXPECT_EQ(db.value("SELECT count(*) FROM ryjbxx"), "4");
 }
 
 TEST_F(QueryTest, TextComesBackAsGbk) {

@@ -62,15 +62,6 @@ TEST_F(StatementRunnerTest, DeletionRemovesTheDepartmentAndItsSubDepartmentsOnly
             << table;
 }
 
-TEST_F(StatementRunnerTest, DeletionOfADepartmentWithoutStaffChangesNothing) {
-    db.exec("INSERT INTO ryjbxx (id, bm) VALUES (4,'02')");
-    db.exec("INSERT INTO ryrz (mid) VALUES (4)");
-    for (const std::string& statement : deletionStatements("03"))
-        run(statement);
-    EXPECT_EQ(count("ryjbxx"), "1");
-    EXPECT_EQ(count("ryrz"), "1");
-}
-
 TEST_F(StatementRunnerTest, AQuoteInADepartmentCodeStaysInsideTheValue) {
     db.exec("INSERT INTO ryjbxx (id, bm) VALUES (1,'0''1'), (2,'01')");
     run("delete from ryjbxx where bm like '" + escapeSqlText("0'1") + "%'");
