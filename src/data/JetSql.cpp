@@ -122,8 +122,11 @@ JetStatement splitJetLiterals(std::string_view text) {
                 pos += isHigh(text[pos]) ? gbkCharLength(text, pos) : 1;
             out.shape.append(text.substr(start, pos - start));
         } else if (c == '[') {
-            const std::size_t close = text.find(']', pos);
-            if (close == std::string_view::npos)
+            // A GBK character's second byte may be "]": the name is read character-wise.
+            std::size_t close = pos + 1;
+            while (close < text.size() && text[close] != ']')
+                close += isHigh(text[close]) ? gbkCharLength(text, close) : 1;
+            if (close >= text.size())
                 failStatement(text, "名称没有结束的 ]");
             out.shape.append(text.substr(pos, close + 1 - pos));
             pos = close + 1;
