@@ -93,8 +93,9 @@ TEST_F(PersonTableTest, ValuesAreConvertedToTheirColumnsType) {
         if (!c.stored) {
             EXPECT_THROW(c.set(table, c.column), Error) << c.name;
             table.post();
-            if (lower != "nosuch")
+            if (lower != "nosuch") {
                 EXPECT_EQ(stored(table.id(), lower), "null|NULL") << c.name;
+            }
             continue;
         }
         c.set(table, c.column);
