@@ -7,7 +7,7 @@ packages=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev libqt6sql6-sqlite
     libgtest-dev
-    sqlite3
+    sqlite3 libsqlite3-dev
     python3-xlwt python3-xlrd
     fonts-wqy-microhei
     clang libclang-rt-14-dev
