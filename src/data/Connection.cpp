@@ -79,6 +79,11 @@ Connection::Connection(std::string fileName, int busyTimeoutMs)
 
 Connection::~Connection() {
     rollbackUnit();
+    try {
+        flushUnits();
+    } catch (const Error&) {
+        // Nothing can report it any more; the units of the failed group are not stored.
+    }
     closeDatabase();
 }
 
@@ -287,9 +292,15 @@ void Connection::beginUnit() {
         throw Error("上一个写入单元还没有结束。");
     const std::string what = "无法开始写入数据库 " + displayName();
     if (engine() == Engine::Sqlite) {
-        // IMMEDIATE takes the write lock now, where the busy timeout applies; a deferred
-        // unit could fail half-way when another writer came first.
-        run(statement("BEGIN IMMEDIATE"), what);
+        if (!inGroup_) {
+            // IMMEDIATE takes the write lock now, where the busy timeout applies; a deferred
+            // unit could fail half-way when another writer came first.
+            run(statement("BEGIN IMMEDIATE"), what);
+            inGroup_ = true;
+            unitsInGroup_ = 0;
+            groupStart_ = std::chrono::steady_clock::now();
+        }
+        run(statement("SAVEPOINT wb_unit"), what);
     } else if (!database_.transaction()) {
         fail(database_.lastError(), what);
     }
@@ -302,12 +313,18 @@ void Connection::commitUnit() {
     const std::string what = "无法提交对数据库 " + displayName() + " 的写入";
     if (engine_ == Engine::Sqlite) {
         std::string message;
-        const int code = runToEnd(statement("COMMIT"), message);
+        const int code = runToEnd(statement("RELEASE wb_unit"), message);
         if (code != SQLITE_DONE) {
             rollbackUnit();
             failWith(code, message, what);
         }
-    } else if (!database_.commit()) {
+        inUnit_ = false;
+        ++unitsInGroup_;
+        if (std::chrono::steady_clock::now() - groupStart_ >= groupWindow_)
+            commitGroup();
+        return;
+    }
+    if (!database_.commit()) {
         const QSqlError error = database_.lastError();
         rollbackUnit();
         fail(error, what);
@@ -315,17 +332,51 @@ void Connection::commitUnit() {
     inUnit_ = false;
 }
 
+void Connection::commitGroup() {
+    inGroup_ = false;
+    std::string message;
+    const int code = runToEnd(statement("COMMIT"), message);
+    if (code == SQLITE_DONE)
+        return;
+    const int lost = unitsInGroup_;
+    try {
+        runToEnd(statement("ROLLBACK"), message);
+    } catch (const Error&) {
+    }
+    failWith(code, message,
+             "无法提交对数据库 " + displayName() + " 的写入, 最近的 " + std::to_string(lost) +
+                 " 个单元没有保存");
+}
+
+void Connection::flushUnits() {
+    if (inGroup_ && !inUnit_)
+        commitGroup();
+}
+
+void Connection::setGroupWindow(std::chrono::milliseconds window) {
+    groupWindow_ = window;
+}
+
 void Connection::rollbackUnit() {
     if (!inUnit_)
         return;
     inUnit_ = false;
-    // Errors are dropped: the engine may have ended the unit itself (a full disk), and a
-    // rollback runs while another error is on its way to the caller.
+    // Errors are dropped: the engine may have ended the transaction itself (a full disk),
+    // and a rollback runs while another error is on its way to the caller.
     if (engine_ == Engine::Sqlite) {
         std::string message;
         try {
-            runToEnd(statement("ROLLBACK"), message);
+            runToEnd(statement("ROLLBACK TO wb_unit"), message);
+            runToEnd(statement("RELEASE wb_unit"), message);
         } catch (const Error&) {
+        }
+        if (handle_ != nullptr && sqlite3_get_autocommit(handle_) != 0)
+            inGroup_ = false; // the engine abandoned the whole transaction
+        else if (inGroup_ && unitsInGroup_ == 0) {
+            try {
+                commitGroup(); // nothing of value in it: end it so the lock is released
+            } catch (const Error&) {
+            }
         }
     } else {
         database_.rollback();

@@ -5,6 +5,8 @@
 
 #include <QSqlDatabase>
 #include <QString>
+
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -47,10 +49,20 @@ public:
     // database makes beginUnit wait (busy timeout) and then fail. commitUnit rolls the
     // unit back and throws when the commit fails; rollbackUnit never throws and does
     // nothing outside a unit.
+    //
+    // Group commit: with a window above zero, units that end within the window of the first
+    // one are committed together (each still whole, never split), which saves most of the
+    // cost of a commit. A group is committed when a unit ends after the window has passed,
+    // by flushUnits(), and when the connection is destroyed. A failure that makes the
+    // engine abandon the transaction (a full disk) loses the whole group, and says so.
+    // The default window is zero: every unit commits at its end.
     void beginUnit();
     void commitUnit();
     void rollbackUnit();
     bool inUnit() const;
+    void setGroupWindow(std::chrono::milliseconds window);
+    // Commits the ended units of an open group now. Throws when the commit fails.
+    void flushUnits();
 
     // The columns of a table, read from the database once and kept; nullptr when the
     // database has no such table. Throws when the database cannot be read.
@@ -101,7 +113,13 @@ private:
     sqlite3* handle_ = nullptr; // the SQLite engine's, owned by database_
     Engine engine_ = Engine::Sqlite;
     bool inUnit_ = false;
+    bool inGroup_ = false; // a transaction holding ended units is open
+    int unitsInGroup_ = 0;
+    std::chrono::milliseconds groupWindow_{0};
+    std::chrono::steady_clock::time_point groupStart_;
     std::unique_ptr<Cache> cache_;
+
+    void commitGroup();
 };
 
 } // namespace wb

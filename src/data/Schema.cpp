@@ -22,9 +22,13 @@ std::string utf8(const QString& text) {
 }
 
 std::vector<std::string> buildSchema() {
-    const std::string id = "id INTEGER PRIMARY KEY AUTOINCREMENT";
+    // A person's id is never reused: a dependent row left behind must not attach itself to
+    // a later person. Dependent rows are referred to by nobody, so their ids are plain
+    // row numbers, which spares every insert the update of the sequence table.
+    const std::string personId = "id INTEGER PRIMARY KEY AUTOINCREMENT";
+    const std::string id = "id INTEGER PRIMARY KEY";
     std::vector<std::string> statements = {
-        "CREATE TABLE ryjbxx (" + id +
+        "CREATE TABLE ryjbxx (" + personId +
             ", bm TEXT, bh TEXT, xm TEXT, sfzh TEXT, xb TEXT, mz TEXT, csny DATE, gzsj DATE,"
             " grsf TEXT, jkzk TEXT, jxqyf INTEGER, kjgl INTEGER, kjtgnf INTEGER, sylb TEXT,"
             " ltxlb TEXT, dzysxl INTEGER)",

@@ -34,6 +34,8 @@ void StatementRunner::setText(std::string jetGbk) {
 }
 
 void StatementRunner::exec() {
+    if (!connection_.inUnit())
+        connection_.flushUnits(); // a statement outside a unit is committed on its own
     const auto what = [&] {
         return "数据库拒绝了语句“" + gbkToUtf8(text_) + "”";
     };
