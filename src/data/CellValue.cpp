@@ -87,16 +87,24 @@ std::string cellText(const CellValue& cell) {
     return {};
 }
 
+namespace {
+double inDateRange(double dayNumber, const CellValue& cell) {
+    if (!isDayNumberInRange(dayNumber))
+        throw Error("日期超出范围: " + cellText(cell));
+    return dayNumber;
+}
+} // namespace
+
 double cellDate(const CellValue& cell) {
     switch (cell.kind) {
     case CellValue::Kind::Empty:
         return 0;
     case CellValue::Kind::Number:
     case CellValue::Kind::Date:
-        return cell.number;
+        return inDateRange(cell.number, cell);
     case CellValue::Kind::Text:
         if (const auto date = parseDateText(cell.text))
-            return *date;
+            return inDateRange(*date, cell);
         throw Error("不是日期: " + cell.text);
     case CellValue::Kind::Boolean:
     case CellValue::Kind::Error:

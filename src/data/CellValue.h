@@ -35,8 +35,8 @@ std::string numberText(double value);
 std::string cellText(const CellValue& cell);
 
 // The cell as a date (day number): a date or number as it is, an empty cell 0 (1899-12-30),
-// a text through parseDateText. Throws wb::Error for a text that is no date, a boolean or an
-// error value.
+// a text through parseDateText. Throws wb::Error for a text that is no date, a day outside
+// 0001-01-01..9999-12-31, a boolean or an error value.
 double cellDate(const CellValue& cell);
 
 } // namespace wb

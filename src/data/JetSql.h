@@ -1,14 +1,83 @@
 #pragma once
-// The Jet dialect the import writes its statements in, and the one helper that places a
-// value into statement text.
+// The Jet dialect the import writes its statements in, its translation for the embedded
+// engine, and the one helper that places a value into statement text.
+//
+// A statement is translated in two steps. splitJetLiterals cuts every literal out (quoted
+// text, bare number, #date#) and leaves a placeholder, so that statements differing only in
+// their values share one shape; translateJetShape turns a shape into engine SQL once, and
+// engineValue gives each literal the value the engine binds to its placeholder.
 
+#include "data/EngineValue.h"
+#include "data/TableColumns.h"
+
+#include <cstdint>
+#include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace wb {
 
 // A value for placing between single quotes in a statement: every quote doubled, so a
 // quote in a code, a name or a department code is stored as it is.
 std::string escapeSqlText(std::string_view value);
+
+struct JetLiteral {
+    enum class Kind : std::uint8_t { Text, Number, Date };
+    Kind kind = Kind::Text;
+    // Text: the text between the quotes (GBK), doubled quotes undone; Number: the digits as
+    // written; Date: the text between the # marks.
+    std::string value;
+
+    bool operator==(const JetLiteral&) const = default;
+};
+
+struct JetStatement {
+    std::string shape; // the statement with each literal replaced by "?" (GBK)
+    std::vector<JetLiteral> literals;
+};
+
+// Cuts the literals out of a statement: '...' and "..." (a doubled quote stands for one),
+// #...#, and numbers that stand on their own (not the digits of a name such as dm_jg).
+// Throws wb::Error for a literal without its closing mark and for a "?" outside a literal.
+JetStatement splitJetLiterals(std::string_view jetGbk);
+
+// The columns of a table by name (UTF-8); nullptr when the table is unknown.
+using ColumnsOfTable = std::function<const TableColumns*(std::string_view table)>;
+
+struct EngineStatement {
+    struct Parameter {
+        int literal = 0;        // index into JetStatement::literals
+        std::string dateColumn; // the date column the value is written into, else empty
+    };
+    std::string sql;                   // UTF-8; one "?" per parameter and no other "?"
+    std::vector<Parameter> parameters; // in the order of the "?"s
+};
+
+// Translates a shape: keywords in capitals and blanks tidied; len( becomes length(; an
+// update of comma-joined tables ("update a x,b y set x.c=0 where ...") becomes
+// "UPDATE a AS x SET c=? FROM b AS y WHERE ..."; a value that an insert or an update's SET
+// writes into a DATE/DATETIME column is marked with that column. Throws wb::Error for an
+// update of comma-joined tables that cannot be rewritten (a SET of a column of a table
+// other than the first).
+EngineStatement translateJetShape(std::string_view shapeGbk, const ColumnsOfTable& columnsOf);
+
+// The value of a literal: text as UTF-8, a number as an integer when it is whole and fits
+// 64 bits, else as a real; a date literal as stored date text. A text or number written
+// into a date column (dateColumn not empty) becomes stored date text too (a number counts
+// days). Throws wb::Error when a date literal or a value for a date column is no date.
+EngineValue engineValue(const JetLiteral& literal, std::string_view dateColumn = {});
+
+// The text a date column stores: "yyyy-mm-dd", followed by " hh:mm:ss" when the day number
+// carries a time of day.
+std::string storedDateText(double dayNumber);
+// The same for a date text in any form parseDateText reads; nullopt for a text that is no
+// date.
+std::optional<std::string> storedDateText(std::string_view gbk);
+
+// The whole translation with every value written into the text (texts quoted and escaped),
+// for a consumer that cannot bind values, such as a grid model. Throws as above.
+std::string translateJet(std::string_view jetGbk, const ColumnsOfTable& columnsOf);
 
 } // namespace wb

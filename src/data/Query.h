@@ -14,6 +14,8 @@ class Query {
 public:
     explicit Query(Connection& connection);
     ~Query();
+    Query(const Query&) = delete;
+    Query& operator=(const Query&) = delete;
 
     void close();
     // Replaces the statement text; the query must be reopened for it to take effect.
@@ -21,16 +23,19 @@ public:
     // Runs the statement and stands on its first row. Throws wb::Error on failure.
     void open();
     bool isOpen() const;
-    // True once the query has moved past its last row (at once when it has none).
+    // True once the query has moved past its last row (at once when it has none), and
+    // while it is closed.
     bool eof() const;
-    void next();
-    // Field of the current row by column name; a column that holds no value reads as 0 or
-    // empty text. Throw wb::Error for an unknown column or a value that is no integer.
+    void next(); // nothing at the end
+    // Field of the current row by column name (any case); a column that holds no value
+    // reads as 0 or empty text. Throw wb::Error when there is no current row, for an
+    // unknown column or a value that is no integer (a whole number, or a text of one).
     std::int32_t fieldInteger(std::string_view column) const;
-    std::string fieldText(std::string_view column) const; // GBK
-    // Number of rows the open query yields.
+    std::string fieldText(std::string_view column) const; // GBK; numbers in general form
+    // Number of rows the open query yields (counted once per open); throws when closed.
     int rowCount() const;
-    // The statement as the engine runs it, for a grid model that shows the same rows.
+    // The statement as the engine runs it, values written in, for a grid model that shows
+    // the same rows. Throws wb::Error when the text cannot be translated.
     QString engineSql() const;
 
 private:

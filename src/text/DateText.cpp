@@ -3,6 +3,7 @@
 #include "text/DecimalText.h"
 #include "text/GbkText.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <vector>
@@ -22,6 +23,8 @@ long long daysFromCivil(long long y, unsigned m, unsigned d) {
 }
 
 constexpr long long kEpochOffset = 25569; // day number of 1970-01-01
+constexpr double kFirstDay = -693593;     // 0001-01-01
+constexpr double kLastDay = 2958465;      // 9999-12-31
 
 bool isLeap(int y) {
     return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
@@ -141,8 +144,16 @@ std::optional<double> dayNumber(int year, int month, int day) {
     return static_cast<double>(daysFromCivil(year, month, day) + kEpochOffset);
 }
 
+bool isDayNumberInRange(double dayNumberValue) {
+    return dayNumberValue >= kFirstDay && dayNumberValue < kLastDay + 1;
+}
+
 CivilDate civilDate(double dayNumberValue) {
-    long long z = static_cast<long long>(std::floor(dayNumberValue)) - kEpochOffset + 719468;
+    // Clamped first: converting a double beyond long long's range is undefined.
+    const double day = std::isnan(dayNumberValue)
+                           ? 0
+                           : std::clamp(std::floor(dayNumberValue), kFirstDay, kLastDay);
+    long long z = static_cast<long long>(day) - kEpochOffset + 719468;
     const long long era = (z >= 0 ? z : z - 146096) / 146097;
     const unsigned doe = static_cast<unsigned>(z - era * 146097);
     const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;

@@ -18,7 +18,11 @@ struct CivilDate {
 // year outside 1..9999).
 std::optional<double> dayNumber(int year, int month, int day);
 
-// Calendar date of a day number (the time of day is dropped).
+// Whether a day number stands for a date from 0001-01-01 to 9999-12-31.
+bool isDayNumberInRange(double dayNumber);
+
+// Calendar date of a day number (the time of day is dropped). A day number out of range is
+// taken as the nearest date in range.
 CivilDate civilDate(double dayNumber);
 
 // "yyyy-mm-dd", as stored in date columns.

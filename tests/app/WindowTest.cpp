@@ -85,7 +85,7 @@ protected:
         ASSERT_TRUE(dir_.isValid());
         previous_ = QDir::currentPath();
         QDir::setCurrent(dir_.path());
-        createPersonnelDatabase("wagebook.mdb", true);
+        createDatabase("wagebook.mdb", true);
         QFile::copy(kFixtures + QStringLiteral("/import/dm.txt"), QStringLiteral("dm.txt"));
         QFile::copy(kFixtures + QStringLiteral("/window/staff.xls"), QStringLiteral("staff.xls"));
     }

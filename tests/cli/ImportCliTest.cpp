@@ -38,10 +38,9 @@ class ImportCli : public ::testing::Test {
 protected:
     void SetUp() override {
         dir_ = fs::temp_directory_path() /
-               ("wb-cli-" + std::string(::testing::UnitTest::GetInstance()
-                                            ->current_test_info()
-                                            ->name()) +
-                "-" + std::to_string(::getpid()));
+               ("wb-cli-" +
+                std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) + "-" +
+                std::to_string(::getpid()));
         fs::remove_all(dir_);
         fs::create_directories(dir_);
         const std::string initdb = (kBin / "wagebook-initdb").string() + " --demo " +
@@ -102,13 +101,14 @@ TEST_F(ImportCli, ImportsEveryColumnOfAFullWorkbook) {
     ASSERT_EQ(run("--dept 0101 full.xls"), 0);
     EXPECT_EQ(out, (Strings{"XLS相配置!准备导入", "甲", "乙", "丙", "提示: 数据导入成功!"}));
     EXPECT_EQ(err, (Strings{"学历:甲:博士", "职务:甲:处长", "考核:甲:良好", "工资类别:乙:外聘"}));
-    EXPECT_EQ(rows("select bm, bh, xm, xb, mz, sfzh, csny, gzsj, grsf, jkzk, jxqyf, kjgl, kjtgnf,"
-                   " sylb, ltxlb, dzysxl from ryjbxx order by id"),
-              (Strings{"0101|1|甲|1|01|110101197001010011|1970-01-01|1990-07-15|干部|10|12|-6|2|1|1|30",
-                       "0101|2|乙|2||110101198002020022|1980-02-02|1899-12-30|工人|10|12|NULL|NULL|"
-                       "NULL|NULL|NULL",
-                       "0101|NULL|丙|NULL||NULL|1899-12-30|1899-12-30|NULL|10|12|NULL|NULL|NULL|"
-                       "NULL|NULL"}));
+    EXPECT_EQ(
+        rows("select bm, bh, xm, xb, mz, sfzh, csny, gzsj, grsf, jkzk, jxqyf, kjgl, kjtgnf,"
+             " sylb, ltxlb, dzysxl from ryjbxx order by id"),
+        (Strings{"0101|1|甲|1|01|110101197001010011|1970-01-01|1990-07-15|干部|10|12|-6|2|1|1|30",
+                 "0101|2|乙|2||110101198002020022|1980-02-02|1899-12-30|工人|10|12|NULL|NULL|"
+                 "NULL|NULL|NULL",
+                 "0101|3|丙|NULL||NULL|1899-12-30|1899-12-30|NULL|10|12|NULL|NULL|NULL|"
+                 "NULL|NULL"}));
     EXPECT_EQ(rows("select p.xm, x.xxxs, x.xlrq, x.xldm, x.dzysxl from ryxl x join ryjbxx p on "
                    "p.id = x.mid order by x.id"),
               (Strings{"甲|全日制|1988-07-01|31|NULL", "甲|全日制|1990-07-01|21|2",
@@ -128,8 +128,8 @@ TEST_F(ImportCli, OverwriteReplacesTheDepartmentAndAppendAddsAgain) {
     ASSERT_EQ(run("--dept 01 gap.xls"), 0);
     EXPECT_EQ(rows("select count(*) from ryjbxx"), Strings{"4"});
     ASSERT_EQ(run("--overwrite --dept 01 gap.xls"), 0);
-    EXPECT_EQ(out, (Strings{"XLS相配置!准备导入", "正在删除旧数据!", "甲", "乙",
-                            "提示: 数据导入成功!"}));
+    EXPECT_EQ(
+        out, (Strings{"XLS相配置!准备导入", "正在删除旧数据!", "甲", "乙", "提示: 数据导入成功!"}));
     EXPECT_EQ(rows("select xm from ryjbxx order by id"), (Strings{"甲", "乙"}));
 }
 

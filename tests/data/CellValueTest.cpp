@@ -42,5 +42,8 @@ TEST(CellDate, EmptyIsDayZeroAndTextIsParsed) {
     EXPECT_EQ(cellDate(CellValue::ofText("1990-07")), 33055.0);
     EXPECT_THROW(cellDate(CellValue::ofText(gbk("不详"))), Error);
     EXPECT_THROW(cellDate(CellValue::ofBoolean(true)), Error);
+    EXPECT_THROW(cellDate(CellValue::ofNumber(5.96e233)), Error);
+    EXPECT_THROW(cellDate(CellValue::ofText("1e300")), Error);
+    EXPECT_EQ(cellDate(CellValue::ofNumber(2958465)), 2958465.0); // 9999-12-31
     EXPECT_THROW(cellDate(CellValue::ofError(0x2A)), Error);
 }

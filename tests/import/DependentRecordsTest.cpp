@@ -14,13 +14,12 @@ protected:
               "年优秀=3");
     }
     // One person with a work date, college years and the three multi-line cells.
-    void person(const std::string& workDate, const std::string& years,
-                const std::string& education, const std::string& posts = "",
-                const std::string& assessments = "") {
-        sheet = MemorySheet({{"姓名", "出生年月", "参加工作时间", "个人身份",
-                              "不计算工龄的大专以上学龄（年）", "学历", "执行基本工资对应职务",
-                              "从2006年开始的考核情况"},
-                             {"甲", "", workDate, "", years, education, posts, assessments}});
+    void person(const std::string& workDate, const std::string& years, const std::string& education,
+                const std::string& posts = "", const std::string& assessments = "") {
+        sheet = MemorySheet(
+            {{"姓名", "出生年月", "参加工作时间", "个人身份", "不计算工龄的大专以上学龄（年）",
+              "学历", "执行基本工资对应职务", "从2006年开始的考核情况"},
+             {"甲", "", workDate, "", years, education, posts, assessments}});
         if (workDate.empty()) // no work date at all: a text that is no date
             sheet.setText(2, 3, "不详");
         run();
@@ -48,7 +47,8 @@ TEST_F(DependentRecords, EducationTextIsTakenByBytesUntrimmed) {
     EXPECT_TRUE(education().empty());
     // A single-digit month takes the text's first byte: the month clamps, the text is cut.
     const std::string cut = gbkToUtf8(byteRange(gbk("1990.7本科"), 8, 27));
-    EXPECT_EQ(ui.errors, (Strings{"学历:甲:", "学历:甲: 本科", "学历:甲:" + cut, "学历:甲:本科  "}));
+    EXPECT_EQ(ui.errors,
+              (Strings{"学历:甲:", "学历:甲: 本科", "学历:甲:" + cut, "学历:甲:本科  "}));
 }
 
 TEST_F(DependentRecords, EducationDatesAreClamped) {

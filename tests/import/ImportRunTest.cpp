@@ -1,4 +1,5 @@
 #include "import/OverwriteDeletion.h"
+#include "import/TitleColumnMap.h"
 #include "support/TempOffice.h"
 
 using namespace wb;
@@ -18,8 +19,8 @@ protected:
     }
     // One person of department `bm` with a row in every dependent table.
     void storedPerson(int id, const std::string& bm) {
-        exec("insert into ryjbxx (id, bm, xm) values (" + std::to_string(id) + ", '" + bm +
-             "', 'p" + std::to_string(id) + "')");
+        exec("insert into ryjbxx (id, bm, xm) values (" + std::to_string(id) + ", '" +
+             escapeSqlText(bm) + "', 'p" + std::to_string(id) + "')");
         for (const char* table : {"ryrz", "rybdrz", "rykh", "ryxl", "ryjl", "ryjc", "rygzbhb"})
             exec(std::string("insert into ") + table + " (mid) values (" + std::to_string(id) +
                  ")");
@@ -64,13 +65,13 @@ TEST_F(ImportRun, MissingWorkbookEndsBeforeAnyDatabaseWork) {
 
 TEST_F(ImportRun, UnreadableWorkbookIsReportedAndDeletesNothing) {
     storedPerson(7, "01");
-    ImportComponents components{office->ADOConnection1, office->ADOTable1, office->ADOQuery1,
-                                office->AQ2,           office->CodeFileMap, office->tables};
-    const auto outcome =
-        runImport(ImportRequest{"01", "book.xls", true}, components, ui,
-                  [](const std::string&) -> std::shared_ptr<const Sheet> {
-                      throw Error("工作簿 \"book.xls\" 无法读取: 文件已截断");
-                  });
+    ImportComponents components{office->ADOConnection1, office->ADOTable1,
+                                office->ADOQuery1,      office->AQ2,
+                                office->CodeFileMap,    office->tables};
+    const auto outcome = runImport(ImportRequest{"01", "book.xls", true}, components, ui,
+                                   [](const std::string&) -> std::shared_ptr<const Sheet> {
+                                       throw Error("工作簿 \"book.xls\" 无法读取: 文件已截断");
+                                   });
     EXPECT_EQ(outcome, RunOutcome::EndedEarly);
     EXPECT_EQ(ui.boxes, Strings{"错误|工作簿 \"book.xls\" 无法读取: 文件已截断|16"});
     EXPECT_EQ(one("select count(*) from ryjbxx"), "1");
@@ -106,7 +107,9 @@ TEST_F(ImportRun, OverwriteDeletesTheDepartmentTreeAfterTheLayoutCheck) {
 
 TEST_F(ImportRun, AbortStopsAfterTheRowInProgress) {
     persons({"一", "二", "三", "四", "五", "六", "七"});
-    ui.onEvents = [](RecordingUi& u) { u.abort = u.eventsProcessed == 5; };
+    ui.onEvents = [](RecordingUi& u) {
+        u.abort = u.eventsProcessed == 5;
+    };
     EXPECT_EQ(run(), RunOutcome::Completed);
     EXPECT_EQ(one("select count(*) from ryjbxx"), "5");
     EXPECT_EQ(ui.boxes, (Strings{"提示|用户中止!|0", "提示|数据导入成功!|0"}));
@@ -162,8 +165,9 @@ TEST_F(ImportRun, TitlesAreFoundByTextInAnyOrder) {
 }
 
 TEST_F(ImportRun, DuplicateTitlesUseTheRightmostAndWorkTimeWins) {
-    sheet = MemorySheet({{"序号", "姓名", "出生年月", "参加工作时间", "个人身份", "序号", "工作时间"},
-                         {"1", "甲", "", "1990-01-01", "", "2", "1991-02-03"}});
+    sheet =
+        MemorySheet({{"序号", "姓名", "出生年月", "参加工作时间", "个人身份", "序号", "工作时间"},
+                     {"1", "甲", "", "1990-01-01", "", "2", "1991-02-03"}});
     EXPECT_EQ(run(), RunOutcome::Completed);
     EXPECT_EQ(one("select bh, gzsj from ryjbxx"), "2|1991-02-03");
 }

@@ -11,8 +11,8 @@ protected:
     // One data row under the required titles plus `title`, holding `value` in that column.
     std::string importOne(const std::string& title, const std::string& value,
                           const std::string& column) {
-        sheet = MemorySheet({{"姓名", "出生年月", "参加工作时间", "个人身份", title},
-                             {"甲", "", "", "", value}});
+        sheet = MemorySheet(
+            {{"姓名", "出生年月", "参加工作时间", "个人身份", title}, {"甲", "", "", "", value}});
         run();
         return one("select " + column + " from ryjbxx");
     }
@@ -25,9 +25,9 @@ TEST(CollegeYears, DigitsAfterThePointAreMonths) {
         std::int32_t years, months;
     };
     const Case cases[] = {
-        {"2.06", 2, 30}, {"1.15", 1, 27}, {"0.03", 0, 3},  {"1.1", 1, 22},     {"3", 3, 36},
-        {"0.5", 0, 50},  {"2.069", 2, 30}, {"-1.5", -1, -62}, {"0", 0, 0},     {"", 0, 0},
-        {"abc", 0, 0},   {"99999999999", 0, 0},
+        {"2.06", 2, 30}, {"1.15", 1, 27}, {"0.03", 0, 3},   {"1.1", 1, 22},
+        {"3", 3, 36},    {"0.5", 0, 50},  {"2.069", 2, 30}, {"-1.5", -1, -62},
+        {"0", 0, 0},     {"", 0, 0},      {"abc", 0, 0},    {"99999999999", 0, 0},
     };
     for (const Case& c : cases) {
         const CollegeYears result = collegeYears(gbk(c.text));
@@ -83,9 +83,10 @@ TEST_F(PersonRecord, DatesAreIsoTextAndAnEmptyCellIsTheZeroDate) {
 
 TEST_F(PersonRecord, UnknownCategoriesAreListedAndThePersonIsStillStored) {
     codes("在编=1");
-    sheet = MemorySheet({{"姓名", "出生年月", "参加工作时间", "个人身份", "工资类别", "绩效工资类别"},
-                         {"甲", "", "", "", "在编", "临时"},
-                         {"乙", "", "", "", "外聘", ""}});
+    sheet =
+        MemorySheet({{"姓名", "出生年月", "参加工作时间", "个人身份", "工资类别", "绩效工资类别"},
+                     {"甲", "", "", "", "在编", "临时"},
+                     {"乙", "", "", "", "外聘", ""}});
     run();
     EXPECT_EQ(rows("select xm, sylb, ltxlb from ryjbxx order by id"),
               (Strings{"甲|1|NULL", "乙|NULL|NULL"}));

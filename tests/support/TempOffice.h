@@ -2,11 +2,14 @@
 // An office in a fresh temporary directory, made the current directory: a database with the
 // schema and the demo departments, a code file, and helpers to read the database back.
 
+#include "data/JetSql.h"
 #include "data/Schema.h"
 #include "import/ImportRun.h"
 #include "import/Office.h"
 #include "support/MemorySheet.h"
 #include "support/RecordingUi.h"
+#include "text/Error.h"
+#include "text/GbkText.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
@@ -52,8 +55,9 @@ protected:
     }
 
     RunOutcome run(const std::string& department = "01", bool overwrite = false) {
-        ImportComponents components{office->ADOConnection1, office->ADOTable1, office->ADOQuery1,
-                                    office->AQ2,           office->CodeFileMap, office->tables};
+        ImportComponents components{office->ADOConnection1, office->ADOTable1,
+                                    office->ADOQuery1,      office->AQ2,
+                                    office->CodeFileMap,    office->tables};
         const ImportRequest request{gbk(department), "book.xls", overwrite};
         return runImport(request, components, ui, [this](const std::string&) {
             return std::shared_ptr<const Sheet>(&sheet, [](const Sheet*) {});

@@ -23,6 +23,11 @@ TEST(FormatDate, IsoAndShortForms) {
     EXPECT_EQ(formatIsoDate(-1), "1899-12-29");
     EXPECT_EQ(formatShortDate(33055), "1990-7-1");
     EXPECT_EQ(formatShortDate(33055.5), "1990-7-1 12:00:00");
+    // Out of range is clamped, never undefined.
+    EXPECT_EQ(formatIsoDate(5.96e233), "9999-12-31");
+    EXPECT_EQ(formatIsoDate(-1e300), "0001-01-01");
+    EXPECT_FALSE(isDayNumberInRange(2958466));
+    EXPECT_TRUE(isDayNumberInRange(-693593));
 }
 
 TEST(ParseDateText, AcceptsTheChineseLocaleForms) {

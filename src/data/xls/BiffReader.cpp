@@ -1,0 +1,375 @@
+#include "data/xls/BiffReader.h"
+
+#include "data/xls/Bytes.h"
+#include "data/xls/FormatError.h"
+#include "data/xls/NumberFormat.h"
+#include "data/xls/Records.h"
+#include "data/xls/SheetBuilder.h"
+#include "text/Encoding.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <limits>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace wb::xls {
+
+namespace {
+
+using Kind = CellValue::Kind;
+
+// Day numbers count from 1899-12-30; a 1904-mode workbook counts from 1904-01-01.
+constexpr double kDays1899To1904 = 1462;
+// 10000-01-01: a date-formatted number from this day on, or before day 0, is no date the
+// spreadsheet can deliver (it shows ####), and stays a number.
+constexpr double kDayAfterLastDate = 2958466;
+
+constexpr std::uint16_t kBiff5Version = 0x0500;
+constexpr std::uint16_t kBiff8Version = 0x0600;
+constexpr int kUtf16CodePage = 1200;
+constexpr int kLatinCodePage = 1252;
+
+// Sheet types of BOUNDSHEET.
+constexpr std::uint8_t kChartSheet = 2;
+constexpr std::uint8_t kModuleSheet = 6;
+
+// Formula results that are not numbers are marked by 0xFFFF in the top two bytes.
+constexpr std::uint8_t kResultString = 0;
+constexpr std::uint8_t kResultBoolean = 1;
+constexpr std::uint8_t kResultError = 2;
+constexpr std::uint8_t kResultEmptyString = 3;
+
+constexpr std::size_t kNoCell = std::numeric_limits<std::size_t>::max();
+
+// The shared string table, kept as UTF-16 until a cell of the sheet uses a string: then it
+// is converted to GBK once and put into the sheet's text pool.
+class SharedStrings {
+public:
+    void read(RecordData& data, std::size_t byteBound) {
+        data.u32(); // references to strings; not needed
+        const std::uint32_t unique = data.u32();
+        // Every string takes at least 3 bytes: never reserve more than the data can hold.
+        ends_.reserve(std::min<std::size_t>(unique, byteBound / 3));
+        for (std::uint32_t i = 0; i < unique && !data.atEnd(); ++i) {
+            data.unicodeString(2, units_);
+            ends_.push_back(static_cast<std::uint32_t>(units_.size()));
+        }
+        pooled_.assign(ends_.size(), kNotPooled);
+    }
+
+    std::size_t size() const { return ends_.size(); }
+
+    std::uint32_t text(std::uint32_t index, SheetBuilder& sheet) {
+        if (pooled_[index] == kNotPooled) {
+            const std::uint32_t start = index == 0 ? 0 : ends_[index - 1];
+            pooled_[index] = sheet.appendText(
+                utf16ToGbk(std::u16string_view(units_).substr(start, ends_[index] - start)));
+        }
+        return pooled_[index];
+    }
+
+private:
+    static constexpr std::uint32_t kNotPooled = std::numeric_limits<std::uint32_t>::max();
+    std::u16string units_;
+    std::vector<std::uint32_t> ends_;
+    std::vector<std::uint32_t> pooled_;
+};
+
+struct SheetEntry {
+    std::uint32_t offset = 0;
+    std::uint8_t type = 0;
+    std::u16string wideName; // BIFF8
+    std::string byteName;    // BIFF5, in the code page
+};
+
+struct Globals {
+    int biff = 8;
+    int codePage = kLatinCodePage;
+    bool date1904 = false;
+    std::size_t activeTab = 0;
+    std::vector<std::uint16_t> xfFormats;
+    std::map<std::uint16_t, bool> formatIsDate; // formats the workbook defines, by index
+    std::vector<std::pair<std::uint16_t, std::string>> byteFormats; // BIFF5, in the code page
+    std::vector<SheetEntry> sheets;
+    SharedStrings strings;
+};
+
+int biffVersion(const Record& bof, bool namedBook) {
+    if (bof.id == record::kBofBiff2 || bof.id == record::kBofBiff3 || bof.id == record::kBofBiff4)
+        throw FormatError(reason::kOldVersion);
+    if (bof.id != record::kBof || bof.data.size() < 4)
+        throw FormatError(reason::kBadRecord);
+    const std::uint16_t version = u16At(bof.data, 0);
+    if (version == kBiff5Version)
+        return 5;
+    if (version == kBiff8Version)
+        return 8;
+    return namedBook ? 5 : 8;
+}
+
+// Text in the workbook's 8-bit code page as UTF-16 units good enough to classify a format:
+// ASCII stays, everything else becomes units above 0x7F.
+std::u16string widenForClassifying(const std::string& bytes, int codePage) {
+    const std::string utf8 = gbkToUtf8(codePageToGbk(bytes, codePage));
+    return std::u16string(utf8.begin(), utf8.end());
+}
+
+Globals readGlobals(std::string_view stream, bool namedBook) {
+    RecordStream records(stream, 0);
+    Record r;
+    if (!records.next(r))
+        throw FormatError(reason::kBadRecord);
+    Globals g;
+    g.biff = biffVersion(r, namedBook);
+    g.codePage = g.biff == 8 ? kUtf16CodePage : kLatinCodePage;
+    bool haveWindow = false;
+    bool haveStrings = false;
+    while (records.next(r) && r.id != record::kEof) {
+        const std::string_view d = r.data;
+        switch (r.id) {
+        case record::kFilePass:
+            throw FormatError(reason::kPasswordProtected);
+        case record::kCodePage:
+            if (d.size() >= 2)
+                g.codePage = u16At(d, 0);
+            break;
+        case record::kDateMode:
+            if (d.size() >= 2)
+                g.date1904 = u16At(d, 0) != 0;
+            break;
+        case record::kWindow1:
+            if (!haveWindow && d.size() >= 12) {
+                g.activeTab = u16At(d, 10);
+                haveWindow = true;
+            }
+            break;
+        case record::kXf:
+            g.xfFormats.push_back(d.size() >= 4 ? u16At(d, 2) : 0);
+            break;
+        case record::kFormat: {
+            RecordData data(d);
+            const std::uint16_t index = data.u16();
+            if (g.biff == 8) {
+                std::u16string text;
+                data.unicodeString(2, text);
+                g.formatIsDate[index] = isDateFormatText(text);
+            } else {
+                g.byteFormats.emplace_back(index, data.byteString(1));
+            }
+            break;
+        }
+        case record::kBoundSheet: {
+            if (d.size() < 6)
+                throw FormatError(reason::kBadRecord);
+            SheetEntry sheet;
+            sheet.offset = u32At(d, 0);
+            sheet.type = u8At(d, 5);
+            RecordData name(d.substr(6));
+            if (g.biff == 8)
+                name.unicodeString(1, sheet.wideName);
+            else
+                sheet.byteName = name.byteString(1);
+            g.sheets.push_back(std::move(sheet));
+            break;
+        }
+        case record::kSst:
+            if (g.biff == 8 && !haveStrings) {
+                RecordData data(records, d);
+                g.strings.read(data, stream.size());
+                haveStrings = true;
+            }
+            break;
+        default:
+            break;
+        }
+    }
+    // BIFF5 format texts are in the code page, which may only be known at the end.
+    for (const auto& [index, bytes] : g.byteFormats)
+        g.formatIsDate[index] = isDateFormatText(widenForClassifying(bytes, g.codePage));
+    return g;
+}
+
+class SheetReader {
+public:
+    SheetReader(std::string_view stream, Globals& globals)
+        : stream_(stream), g_(globals), dateOffset_(globals.date1904 ? kDays1899To1904 : 0) {
+        xfIsDate_.reserve(g_.xfFormats.size());
+        for (std::uint16_t format : g_.xfFormats) {
+            const auto defined = g_.formatIsDate.find(format);
+            xfIsDate_.push_back(defined != g_.formatIsDate.end() ? defined->second
+                                                                 : isBuiltInDateFormat(format));
+        }
+    }
+
+    XlsSheet read(const SheetEntry& entry, std::string name) {
+        RecordStream records(stream_, entry.offset);
+        Record r;
+        if (!records.next(r) || r.id != record::kBof)
+            throw FormatError(reason::kBadRecord);
+        // Embedded charts bring their own BOF ... EOF inside the sheet.
+        int depth = 1;
+        std::size_t pendingString = kNoCell;
+        while (depth > 0 && records.next(r)) {
+            if (r.id == record::kBof) {
+                ++depth;
+                continue;
+            }
+            if (r.id == record::kEof) {
+                --depth;
+                continue;
+            }
+            if (depth != 1)
+                continue;
+            if (pendingString != kNoCell && r.id != record::kString &&
+                r.id != record::kSharedFormula && r.id != record::kArray && r.id != record::kTable)
+                pendingString = kNoCell;
+            cellRecord(r, records, pendingString);
+        }
+        return sheet_.finish(std::move(name));
+    }
+
+private:
+    void number(std::uint16_t row, std::uint16_t column, std::uint16_t xf, double value) {
+        const double day = value + dateOffset_;
+        if (xf < xfIsDate_.size() && xfIsDate_[xf] && value >= 0 && day < kDayAfterLastDate)
+            sheet_.add(row, column, Kind::Date, day);
+        else
+            sheet_.add(row, column, Kind::Number, value);
+    }
+
+    static double rkValue(std::uint32_t rk) {
+        double value;
+        if (rk & 0x02) {
+            value = static_cast<double>(static_cast<std::int32_t>(rk) >> 2);
+        } else {
+            const std::uint64_t bits = static_cast<std::uint64_t>(rk & 0xFFFFFFFCu) << 32;
+            std::memcpy(&value, &bits, sizeof value);
+        }
+        return (rk & 0x01) ? value / 100 : value;
+    }
+
+    std::uint32_t stringText(RecordData& data) {
+        if (g_.biff == 8) {
+            std::u16string text;
+            data.unicodeString(2, text);
+            return sheet_.appendText(utf16ToGbk(text));
+        }
+        return sheet_.appendText(codePageToGbk(data.byteString(2), g_.codePage));
+    }
+
+    static void need(std::string_view data, std::size_t size) {
+        if (data.size() < size)
+            throw FormatError(reason::kBadRecord);
+    }
+
+    void cellRecord(const Record& r, RecordStream& records, std::size_t& pendingString) {
+        const std::string_view d = r.data;
+        switch (r.id) {
+        case record::kNumber:
+            need(d, 14);
+            number(u16At(d, 0), u16At(d, 2), u16At(d, 4), f64At(d, 6));
+            break;
+        case record::kRk:
+            need(d, 10);
+            number(u16At(d, 0), u16At(d, 2), u16At(d, 4), rkValue(u32At(d, 6)));
+            break;
+        case record::kMulRk: {
+            need(d, 6);
+            const std::uint16_t row = u16At(d, 0);
+            const std::size_t first = u16At(d, 2);
+            const std::size_t count = std::min<std::size_t>((d.size() - 6) / 6, 0x10000 - first);
+            for (std::size_t i = 0; i < count; ++i)
+                number(row, static_cast<std::uint16_t>(first + i), u16At(d, 4 + 6 * i),
+                       rkValue(u32At(d, 6 + 6 * i)));
+            break;
+        }
+        case record::kLabelSst: {
+            need(d, 10);
+            const std::uint32_t index = u32At(d, 6);
+            if (index >= g_.strings.size())
+                throw FormatError(reason::kBadRecord);
+            sheet_.addText(u16At(d, 0), u16At(d, 2), g_.strings.text(index, sheet_));
+            break;
+        }
+        case record::kLabel:
+        case record::kRString: {
+            need(d, 6);
+            RecordData data(records, d.substr(6));
+            sheet_.addText(u16At(d, 0), u16At(d, 2), stringText(data));
+            break;
+        }
+        case record::kBoolErr:
+            need(d, 8);
+            if (u8At(d, 7) != 0)
+                sheet_.add(u16At(d, 0), u16At(d, 2), Kind::Error, u8At(d, 6));
+            else
+                sheet_.add(u16At(d, 0), u16At(d, 2), Kind::Boolean, u8At(d, 6) != 0 ? 1 : 0);
+            break;
+        case record::kFormula:
+            need(d, 14);
+            formula(d, pendingString);
+            break;
+        case record::kString:
+            if (pendingString != kNoCell) {
+                RecordData data(records, d);
+                sheet_.setText(pendingString, stringText(data));
+                pendingString = kNoCell;
+            }
+            break;
+        default:
+            break;
+        }
+    }
+
+    // A formula cell delivers its cached result; a text result follows in a STRING record.
+    void formula(std::string_view d, std::size_t& pendingString) {
+        const std::uint16_t row = u16At(d, 0);
+        const std::uint16_t column = u16At(d, 2);
+        if (u16At(d, 12) != 0xFFFF) {
+            number(row, column, u16At(d, 4), f64At(d, 6));
+            return;
+        }
+        switch (u8At(d, 6)) {
+        case kResultString:
+            pendingString = sheet_.addText(row, column, 0);
+            break;
+        case kResultBoolean:
+            sheet_.add(row, column, Kind::Boolean, u8At(d, 8) != 0 ? 1 : 0);
+            break;
+        case kResultError:
+            sheet_.add(row, column, Kind::Error, u8At(d, 8));
+            break;
+        case kResultEmptyString:
+            sheet_.addText(row, column, 0);
+            break;
+        default:
+            break;
+        }
+    }
+
+    std::string_view stream_;
+    Globals& g_;
+    double dateOffset_;
+    std::vector<bool> xfIsDate_;
+    SheetBuilder sheet_;
+};
+
+} // namespace
+
+XlsSheet readActiveSheet(std::string_view stream, bool namedBook) {
+    Globals globals = readGlobals(stream, namedBook);
+    if (globals.sheets.empty())
+        throw FormatError(reason::kNoSheet);
+    const SheetEntry& entry =
+        globals.sheets[globals.activeTab < globals.sheets.size() ? globals.activeTab : 0];
+    std::string name = globals.biff == 8 ? utf16ToGbk(entry.wideName)
+                                         : codePageToGbk(entry.byteName, globals.codePage);
+    if (entry.type == kChartSheet || entry.type == kModuleSheet)
+        throw FormatError(reason::activeSheetHasNoCells(gbkToUtf8(name)));
+    return SheetReader(stream, globals).read(entry, std::move(name));
+}
+
+} // namespace wb::xls

@@ -1,0 +1,17 @@
+#pragma once
+// The BIFF5/BIFF8 records of a workbook stream: the workbook globals (code page, date mode,
+// formats, shared strings, sheets, active sheet) and the cells of the active sheet.
+
+#include "data/xls/XlsSheet.h"
+
+#include <string_view>
+
+namespace wb::xls {
+
+// Reads the active sheet of a workbook stream: the sheet WINDOW1 names, else the first.
+// namedBook says the stream was named "Book", as BIFF5 writers name it. Throws FormatError
+// for a password-protected workbook, a version before BIFF5, an active chart or module,
+// and for records whose offsets, counts or lengths do not fit their data.
+XlsSheet readActiveSheet(std::string_view stream, bool namedBook);
+
+} // namespace wb::xls

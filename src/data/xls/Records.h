@@ -1,0 +1,100 @@
+#pragma once
+// BIFF records of a workbook stream, and the CONTINUE records that carry the rest of a
+// record too long for one. Every length is checked against the stream; a record or string
+// that runs past its data throws FormatError.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace wb::xls {
+
+namespace record {
+inline constexpr std::uint16_t kFormula = 0x0006;
+inline constexpr std::uint16_t kEof = 0x000A;
+inline constexpr std::uint16_t kDateMode = 0x0022;
+inline constexpr std::uint16_t kFilePass = 0x002F;
+inline constexpr std::uint16_t kContinue = 0x003C;
+inline constexpr std::uint16_t kWindow1 = 0x003D;
+inline constexpr std::uint16_t kCodePage = 0x0042;
+inline constexpr std::uint16_t kBoundSheet = 0x0085;
+inline constexpr std::uint16_t kMulRk = 0x00BD;
+inline constexpr std::uint16_t kMulBlank = 0x00BE;
+inline constexpr std::uint16_t kRString = 0x00D6;
+inline constexpr std::uint16_t kXf = 0x00E0;
+inline constexpr std::uint16_t kSst = 0x00FC;
+inline constexpr std::uint16_t kLabelSst = 0x00FD;
+inline constexpr std::uint16_t kBlank = 0x0201;
+inline constexpr std::uint16_t kNumber = 0x0203;
+inline constexpr std::uint16_t kLabel = 0x0204;
+inline constexpr std::uint16_t kBoolErr = 0x0205;
+inline constexpr std::uint16_t kString = 0x0207;
+inline constexpr std::uint16_t kArray = 0x0221;
+inline constexpr std::uint16_t kTable = 0x0236;
+inline constexpr std::uint16_t kRk = 0x027E;
+inline constexpr std::uint16_t kFormat = 0x041E;
+inline constexpr std::uint16_t kSharedFormula = 0x04BC;
+inline constexpr std::uint16_t kBof = 0x0809;
+// BOF records of the versions before BIFF5.
+inline constexpr std::uint16_t kBofBiff2 = 0x0009;
+inline constexpr std::uint16_t kBofBiff3 = 0x0209;
+inline constexpr std::uint16_t kBofBiff4 = 0x0409;
+} // namespace record
+
+struct Record {
+    std::uint16_t id = 0;
+    std::string_view data;
+};
+
+class RecordStream {
+public:
+    // Reads records from byte `start` of the stream; a start past the end throws.
+    RecordStream(std::string_view stream, std::size_t start);
+
+    // The next record; false at the end of the stream. A record longer than the rest of
+    // the stream throws.
+    bool next(Record& record);
+
+    // The bodies of the CONTINUE records that follow the record just read, which are
+    // consumed.
+    void takeContinues(std::vector<std::string_view>& parts);
+
+private:
+    std::string_view stream_;
+    std::size_t position_;
+};
+
+// A record's data followed by its CONTINUE records, read as one sequence of bytes, except
+// that character data split across a boundary is preceded by a fresh option byte.
+class RecordData {
+public:
+    explicit RecordData(std::string_view first) { parts_.push_back(first); }
+    RecordData(RecordStream& records, std::string_view first);
+
+    std::uint8_t u8();
+    std::uint16_t u16();
+    std::uint32_t u32();
+    // Skips count bytes; stops at the end of the data rather than failing.
+    void skip(std::uint64_t count);
+    bool atEnd();
+
+    // A BIFF8 string: a character count of lengthBytes (1 or 2), an option byte, then the
+    // characters (UTF-16, or 8-bit when compressed), whose rich-text runs and phonetic data
+    // are skipped. The characters are appended to out.
+    void unicodeString(unsigned lengthBytes, std::u16string& out);
+    // A BIFF5 string: a count of lengthBytes, then that many bytes in the code page.
+    std::string byteString(unsigned lengthBytes);
+
+private:
+    // Makes the current part hold at least one more byte; throws at the end of the data.
+    void ensureByte();
+    void characters(std::size_t count, bool wide, std::u16string& out);
+
+    std::vector<std::string_view> parts_;
+    std::size_t part_ = 0;
+    std::size_t position_ = 0;
+};
+
+} // namespace wb::xls

@@ -1,0 +1,35 @@
+#pragma once
+// Collects the cells of a worksheet as its records come, in any order, and turns them into
+// an XlsSheet. A cell given twice keeps its last value, as the spreadsheet does.
+
+#include "data/xls/XlsSheet.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+namespace wb::xls {
+
+class SheetBuilder {
+public:
+    using Kind = CellValue::Kind;
+
+    SheetBuilder();
+
+    // Row and column are 0-based, as records store them.
+    void add(std::uint16_t row, std::uint16_t column, Kind kind, double number);
+    // A text cell whose text is already in the pool; gives the cell's position.
+    std::size_t addText(std::uint16_t row, std::uint16_t column, std::uint32_t text);
+
+    // Adds GBK text to the pool and gives its index. Index 0 is the empty text.
+    std::uint32_t appendText(std::string_view gbk);
+    void setText(std::size_t cellPosition, std::uint32_t text);
+
+    void reserve(std::size_t cells);
+    XlsSheet finish(std::string name);
+
+private:
+    XlsSheet sheet_;
+};
+
+} // namespace wb::xls

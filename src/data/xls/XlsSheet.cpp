@@ -1,0 +1,99 @@
+#include "data/xls/XlsSheet.h"
+
+#include "data/xls/FormatError.h"
+#include "data/xls/SheetBuilder.h"
+
+#include <algorithm>
+#include <limits>
+
+namespace wb {
+
+CellValue XlsSheet::cell(int row, int column) const {
+    if (row < 1 || column < 1 || row > lastRow() || column > lastColumn_)
+        return {};
+    const auto r = static_cast<std::uint32_t>(row - 1);
+    const std::uint32_t key = r << 16 | static_cast<std::uint32_t>(column - 1);
+    const auto first = cells_.begin() + rowStart_[r];
+    const auto last = cells_.begin() + rowStart_[r + 1];
+    const auto found = std::lower_bound(
+        first, last, key, [](const StoredCell& cell, std::uint32_t k) { return cell.key < k; });
+    if (found == last || found->key != key)
+        return {};
+    if (found->kind == CellValue::Kind::Text)
+        return CellValue::ofText(std::string(textAt(found->text)));
+    return CellValue{found->kind, found->number, {}};
+}
+
+namespace xls {
+
+SheetBuilder::SheetBuilder() {
+    appendText({});
+}
+
+void SheetBuilder::add(std::uint16_t row, std::uint16_t column, Kind kind, double number) {
+    XlsSheet::StoredCell cell{static_cast<std::uint32_t>(row) << 16 | column, kind, {}};
+    cell.number = number;
+    sheet_.cells_.push_back(cell);
+}
+
+std::size_t SheetBuilder::addText(std::uint16_t row, std::uint16_t column, std::uint32_t text) {
+    XlsSheet::StoredCell cell{static_cast<std::uint32_t>(row) << 16 | column, Kind::Text, {}};
+    cell.text = text;
+    sheet_.cells_.push_back(cell);
+    return sheet_.cells_.size() - 1;
+}
+
+std::uint32_t SheetBuilder::appendText(std::string_view gbk) {
+    if (gbk.size() > std::numeric_limits<std::uint32_t>::max() - sheet_.text_.size())
+        throw FormatError(reason::kTooLarge);
+    sheet_.text_.append(gbk);
+    sheet_.textStart_.push_back(static_cast<std::uint32_t>(sheet_.text_.size()));
+    return static_cast<std::uint32_t>(sheet_.textStart_.size() - 2);
+}
+
+void SheetBuilder::setText(std::size_t cellPosition, std::uint32_t text) {
+    sheet_.cells_[cellPosition].text = text;
+}
+
+void SheetBuilder::reserve(std::size_t cells) {
+    sheet_.cells_.reserve(cells);
+}
+
+XlsSheet SheetBuilder::finish(std::string name) {
+    auto& cells = sheet_.cells_;
+    const auto byKey = [](const XlsSheet::StoredCell& a, const XlsSheet::StoredCell& b) {
+        return a.key < b.key;
+    };
+    if (!std::is_sorted(cells.begin(), cells.end(), byKey))
+        std::stable_sort(cells.begin(), cells.end(), byKey);
+    // Of cells given twice, the later record wins; the stable sort kept them in file order.
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < cells.size(); ++i) {
+        if (kept > 0 && cells[kept - 1].key == cells[i].key)
+            cells[kept - 1] = cells[i];
+        else
+            cells[kept++] = cells[i];
+    }
+    cells.resize(kept);
+    cells.shrink_to_fit();
+
+    const std::uint32_t rows = cells.empty() ? 0 : (cells.back().key >> 16) + 1;
+    sheet_.rowStart_.assign(rows + 1, 0);
+    std::uint32_t row = 0;
+    int lastColumn = 0;
+    for (std::size_t i = 0; i < cells.size(); ++i) {
+        const std::uint32_t cellRow = cells[i].key >> 16;
+        while (row < cellRow)
+            sheet_.rowStart_[++row] = static_cast<std::uint32_t>(i);
+        lastColumn = std::max(lastColumn, static_cast<int>(cells[i].key & 0xFFFF) + 1);
+    }
+    while (row < rows)
+        sheet_.rowStart_[++row] = static_cast<std::uint32_t>(cells.size());
+    sheet_.lastColumn_ = lastColumn;
+    sheet_.name_ = std::move(name);
+    return std::move(sheet_);
+}
+
+} // namespace xls
+
+} // namespace wb

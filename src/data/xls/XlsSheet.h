@@ -1,0 +1,57 @@
+#pragma once
+// The values of one worksheet of an .xls workbook, held compactly: one 16-byte entry per
+// cell that has a value, sorted by row and column, and one pool of GBK text.
+
+#include "data/Sheet.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace wb {
+
+namespace xls {
+class SheetBuilder;
+}
+
+class XlsSheet final : public Sheet {
+public:
+    // 1-based; O(log n) in the cells of the row. Cells without a value, and cells outside
+    // the sheet, are empty.
+    CellValue cell(int row, int column) const override;
+
+    // The last row and column (1-based) that hold a value; 0 when the sheet has none.
+    int lastRow() const { return static_cast<int>(rowStart_.size()) - 1; }
+    int lastColumn() const { return lastColumn_; }
+
+    // The sheet's tab name, GBK.
+    const std::string& name() const { return name_; }
+
+private:
+    friend class xls::SheetBuilder;
+
+    struct StoredCell {
+        std::uint32_t key; // row << 16 | column, both 0-based
+        CellValue::Kind kind;
+        union {
+            double number;      // every kind but Text
+            std::uint32_t text; // Text: index into the text pool
+        };
+    };
+
+    std::string_view textAt(std::uint32_t index) const {
+        return std::string_view(text_).substr(textStart_[index],
+                                              textStart_[index + 1] - textStart_[index]);
+    }
+
+    std::string name_;
+    std::vector<StoredCell> cells_;
+    // Cells of 0-based row r are cells_[rowStart_[r] .. rowStart_[r + 1]).
+    std::vector<std::uint32_t> rowStart_{0};
+    int lastColumn_ = 0;
+    std::string text_;
+    std::vector<std::uint32_t> textStart_{0};
+};
+
+} // namespace wb

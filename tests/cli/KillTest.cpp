@@ -1,0 +1,170 @@
+// wagebook-import killed (SIGKILL) at random moments during an import: whatever it stored
+// must be whole rows, every stored person with all the education, appointment and
+// assessment records its row gives. The workbook (tests/fixtures/kill, written by
+// bench/import/make_workbook.py 5000) has only lines that translate, so a row gives one
+// record per non-empty line of each cell.
+
+#include "data/xls/XlsWorkbook.h"
+#include "import/TitleColumnMap.h"
+#include "import/Titles.h"
+#include "text/Encoding.h"
+#include "text/GbkText.h"
+
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QVariant>
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <array>
+#include <chrono>
+#include <filesystem>
+#include <map>
+#include <random>
+#include <string>
+#include <thread>
+
+namespace fs = std::filesystem;
+using namespace wb;
+
+namespace {
+
+const fs::path kImport = fs::path(WB_BINARY_DIR) / "src" / "cli" / "wagebook-import";
+const fs::path kInitDb = fs::path(WB_BINARY_DIR) / "src" / "cli" / "wagebook-initdb";
+const fs::path kFixture = fs::path(WB_FIXTURES) / "kill";
+
+using RecordCounts = std::array<int, 3>; // education, appointments, assessments
+
+// What each row of the workbook gives, by the person's name (UTF-8).
+std::map<std::string, RecordCounts> recordsByName(const fs::path& workbookPath) {
+    const auto workbook = XlsWorkbook::open(workbookPath.string());
+    const Sheet& sheet = workbook->activeSheet();
+    TitleColumnMap titles;
+    titles.scan(sheet);
+    const auto lines = [&](int row, const std::string& title) {
+        int count = 0;
+        for (const std::string& line : splitLines(cellText(sheet.cell(row, titles.column(title)))))
+            count += !trim(line).empty();
+        return count;
+    };
+    std::map<std::string, RecordCounts> result;
+    for (int row = 2;; ++row) {
+        const std::string name = cellText(sheet.cell(row, titles.column(titles::kName)));
+        if (name.empty())
+            break;
+        result[gbkToUtf8(name)] = {lines(row, titles::kEducation),
+                                   lines(row, titles::kAppointments),
+                                   lines(row, titles::kAssessments)};
+    }
+    return result;
+}
+
+// Starts wagebook-import in `dir`, output discarded; gives its process id.
+pid_t startImport(const fs::path& dir) {
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        if (::chdir(dir.c_str()) != 0)
+            ::_exit(127);
+        const int null = ::open("/dev/null", O_WRONLY);
+        ::dup2(null, 1);
+        ::dup2(null, 2);
+        ::execl(kImport.c_str(), "wagebook-import", "--dept", "01", "staff.xls",
+                static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    return pid;
+}
+
+class KilledImport : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir_ = fs::temp_directory_path() / ("wb-kill-" + std::to_string(::getpid()));
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+        const std::string initdb =
+            kInitDb.string() + " --demo " + (dir_ / "wagebook.mdb").string() + " >/dev/null";
+        ASSERT_EQ(std::system(initdb.c_str()), 0);
+        fs::copy_file(kFixture / "staff.xls", dir_ / "staff.xls");
+        fs::copy_file(kFixture / "dm.txt", dir_ / "dm.txt");
+    }
+    void TearDown() override {
+        QSqlDatabase::removeDatabase(QStringLiteral("kill-check"));
+        fs::remove_all(dir_);
+    }
+
+    // Every stored person against its row; gives how many persons are stored.
+    int checkStoredPersons(const std::map<std::string, RecordCounts>& expected) {
+        QSqlDatabase db =
+            QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("kill-check"));
+        db.setDatabaseName(QString::fromStdString((dir_ / "wagebook.mdb").string()));
+        EXPECT_TRUE(db.open());
+        int persons = 0;
+        {
+            QSqlQuery check(db);
+            EXPECT_TRUE(check.exec(QStringLiteral("pragma integrity_check")) && check.next());
+            EXPECT_EQ(check.value(0).toString().toStdString(), "ok");
+            QSqlQuery query(db);
+            EXPECT_TRUE(query.exec(
+                QStringLiteral("select p.xm, (select count(*) from ryxl where mid = p.id),"
+                               " (select count(*) from ryrz where mid = p.id),"
+                               " (select count(*) from rykh where mid = p.id) from ryjbxx p")));
+            while (query.next()) {
+                ++persons;
+                const std::string name = query.value(0).toString().toStdString();
+                const RecordCounts stored = {query.value(1).toInt(), query.value(2).toInt(),
+                                             query.value(3).toInt()};
+                const auto it = expected.find(name);
+                if (it == expected.end()) {
+                    ADD_FAILURE() << "a person no row gives: " << name;
+                } else if (stored != it->second) {
+                    ADD_FAILURE() << name << " stored with " << stored[0] << "/" << stored[1] << "/"
+                                  << stored[2] << " records, its row gives " << it->second[0] << "/"
+                                  << it->second[1] << "/" << it->second[2];
+                }
+            }
+        }
+        db.close();
+        db = QSqlDatabase();
+        QSqlDatabase::removeDatabase(QStringLiteral("kill-check"));
+        return persons;
+    }
+
+    fs::path dir_;
+};
+
+} // namespace
+
+TEST_F(KilledImport, LeavesOnlyWholeRows) {
+    const auto expected = recordsByName(dir_ / "staff.xls");
+    ASSERT_EQ(expected.size(), 5000u);
+
+    // One run to the end, to know how long an import takes here.
+    const auto start = std::chrono::steady_clock::now();
+    int status = 0;
+    ::waitpid(startImport(dir_), &status, 0);
+    const auto fullRun = std::chrono::steady_clock::now() - start;
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    int stored = checkStoredPersons(expected);
+    ASSERT_EQ(stored, 5000);
+
+    std::mt19937 random(20261208);
+    const auto longest = std::chrono::duration_cast<std::chrono::microseconds>(fullRun);
+    std::uniform_int_distribution<long> moment(0, longest.count());
+    int cutShort = 0;
+    for (int kill = 0; kill < 24; ++kill) {
+        const pid_t pid = startImport(dir_);
+        std::this_thread::sleep_for(std::chrono::microseconds(moment(random)));
+        ::kill(pid, SIGKILL);
+        ::waitpid(pid, &status, 0);
+        const int now = checkStoredPersons(expected);
+        ASSERT_GE(now, stored);
+        cutShort += now - stored < 5000;
+        stored = now;
+    }
+    // Most kills must have landed during an import for the test to say anything.
+    EXPECT_GE(cutShort, 12);
+}

@@ -1,0 +1,94 @@
+#include "TestDatabase.h"
+
+#include <QFile>
+#include <QProcess>
+
+#include <gtest/gtest.h>
+
+using wb::test::TestDatabase;
+
+namespace {
+
+struct ProgramRun {
+    int exitCode;
+    std::string out;
+    std::string err;
+};
+
+ProgramRun initdb(const QStringList& arguments) {
+    QProcess process;
+    process.start(QStringLiteral(WB_INITDB), arguments);
+    EXPECT_TRUE(process.waitForFinished(30000));
+    return {process.exitCode(), process.readAllStandardOutput().toStdString(),
+            process.readAllStandardError().toStdString()};
+}
+
+TEST(InitDb, CreatesEveryTableWithTheDeclaredTypes) {
+    TestDatabase db(false);
+    const ProgramRun run = initdb({QString::fromUtf8(db.path())});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.out + run.err, "");
+    EXPECT_EQ(db.rows("SELECT name FROM sqlite_master WHERE type='table' AND name NOT LIKE "
+                      "'sqlite%' ORDER BY name"),
+              (std::vector<std::string>{"dm_jg", "rybdrz", "rygzbhb", "ryjbxx", "ryjc", "ryjl",
+                                        "rykh", "ryrz", "ryxl"}));
+    EXPECT_EQ(db.rows("SELECT m.name || '.' || p.name FROM sqlite_master m,"
+                      " pragma_table_info(m.name) p WHERE p.type='DATE' AND m.name IN"
+                      " ('ryjbxx','ryxl','ryrz') ORDER BY 1"),
+              (std::vector<std::string>{"ryjbxx.csny", "ryjbxx.gzsj", "ryrz.rzrq", "ryxl.xlrq"}));
+    EXPECT_EQ(
+        db.rows("SELECT m.name FROM sqlite_master m, pragma_table_info(m.name) p"
+                " WHERE m.type='table' AND p.name='mid' ORDER BY 1"),
+        (std::vector<std::string>{"rybdrz", "rygzbhb", "ryjc", "ryjl", "rykh", "ryrz", "ryxl"}));
+    EXPECT_EQ(db.rows("SELECT tbl_name || '.' || (SELECT name FROM pragma_index_info(m.name))"
+                      " FROM sqlite_master m WHERE type='index' ORDER BY 1"),
+              (std::vector<std::string>{"rybdrz.mid", "rygzbhb.mid", "ryjbxx.bm", "ryjc.mid",
+                                        "ryjl.mid", "rykh.mid", "ryrz.mid", "ryxl.mid"}));
+    EXPECT_EQ(db.value("SELECT count(*) FROM dm_jg"), "0");
+    EXPECT_EQ(db.value("PRAGMA journal_mode"), "wal");
+}
+
+TEST(InitDb, DemoAddsTheSampleDepartments) {
+    TestDatabase db(false);
+    const ProgramRun run = initdb({QStringLiteral("--demo"), QString::fromUtf8(db.path())});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(db.rows("SELECT jgdm FROM dm_jg ORDER BY jgdm"),
+              (std::vector<std::string>{"01", "0101", "0102", "02", "0201"}));
+    EXPECT_EQ(db.value("SELECT jgmc FROM dm_jg WHERE jgdm='0101'"), "办公室");
+}
+
+TEST(InitDb, NeverTouchesAnExistingFile) {
+    TestDatabase db(false);
+    QFile file(QString::fromUtf8(db.path()));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("keep me");
+    file.close();
+    const ProgramRun run = initdb({QString::fromUtf8(db.path())});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.err.find("已经存在"), std::string::npos) << run.err;
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), QByteArray("keep me"));
+}
+
+TEST(InitDb, WrongArgumentsShowTheUsage) {
+    TestDatabase db(false);
+    for (const QStringList& arguments :
+         {QStringList{}, QStringList{QStringLiteral("--bogus"), QString::fromUtf8(db.path())},
+          QStringList{QStringLiteral("a"), QStringLiteral("b")}}) {
+        const ProgramRun run = initdb(arguments);
+        EXPECT_EQ(run.exitCode, 2) << arguments.join(QLatin1Char(' ')).toStdString();
+        EXPECT_NE(run.err.find("wagebook-initdb [--demo]"), std::string::npos);
+    }
+    EXPECT_FALSE(QFile::exists(QString::fromUtf8(db.path())));
+}
+
+TEST(InitDb, AFailureLeavesNoFileBehind) {
+    TestDatabase db(false);
+    const std::string path = db.file("missing-folder/wagebook.mdb");
+    const ProgramRun run = initdb({QString::fromUtf8(path)});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.err.find("无法创建"), std::string::npos) << run.err;
+    EXPECT_FALSE(QFile::exists(QString::fromUtf8(path)));
+}
+
+} // namespace

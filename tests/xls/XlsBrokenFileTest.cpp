@@ -1,0 +1,108 @@
+// Files that are no readable workbook: each gives a wb::Error that names the file and the
+// reason, never a crash or a read outside the file.
+
+#include "data/xls/FormatError.h"
+#include "data/xls/XlsWorkbook.h"
+#include "text/Error.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+using namespace wb;
+namespace reason = wb::xls::reason;
+
+namespace {
+
+const std::filesystem::path kFixtures = std::filesystem::path(WB_FIXTURES) / "xls";
+
+std::string openError(const std::string& path) {
+    try {
+        XlsWorkbook::open(path);
+    } catch (const Error& e) {
+        return e.what();
+    }
+    return "(opened)";
+}
+
+std::string message(const std::string& path, const std::string& why) {
+    return "工作簿 \"" + path + "\" 无法读取: " + why;
+}
+
+std::string fixtureBytes(const char* name) {
+    std::ifstream in(kFixtures / name, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+struct BrokenFile {
+    const char* file;
+    std::string reason;
+};
+
+TEST(XlsBrokenFiles, EachNamesTheFileAndTheReason) {
+    const BrokenFile cases[] = {
+        {"empty.xls", reason::kEmpty},
+        {"text.xls", reason::kNotWorkbook},
+        {"renamed_xlsx.xls", reason::kZipWorkbook},
+        {"truncated.xls", reason::kTruncated},
+        {"header_only.xls", reason::kTruncated},
+        {"chain_loop.xls", reason::kChainLoop},
+        {"sector_outside.xls", reason::kSectorOutside},
+        {"no_workbook_stream.xls", reason::kNoWorkbookStream},
+        {"password.xls", reason::kPasswordProtected},
+        {"active_chart.xls", reason::activeSheetHasNoCells("图表")},
+    };
+    for (const BrokenFile& c : cases) {
+        const std::string path = (kFixtures / c.file).string();
+        EXPECT_EQ(openError(path), message(path, c.reason)) << c.file;
+    }
+}
+
+TEST(XlsBrokenFiles, AMissingFileSaysSo) {
+    const std::string path = (kFixtures / "no such workbook.xls").string();
+    EXPECT_EQ(openError(path), message(path, "文件不存在"));
+}
+
+TEST(XlsBrokenFiles, EveryCutOfAWorkbookFailsCleanlyOrReadsTheWholeSheet) {
+    const std::string whole = fixtureBytes("formulas.xls");
+    ASSERT_GT(whole.size(), 4096u);
+    const auto complete = XlsWorkbook::fromBytes(whole, "formulas.xls");
+    for (std::size_t size = 0; size < whole.size(); size += 97) {
+        try {
+            const auto cut = XlsWorkbook::fromBytes(std::string_view(whole).substr(0, size), "cut");
+            // Only padding after the last sector may be cut without losing anything.
+            EXPECT_EQ(cut->activeSheet().lastRow(), complete->activeSheet().lastRow()) << size;
+        } catch (const Error& e) {
+            EXPECT_EQ(std::string(e.what()).rfind("工作簿 \"cut\" 无法读取: ", 0), 0u) << size;
+        }
+    }
+}
+
+// Quirks of real files that must not stop the reader.
+TEST(XlsContainerQuirks, AreReadLikeTheWellFormedFile) {
+    const std::string original = fixtureBytes("records.xls");
+    const auto reference = XlsWorkbook::fromBytes(original, "records.xls");
+
+    // Version 3 writers may leave garbage in the high half of a stream's 64-bit size.
+    std::string garbageSize = original;
+    const std::string name("W\0o\0r\0k\0b\0o\0o\0k\0", 16);
+    const std::size_t entry = garbageSize.find(name);
+    ASSERT_NE(entry, std::string::npos);
+    garbageSize.replace(entry + 124, 4, "\xEF\xBE\xAD\xDE");
+
+    // Bytes after the last sector.
+    const std::string trailing = original + "trailing bytes";
+
+    for (const std::string& bytes : {garbageSize, trailing}) {
+        const auto workbook = XlsWorkbook::fromBytes(bytes, "quirk.xls");
+        const XlsSheet& sheet = workbook->activeSheet();
+        ASSERT_EQ(sheet.lastRow(), reference->activeSheet().lastRow());
+        for (int row = 1; row <= sheet.lastRow(); ++row)
+            for (int column = 1; column <= sheet.lastColumn(); ++column)
+                ASSERT_EQ(sheet.cell(row, column), reference->activeSheet().cell(row, column));
+    }
+}
+
+} // namespace
