@@ -212,6 +212,9 @@ template <class Handler> void TFKvDbf::guarded(Handler&& handler) {
         handler();
     } catch (const std::exception& error) {
         messageBox(QString::fromUtf8(error.what()), QStringLiteral("错误"), kStopMessage);
+    } catch (...) {
+        // Nothing may leave a handler into the event loop; an unknown error has no text.
+        messageBox(QString(), QStringLiteral("错误"), kStopMessage);
     }
 }
 
