@@ -15,7 +15,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <cctype>
 #include <unordered_map>
 
 namespace wb {
@@ -32,8 +31,9 @@ std::string utf8(const QString& text) {
 
 std::string lowered(std::string_view text) {
     std::string out(text);
-    std::transform(out.begin(), out.end(), out.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    std::transform(out.begin(), out.end(), out.begin(), [](char c) {
+        return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    });
     return out;
 }
 

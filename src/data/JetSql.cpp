@@ -5,7 +5,6 @@
 #include "text/Error.h"
 
 #include <algorithm>
-#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -22,15 +21,17 @@ bool isDigit(char c) {
 bool isHigh(char c) {
     return static_cast<unsigned char>(c) >= 0x80;
 }
+// ASCII rules, not the locale's: the program's locale must not change how SQL is read.
 bool isWordChar(char c) {
-    return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '$' || isHigh(c);
+    return isDigit(c) || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c == '$' ||
+           isHigh(c);
 }
 bool isSpace(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f';
 }
 
 char upper(char c) {
-    return static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
 }
 
 std::string upperText(std::string_view text) {
