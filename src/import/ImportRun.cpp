@@ -4,6 +4,7 @@
 #include "data/PersonTable.h"
 #include "data/Query.h"
 #include "data/xls/XlsWorkbook.h"
+#include "import/Departments.h"
 #include "import/DependentRecords.h"
 #include "import/OverwriteDeletion.h"
 #include "import/PersonRecord.h"
@@ -83,8 +84,7 @@ void refreshStaffGrid(Query& AQ2, UserInterface& ui) {
         return;
     AQ2.close();
     AQ2.open();
-    static const std::string kPersons = gbk("人");
-    ui.setStatus(0, std::to_string(AQ2.rowCount()) + kPersons);
+    ui.setStatus(0, staffCountText(AQ2.rowCount()));
 }
 
 } // namespace
