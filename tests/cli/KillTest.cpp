@@ -23,10 +23,12 @@
 #include <array>
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <random>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace fs = std::filesystem;
 using namespace wb;
@@ -63,14 +65,18 @@ std::map<std::string, RecordCounts> recordsByName(const fs::path& workbookPath) 
     return result;
 }
 
-// Starts wagebook-import in `dir`, output discarded; gives its process id.
-pid_t startImport(const fs::path& dir) {
+// Starts wagebook-import in `dir`, its stdout into `stdoutFile` (discarded when empty),
+// stderr discarded; gives its process id.
+pid_t startImport(const fs::path& dir, const fs::path& stdoutFile = {}) {
     const pid_t pid = ::fork();
     if (pid == 0) {
         if (::chdir(dir.c_str()) != 0)
             ::_exit(127);
         const int null = ::open("/dev/null", O_WRONLY);
-        ::dup2(null, 1);
+        const int out = stdoutFile.empty()
+                            ? null
+                            : ::open(stdoutFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        ::dup2(out, 1);
         ::dup2(null, 2);
         ::execl(kImport.c_str(), "wagebook-import", "--dept", "01", "staff.xls",
                 static_cast<char*>(nullptr));
@@ -167,4 +173,37 @@ TEST_F(KilledImport, LeavesOnlyWholeRows) {
     }
     // Most kills must have landed during an import for the test to say anything.
     EXPECT_GE(cutShort, 12);
+}
+
+TEST_F(KilledImport, CtrlCStopsAfterTheRowInProgress) {
+    const auto expected = recordsByName(dir_ / "staff.xls");
+    const fs::path log = dir_ / "out.txt";
+    const pid_t pid = startImport(dir_, log);
+    // Interrupted once the run has begun storing rows.
+    const auto logSize = [&] {
+        std::error_code missing;
+        const auto size = fs::file_size(log, missing);
+        return missing ? 0 : size;
+    };
+    for (int waited = 0; waited < 5000 && logSize() < 2000; waited += 5)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    ::kill(pid, SIGINT);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+
+    std::ifstream in(log);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    ASSERT_GE(lines.size(), 3u);
+    EXPECT_EQ(lines[lines.size() - 2], "提示: 用户中止!");
+    EXPECT_EQ(lines.back(), "提示: 数据导入成功!");
+    // Every name logged was stored whole: the row in progress was completed, no later one.
+    const int logged = static_cast<int>(lines.size()) - 3; // title verdict and two boxes
+    const int stored = checkStoredPersons(expected);
+    EXPECT_EQ(stored, logged);
+    EXPECT_GT(stored, 0);
+    EXPECT_LT(stored, 5000);
 }
