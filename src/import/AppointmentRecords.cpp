@@ -39,8 +39,8 @@ void importAppointments(const RowContext& row, const PersonOutcome& person,
                         const BuiltinTables& tables, StatementRunner& ADOQuery1) {
     static const std::string kPrefix = gbk("职务:");
 
-    const std::vector<std::string> lines = cellLines(row, titles::kAppointments);
-    if (lines.empty() || !person.key)
+    const std::vector<std::string> lines = dependentLines(row, person, titles::kAppointments);
+    if (lines.empty())
         return;
     const std::string key = std::to_string(*person.key);
 

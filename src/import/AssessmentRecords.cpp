@@ -34,8 +34,8 @@ void importAssessments(const RowContext& row, const PersonOutcome& person,
     static const std::string kPrefix = gbk("考核:");
     static const std::string kNotANumber = gbk("结果代码不是数字 ");
 
-    const std::vector<std::string> lines = cellLines(row, titles::kAssessments);
-    if (lines.empty() || !person.key)
+    const std::vector<std::string> lines = dependentLines(row, person, titles::kAssessments);
+    if (lines.empty())
         return;
     const std::string key = std::to_string(*person.key);
 

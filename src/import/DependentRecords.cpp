@@ -9,8 +9,9 @@
 
 namespace wb {
 
-std::vector<std::string> cellLines(const RowContext& row, const std::string& title) {
-    if (row.titles.column(title) == 0)
+std::vector<std::string> dependentLines(const RowContext& row, const PersonOutcome& person,
+                                        const std::string& title) {
+    if (!person.key || row.titles.column(title) == 0)
         return {};
     return splitLines(cellText(row.cell(title)));
 }

@@ -13,8 +13,10 @@ namespace wb {
 
 class StatementRunner;
 
-// The lines of a multi-line cell; none when the title is absent.
-std::vector<std::string> cellLines(const RowContext& row, const std::string& title);
+// The lines of a row's multi-line cell for dependent records: none when the title is absent
+// or the row's person was not stored (the cell is then not read).
+std::vector<std::string> dependentLines(const RowContext& row, const PersonOutcome& person,
+                                        const std::string& title);
 
 // Year and month of a dated line (bytes 1-4 and 6-7), clamped byte-wise to 1900..2100 and
 // 01..12; `text()` is the month date "yyyy-mm-1".

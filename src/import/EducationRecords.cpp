@@ -13,8 +13,8 @@ void importEducation(const RowContext& row, const PersonOutcome& person,
     static const std::string kFullTime = gbk("'全日制'");
     static const std::string kInService = gbk("'在职'");
 
-    const std::vector<std::string> lines = cellLines(row, titles::kEducation);
-    if (lines.empty() || !person.key)
+    const std::vector<std::string> lines = dependentLines(row, person, titles::kEducation);
+    if (lines.empty())
         return;
     const std::string key = std::to_string(*person.key);
     const std::string workYear = byteRange(person.workDate, 1, 4);
