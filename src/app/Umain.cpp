@@ -211,10 +211,10 @@ template <class Handler> void TFKvDbf::guarded(Handler&& handler) {
     try {
         handler();
     } catch (const std::exception& error) {
-        messageBox(QString::fromUtf8(error.what()), QStringLiteral("错误"), kStopMessage);
+        modalBox(QString::fromUtf8(error.what()), QStringLiteral("错误"), kStopMessage);
     } catch (...) {
         // Nothing may leave a handler into the event loop; an unknown error has no text.
-        messageBox(QString(), QStringLiteral("错误"), kStopMessage);
+        modalBox(QString(), QStringLiteral("错误"), kStopMessage);
     }
 }
 
@@ -297,8 +297,8 @@ void TFKvDbf::AInputExecute() {
     request.departmentCode = Depts.departmentCode(selectedDepartment());
     request.workbookPath = toNativePath(Browser->selectedFile());
     request.overwrite = RadioButton5->isChecked();
-    office.AInput(request, *this);
-    if (office.AQ2.isOpen())
+    // The grid follows the staff count: both are refreshed only by a run that completed.
+    if (office.AInput(request, *this) == RunOutcome::Completed && office.AQ2.isOpen())
         showStaffGrid();
 }
 
@@ -332,7 +332,20 @@ void TFKvDbf::showMessage(const std::string& text, const std::string& caption, i
     // Once Exit was pressed during a run, its closing notices would only hold the window up.
     if (closeRequested_)
         return;
-    messageBox(fromGbk(text), fromGbk(caption), flags);
+    modalBox(fromGbk(text), fromGbk(caption), flags);
+}
+
+void TFKvDbf::modalBox(const QString& text, const QString& caption, int flags) {
+    // A box can stay open for long; the rows a run has completed are committed first, so
+    // that other programs are not kept waiting for the write lock meanwhile.
+    if (running_ && !office.ADOConnection1.inUnit()) {
+        try {
+            office.ADOConnection1.flushUnits();
+        } catch (const std::exception& error) {
+            messageBox(QString::fromUtf8(error.what()), QStringLiteral("错误"), kStopMessage);
+        }
+    }
+    messageBox(text, caption, flags);
 }
 
 void TFKvDbf::processEvents() {
@@ -386,7 +399,7 @@ void TFKvDbf::showDeptTree() {
 
 void TFKvDbf::showStaffGrid() {
     if (office.AQ2.isOpen()) {
-        DataSource1->setQuery(office.AQ2.engineSql(), office.ADOConnection1.database());
+        DataSource1->setQuery(office.AQ2.engineSql(), office.ADOConnection1.readerDatabase());
         if (DataSource1->lastError().isValid())
             throw Error("员工列表无法显示: " + DataSource1->lastError().text().toStdString());
     }

@@ -78,10 +78,11 @@ bool departmentExists(wb::Office& office, const std::string& code) {
     office.AQ1.close();
     office.AQ1.setText("select jgdm from dm_jg");
     office.AQ1.open();
-    for (; !office.AQ1.eof(); office.AQ1.next())
-        if (wb::trim(office.AQ1.fieldText("jgdm")) == code)
-            return true;
-    return false;
+    bool found = false;
+    for (; !office.AQ1.eof() && !found; office.AQ1.next())
+        found = wb::trim(office.AQ1.fieldText("jgdm")) == code;
+    office.AQ1.close();
+    return found;
 }
 
 int run(const Arguments& arguments) {

@@ -1,6 +1,7 @@
 #include "data/CellValue.h"
 
 #include "text/DateText.h"
+#include "text/Encoding.h"
 #include "text/Error.h"
 
 #include <charconv>
@@ -90,7 +91,7 @@ std::string cellText(const CellValue& cell) {
 namespace {
 double inDateRange(double dayNumber, const CellValue& cell) {
     if (!isDayNumberInRange(dayNumber))
-        throw Error("日期超出范围: " + cellText(cell));
+        throw Error("日期超出范围: " + gbkToUtf8(cellText(cell)));
     return dayNumber;
 }
 } // namespace
@@ -105,12 +106,12 @@ double cellDate(const CellValue& cell) {
     case CellValue::Kind::Text:
         if (const auto date = parseDateText(cell.text))
             return inDateRange(*date, cell);
-        throw Error("不是日期: " + cell.text);
+        throw Error("不是日期: " + gbkToUtf8(cell.text));
     case CellValue::Kind::Boolean:
     case CellValue::Kind::Error:
         break;
     }
-    throw Error("不是日期: " + cellText(cell));
+    throw Error("不是日期: " + gbkToUtf8(cellText(cell)));
 }
 
 } // namespace wb

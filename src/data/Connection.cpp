@@ -91,11 +91,31 @@ void Connection::closeDatabase() {
     // Statements first: the engine closes only once none is left.
     cache_ = std::make_unique<Cache>();
     handle_ = nullptr;
+    const QString readerName = connectionName_ + QStringLiteral("-reader");
+    if (reader_.isValid())
+        reader_.close();
+    reader_ = QSqlDatabase();
+    if (QSqlDatabase::contains(readerName))
+        QSqlDatabase::removeDatabase(readerName);
     if (database_.isValid())
         database_.close();
     database_ = QSqlDatabase();
     if (QSqlDatabase::contains(connectionName_))
         QSqlDatabase::removeDatabase(connectionName_);
+}
+
+QSqlDatabase& Connection::readerDatabase() {
+    if (engine() == Engine::Jet)
+        return database_;
+    if (!reader_.isOpen()) {
+        reader_ =
+            QSqlDatabase::cloneDatabase(database_, connectionName_ + QStringLiteral("-reader"));
+        reader_.setConnectOptions(
+            QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1;QSQLITE_OPEN_READONLY").arg(busyTimeoutMs_));
+        if (!reader_.open())
+            fail(reader_.lastError(), "无法打开数据库 " + displayName());
+    }
+    return reader_;
 }
 
 QSqlDatabase& Connection::database() {

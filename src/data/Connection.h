@@ -38,6 +38,11 @@ public:
 
     // The open database; opens it on first use.
     QSqlDatabase& database();
+    // A second connection to the same database for a read that stays open while the
+    // program writes (the lazily fetched staff grid). An open read on the writing connection
+    // would pin an old view of the database, and its next write after another program's
+    // commit would fail. Opens on first use; the same as database() for a Jet file.
+    QSqlDatabase& readerDatabase();
     bool isOpen() const;
     // The engine behind the file; opens it on first use. Statements go to a Jet engine
     // untranslated.
@@ -110,6 +115,7 @@ private:
     QString connectionName_;
     QString path_; // absolute, set by open()
     QSqlDatabase database_;
+    QSqlDatabase reader_;
     sqlite3* handle_ = nullptr; // the SQLite engine's, owned by database_
     Engine engine_ = Engine::Sqlite;
     bool inUnit_ = false;

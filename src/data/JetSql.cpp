@@ -488,7 +488,9 @@ EngineValue engineValue(const JetLiteral& literal, std::string_view dateColumn) 
     std::int64_t integer = 0;
     const auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), integer);
     const bool whole = ec == std::errc() && end == digits.data() + digits.size();
-    const double real = whole ? static_cast<double>(integer) : std::strtod(digits.c_str(), nullptr);
+    double real = static_cast<double>(integer);
+    if (!whole) // from_chars, unlike strtod, ignores the locale's decimal point
+        std::from_chars(digits.data(), digits.data() + digits.size(), real);
     if (!dateColumn.empty())
         return EngineValue::ofText(storedDateText(real));
     return whole ? EngineValue::ofInteger(integer) : EngineValue::ofReal(real);

@@ -273,8 +273,20 @@ void PersonTable::post() {
         impl_->connection.flushUnits(); // a record outside a unit is committed on its own
     const std::int64_t key = impl_->insert();
     impl_->clearRecord();
-    if (key <= 0 || key > std::numeric_limits<std::int32_t>::max())
+    if (key <= 0 || key > std::numeric_limits<std::int32_t>::max()) {
+        // A record whose key cannot be handed on would be stored without its dependent
+        // records while the caller reports it as not stored: take it back out.
+        if (key > 0) {
+            QSqlQuery undo(impl_->connection.database());
+            undo.prepare(QStringLiteral("DELETE FROM %1 WHERE rowid = ?")
+                             .arg(QString::fromUtf8(impl_->table)));
+            undo.addBindValue(static_cast<qlonglong>(key));
+            if (!undo.exec())
+                impl_->connection.fail(undo.lastError(),
+                                       "表 " + impl_->table + " 的新记录无法撤回");
+        }
         throw Error("表 " + impl_->table + " 的新记录没有得到可用的编号。");
+    }
     impl_->id = static_cast<std::int32_t>(key);
 }
 

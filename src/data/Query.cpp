@@ -15,6 +15,7 @@
 #include <cmath>
 #include <limits>
 #include <optional>
+#include <vector>
 
 namespace wb {
 
@@ -23,23 +24,27 @@ struct Query::Impl {
 
     Connection& connection;
     std::string text;
-    std::optional<QSqlQuery> query;
-    QString sql; // what the open query runs
-    bool eof = true;
-    mutable std::optional<int> rowCount;
+    QString sql; // what the open query ran
+    // The rows are read whole when the query opens, so that no statement stays open on the
+    // writing connection (it would pin an old view of the database; see readerDatabase).
+    bool open = false;
+    QSqlRecord record;
+    std::vector<std::vector<QVariant>> rows;
+    std::size_t position = 0;
 
     std::string describe() const { return "查询“" + gbkToUtf8(text) + "”"; }
+    bool eof() const { return position >= rows.size(); }
 
     QVariant value(std::string_view column) const {
-        if (!query)
+        if (!open)
             throw Error(describe() + "没有打开。");
-        if (eof)
+        if (eof())
             throw Error(describe() + "没有当前记录。");
-        const int index = query->record().indexOf(
-            QString::fromUtf8(column.data(), static_cast<qsizetype>(column.size())));
+        const int index =
+            record.indexOf(QString::fromUtf8(column.data(), static_cast<qsizetype>(column.size())));
         if (index < 0)
             throw Error(describe() + "的结果中没有字段 " + std::string(column) + "。");
-        return query->value(index);
+        return rows[position][static_cast<std::size_t>(index)];
     }
 };
 
@@ -50,9 +55,9 @@ Query::~Query() {
 }
 
 void Query::close() {
-    impl_->query.reset();
-    impl_->eof = true;
-    impl_->rowCount.reset();
+    impl_->open = false;
+    impl_->rows.clear();
+    impl_->position = 0;
 }
 
 void Query::setText(std::string jetGbk) {
@@ -74,22 +79,32 @@ void Query::open() {
     query.setForwardOnly(true);
     if (!query.exec(sql))
         impl_->connection.fail(query.lastError(), impl_->describe() + "失败");
-    impl_->eof = !query.next();
+    impl_->record = query.record();
+    const int columns = impl_->record.count();
+    while (query.next()) {
+        std::vector<QVariant> row(static_cast<std::size_t>(columns));
+        for (int i = 0; i < columns; ++i)
+            row[static_cast<std::size_t>(i)] = query.value(i);
+        impl_->rows.push_back(std::move(row));
+    }
+    if (query.lastError().isValid())
+        impl_->connection.fail(query.lastError(), impl_->describe() + "失败");
+    query.finish();
     impl_->sql = sql;
-    impl_->query.emplace(std::move(query));
+    impl_->open = true;
 }
 
 bool Query::isOpen() const {
-    return impl_->query.has_value();
+    return impl_->open;
 }
 
 bool Query::eof() const {
-    return impl_->eof;
+    return impl_->eof();
 }
 
 void Query::next() {
-    if (impl_->query && !impl_->eof)
-        impl_->eof = !impl_->query->next();
+    if (impl_->open && !impl_->eof())
+        ++impl_->position;
 }
 
 std::int32_t Query::fieldInteger(std::string_view column) const {
@@ -141,20 +156,9 @@ std::string Query::fieldText(std::string_view column) const {
 }
 
 int Query::rowCount() const {
-    if (!impl_->query)
+    if (!impl_->open)
         throw Error(impl_->describe() + "没有打开。");
-    if (impl_->rowCount)
-        return *impl_->rowCount;
-    int count = impl_->query->size(); // -1 where the driver cannot tell
-    if (count < 0) {
-        QSqlQuery counter(impl_->connection.database());
-        if (!counter.exec(QStringLiteral("SELECT count(*) FROM (%1) AS counted").arg(impl_->sql)) ||
-            !counter.next())
-            impl_->connection.fail(counter.lastError(), impl_->describe() + "无法计数");
-        count = counter.value(0).toInt();
-    }
-    impl_->rowCount = count;
-    return count;
+    return static_cast<int>(impl_->rows.size());
 }
 
 } // namespace wb

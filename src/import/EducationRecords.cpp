@@ -44,11 +44,18 @@ void importEducation(const RowContext& row, const PersonOutcome& person,
                               row.ui, kPrefix, person.name, line);
     }
 
-    if (!lastFullTimeDate.empty() && person.wholeYears != 0)
-        runDependentStatement(ADOQuery1,
-                              "update ryxl set dzysxl=" + std::to_string(person.wholeYears) +
-                                  " where mid=" + key + " and xlrq=#" + lastFullTimeDate + "#",
-                              row.ui, kPrefix, person.name, lastFullTimeDate);
+    if (lastFullTimeDate.empty() || person.wholeYears == 0)
+        return;
+    // The date stands between # marks unquoted: only a date of digits may be placed there.
+    if (lastFullTimeDate.find_first_not_of("0123456789-") != std::string::npos) {
+        static const std::string kNoDate = gbk("不是日期");
+        row.ui.addError(kPrefix + person.name + ":" + lastFullTimeDate + ":" + kNoDate);
+        return;
+    }
+    runDependentStatement(ADOQuery1,
+                          "update ryxl set dzysxl=" + std::to_string(person.wholeYears) +
+                              " where mid=" + key + " and xlrq=#" + lastFullTimeDate + "#",
+                          row.ui, kPrefix, person.name, lastFullTimeDate);
 }
 
 } // namespace wb

@@ -112,6 +112,22 @@ TEST_F(QueryTest, AnOpenQueryLetsTheSameConnectionWriteAndShowsTheRowsWhenReopen
     EXPECT_EQ(db.value("SELECT count(*) FROM ryjbxx"), "4");
 }
 
+TEST_F(QueryTest, AnOpenQueryDoesNotBlockWritesAfterAnotherProgramCommitted) {
+    db.exec("INSERT INTO ryjbxx (bm, xm) VALUES ('01','a'), ('01','b')");
+    query.setText("select * from ryjbxx where bm like '01%'");
+    query.open();
+    db.exec("INSERT INTO ryjbxx (bm, xm) VALUES ('01','other program')");
+    PersonTable table(connection, "ryjbxx");
+    table.open();
+    connection.beginUnit();
+    table.append();
+    table.setText("xm", "after");
+    table.post();
+    connection.commitUnit();
+    EXPECT_EQ(db.value("SELECT count(*) FROM ryjbxx"), "4");
+    EXPECT_EQ(query.rowCount(), 2); // the rows as they were when it opened
+}
+
 TEST_F(QueryTest, TextComesBackAsGbk) {
     db.exec("INSERT INTO ryjbxx (xm) VALUES ('张''三')");
     query.setText("select xm from ryjbxx where xm='" + gbk("张''三") + "'");

@@ -118,3 +118,12 @@ TEST_F(DependentRecords, ARejectedStatementIsReportedAndTheRowGoesOn) {
     EXPECT_EQ(ui.errors[0].rfind("考核:甲:2009 优秀:", 0), 0u) << ui.errors[0];
     EXPECT_NE(ui.errors[0].find("no 2009"), std::string::npos);
 }
+
+TEST_F(DependentRecords, AnOddYearNeverReachesTheUpdateUnquoted) {
+    // "199#" is no year but sorts between 1900 and 2100, and before the work year 1995.
+    person("1995-09-01", "2", "199#.07本科");
+    EXPECT_TRUE(education().empty());
+    ASSERT_EQ(ui.errors.size(), 2u);
+    EXPECT_EQ(ui.errors[0].rfind("学历:甲:199#.07本科:", 0), 0u) << ui.errors[0];
+    EXPECT_EQ(ui.errors[1], "学历:甲:199#-07-1:不是日期");
+}

@@ -133,3 +133,15 @@ TEST_F(PersonRecord, EachPersonsRecordsCarryItsOwnKey) {
               (Strings{"甲|1990-07-01", "乙|1991-07-01"}));
     EXPECT_EQ(one("select count(distinct id) from ryjbxx"), "2");
 }
+
+TEST_F(PersonRecord, APersonWhoseKeyCannotBeHandedOnIsNotKept) {
+    exec("insert into ryjbxx (id, xm) values (2147483647, '最后')");
+    codes("本科=21");
+    sheet = MemorySheet({{"姓名", "出生年月", "参加工作时间", "个人身份", "学历"},
+                         {"甲", "", "", "", "1990.07本科"}});
+    EXPECT_EQ(run(), RunOutcome::Completed);
+    EXPECT_EQ(rows("select xm from ryjbxx"), Strings{"最后"});
+    EXPECT_EQ(one("select count(*) from ryxl"), "0");
+    ASSERT_EQ(ui.errors.size(), 1u);
+    EXPECT_EQ(ui.errors[0].rfind("人员:甲:", 0), 0u) << ui.errors[0];
+}
