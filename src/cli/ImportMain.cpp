@@ -8,7 +8,6 @@
 #include <QCoreApplication>
 
 #include <csignal>
-#include <cstdio>
 #include <exception>
 #include <filesystem>
 #include <iostream>

@@ -1,6 +1,7 @@
 #include "data/Connection.h"
 
 #include "text/Error.h"
+#include "text/GbkText.h"
 
 #include <QDir>
 #include <QFile>
@@ -13,7 +14,6 @@
 
 #include <sqlite3.h>
 
-#include <algorithm>
 #include <atomic>
 #include <unordered_map>
 
@@ -27,14 +27,6 @@ constexpr const char* kAccessConnection =
 
 std::string utf8(const QString& text) {
     return text.toUtf8().toStdString();
-}
-
-std::string lowered(std::string_view text) {
-    std::string out(text);
-    std::transform(out.begin(), out.end(), out.begin(), [](char c) {
-        return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-    });
-    return out;
 }
 
 ColumnType columnTypeOfField(const QSqlField& field) {
@@ -278,7 +270,7 @@ std::int64_t Connection::lastInsertId() {
 }
 
 const TableColumns* Connection::columns(std::string_view table) {
-    const std::string key = lowered(table);
+    const std::string key = asciiLower(table);
     auto found = cache_->tables.find(key);
     if (found != cache_->tables.end())
         return &found->second;

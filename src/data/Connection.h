@@ -16,7 +16,8 @@ class QSqlError;
 
 namespace wb {
 
-// ADOConnection1: the single connection to the personnel database. It opens on first use
+// ADOConnection1: the connection to the personnel database that every component writes and
+// reads through (a second, read-only one serves only the staff grid). It opens on first use
 // (relative names resolve against the current directory at that moment) and stays open
 // until it is destroyed; a failed open is tried again on the next use. The file is opened
 // by what its header says it is: SQLite 3 through QSQLITE (WAL mode, synchronous NORMAL,

@@ -3,12 +3,12 @@
 #include "text/DateText.h"
 #include "text/Encoding.h"
 #include "text/Error.h"
+#include "text/GbkText.h"
 
 #include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
 #include <iterator>
 
 namespace wb {
@@ -28,20 +28,6 @@ bool isWordChar(char c) {
 }
 bool isSpace(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f';
-}
-
-char upper(char c) {
-    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-std::string upperText(std::string_view text) {
-    std::string out(text);
-    std::transform(out.begin(), out.end(), out.begin(), upper);
-    return out;
-}
-
-bool sameWord(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && upperText(a) == upperText(b);
 }
 
 // Length of the GBK (GB18030) character at text[pos], whose first byte is >= 0x80.
@@ -152,7 +138,9 @@ struct Token {
     std::string dateColumn;
 
     bool is(std::string_view symbol) const { return kind == Kind::Symbol && text == symbol; }
-    bool isWord(std::string_view word) const { return kind == Kind::Word && sameWord(text, word); }
+    bool isWord(std::string_view word) const {
+        return kind == Kind::Word && equalsIgnoringAsciiCase(text, word);
+    }
 };
 
 std::vector<Token> tokenize(std::string_view shape) {
@@ -196,7 +184,7 @@ bool isKeyword(std::string_view word) {
         "IN",     "INNER",    "INSERT", "INTO",  "IS",      "JOIN",   "LEFT",  "LIKE",
         "LIMIT",  "NOT",      "NULL",   "ON",    "OR",      "ORDER",  "OUTER", "RIGHT",
         "SELECT", "SET",      "THEN",   "UNION", "UPDATE",  "VALUES", "WHEN",  "WHERE"};
-    const std::string text = upperText(word);
+    const std::string text = asciiUpper(word);
     return std::find(std::begin(keywords), std::end(keywords), text) != std::end(keywords);
 }
 
@@ -334,8 +322,8 @@ std::vector<Token> translateUpdate(std::vector<Token> tokens, const ColumnsOfTab
         std::size_t column = first;
         if (last - first >= 3 && isName(tokens[first]) && tokens[first + 1].is(".")) {
             const std::string_view qualifier = bare(tokens[first]);
-            const bool ofTarget =
-                sameWord(qualifier, target.alias ? bare(*target.alias) : bare(target.table));
+            const bool ofTarget = equalsIgnoringAsciiCase(
+                qualifier, target.alias ? bare(*target.alias) : bare(target.table));
             if (!ofTarget)
                 failStatement(shapeGbk, "只能更新第一个表的字段");
             column = first + 2;
@@ -411,7 +399,7 @@ std::string render(const std::vector<Token>& tokens, WriteParameter&& writeParam
         if (token.kind == Token::Kind::Parameter) {
             writeParameter(sql, token);
         } else if (token.kind == Token::Kind::Word && isKeyword(token.text)) {
-            sql += upperText(token.text);
+            sql += asciiUpper(token.text);
         } else if (token.isWord("len") && i + 1 < tokens.size() && tokens[i + 1].is("(")) {
             sql += "length";
         } else {

@@ -156,9 +156,7 @@ struct PersonTable::Impl {
 PersonTable::PersonTable(Connection& connection, std::string table)
     : impl_(new Impl(connection, std::move(table))) {}
 
-PersonTable::~PersonTable() {
-    delete impl_;
-}
+PersonTable::~PersonTable() = default;
 
 void PersonTable::open() {
     if (impl_->columns)

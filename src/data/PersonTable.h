@@ -3,6 +3,7 @@
 #include "data/CellValue.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -44,8 +45,9 @@ public:
     void setText(std::string_view column, const std::string& gbk);
     void setInteger(std::string_view column, std::int32_t value);
     void setCell(std::string_view column, const CellValue& value);
-    // Inserts the pending record; throws wb::Error when there is none or the database
-    // rejects it (the record then stays pending).
+    // Inserts the pending record (outside a unit, after committing an open group of units);
+    // throws wb::Error when there is none or the database rejects it (the record then stays
+    // pending), and when its new id does not fit 32 bits (the record is then taken out).
     void post();
     // The id the database gave the last posted record; 0 before the first post.
     std::int32_t id() const;
@@ -54,7 +56,7 @@ public:
 
 private:
     struct Impl;
-    Impl* impl_;
+    std::unique_ptr<Impl> impl_;
 };
 
 } // namespace wb

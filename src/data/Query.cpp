@@ -24,7 +24,6 @@ struct Query::Impl {
 
     Connection& connection;
     std::string text;
-    QString sql; // what the open query ran
     // The rows are read whole when the query opens, so that no statement stays open on the
     // writing connection (it would pin an old view of the database; see readerDatabase).
     bool open = false;
@@ -50,9 +49,7 @@ struct Query::Impl {
 
 Query::Query(Connection& connection) : impl_(new Impl(connection)) {}
 
-Query::~Query() {
-    delete impl_;
-}
+Query::~Query() = default;
 
 void Query::close() {
     impl_->open = false;
@@ -90,7 +87,6 @@ void Query::open() {
     if (query.lastError().isValid())
         impl_->connection.fail(query.lastError(), impl_->describe() + "失败");
     query.finish();
-    impl_->sql = sql;
     impl_->open = true;
 }
 

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -33,7 +34,7 @@ public:
     // unknown column or a value that is no integer (a whole number, or a text of one).
     std::int32_t fieldInteger(std::string_view column) const;
     std::string fieldText(std::string_view column) const; // GBK; numbers in general form
-    // Number of rows the open query yields (counted once per open); throws when closed.
+    // Number of rows the open query yielded; throws when closed.
     int rowCount() const;
     // The statement as the engine runs it, values written in, for a grid model that shows
     // the same rows. Throws wb::Error when the text cannot be translated.
@@ -41,7 +42,7 @@ public:
 
 private:
     struct Impl;
-    Impl* impl_;
+    std::unique_ptr<Impl> impl_;
 };
 
 } // namespace wb

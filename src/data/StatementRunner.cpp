@@ -25,9 +25,7 @@ struct StatementRunner::Impl {
 StatementRunner::StatementRunner(Connection& connection)
     : connection_(connection), impl_(new Impl) {}
 
-StatementRunner::~StatementRunner() {
-    delete impl_;
-}
+StatementRunner::~StatementRunner() = default;
 
 void StatementRunner::setText(std::string jetGbk) {
     text_ = std::move(jetGbk);

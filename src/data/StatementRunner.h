@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <string>
 
 namespace wb {
@@ -28,7 +29,7 @@ private:
     struct Impl;
     Connection& connection_;
     std::string text_;
-    Impl* impl_;
+    std::unique_ptr<Impl> impl_;
 };
 
 } // namespace wb

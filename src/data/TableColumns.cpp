@@ -1,30 +1,19 @@
 #include "data/TableColumns.h"
 
-#include <algorithm>
-#include <cctype>
+#include "text/GbkText.h"
 
 namespace wb {
 
 namespace {
 
-char upper(char c) {
-    return static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-}
-
 bool contains(const std::string& upperText, std::string_view part) {
     return upperText.find(part) != std::string::npos;
-}
-
-bool equalsIgnoringCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
-                                              [](char x, char y) { return upper(x) == upper(y); });
 }
 
 } // namespace
 
 ColumnType columnTypeOfDeclaration(std::string_view declaredType) {
-    std::string type(declaredType);
-    std::transform(type.begin(), type.end(), type.begin(), upper);
+    const std::string type = asciiUpper(declaredType);
     if (contains(type, "DATE") || contains(type, "TIMESTAMP"))
         return ColumnType::Date;
     if (contains(type, "INT"))
@@ -38,7 +27,7 @@ ColumnType columnTypeOfDeclaration(std::string_view declaredType) {
 
 int TableColumns::indexOf(std::string_view name) const {
     for (std::size_t i = 0; i < columns.size(); ++i)
-        if (equalsIgnoringCase(columns[i].name, name))
+        if (equalsIgnoringAsciiCase(columns[i].name, name))
             return static_cast<int>(i);
     return -1;
 }

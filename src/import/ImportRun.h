@@ -40,9 +40,11 @@ std::shared_ptr<const Sheet> openXlsActiveSheet(const std::string& path);
 
 // One import run. The workbook is opened and its layout checked before anything is written,
 // so that an overwrite run whose workbook is missing, unreadable or rejected deletes nothing.
-// Each row (person and dependent records) is committed as one unit; abort is honoured
-// between rows. Errors outside a row's guarded steps (a failing deletion statement, a failing
-// append) are thrown as wb::Error after the row in progress is rolled back.
+// Each row (person and dependent records) is stored as one unit, and the units are committed
+// in groups spanning about 100 ms (all of them before any message box of the run and when
+// it ends, however it ends); abort is honoured between rows. Errors outside a row's guarded
+// steps (a failing deletion statement, a failing append, a failing group commit) are thrown
+// as wb::Error after the row in progress is rolled back.
 RunOutcome runImport(const ImportRequest& request, ImportComponents& components, UserInterface& ui,
                      const WorkbookOpener& openWorkbook = openXlsActiveSheet);
 

@@ -29,7 +29,7 @@ public:
 
     Connection ADOConnection1;
     Query AQ1; // departments
-    Query AQ2; // the staff grid
+    Query AQ2; // the staff list shown in the grid, and its count
     StatementRunner ADOQuery1;
     PersonTable ADOTable1;
     CodeTable CodeFileMap;

@@ -61,6 +61,26 @@ std::optional<std::int32_t> parseWholeNumber(std::string_view text) {
     return value;
 }
 
+std::string asciiUpper(std::string_view text) {
+    std::string out(text);
+    for (char& c : out)
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+    return out;
+}
+
+std::string asciiLower(std::string_view text) {
+    std::string out(text);
+    for (char& c : out)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return out;
+}
+
+bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && asciiUpper(a) == asciiUpper(b);
+}
+
 std::string decimal(std::int64_t value) {
     return std::to_string(value);
 }

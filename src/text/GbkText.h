@@ -27,7 +27,13 @@ std::string byteRange(std::string_view text, std::size_t first, std::size_t last
 // Nothing else is accepted: no blanks, no point, no exponent, not the empty text.
 std::optional<std::int32_t> parseWholeNumber(std::string_view text);
 
-// Decimal text of a 32-bit integer.
+// Decimal text of an integer.
 std::string decimal(std::int64_t value);
+
+// ASCII letters folded to upper or lower case; every other byte (GBK included) as it is.
+// The locale plays no part: names of SQL words, tables and columns must not depend on it.
+std::string asciiUpper(std::string_view text);
+std::string asciiLower(std::string_view text);
+bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b);
 
 } // namespace wb
