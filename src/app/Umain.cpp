@@ -9,7 +9,6 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QFileInfo>
 #include <QFontDatabase>
 #include <QHeaderView>
 #include <QLabel>
@@ -34,7 +33,6 @@ TFKvDbf* FKvDbf = nullptr;
 
 namespace {
 
-const char* const kDatabaseFile = "wagebook.mdb";
 constexpr int kClientWidth = 982;
 constexpr int kClientHeight = 664;
 constexpr int kStatusHeight = 19;
@@ -222,7 +220,7 @@ void TFKvDbf::Button1Click() {
     if (running_)
         return;
     if (selectedDepartment() < 0) {
-        messageBox(QStringLiteral(" 请选择部门!"), QStringLiteral("错误"), kStopMessage);
+        refuseWithoutDepartment(*this);
         return;
     }
     const bool importWas = Button1->isEnabled();
@@ -276,9 +274,7 @@ void TFKvDbf::TV1Click() {
 
 void TFKvDbf::Timer1Timer() {
     Timer1->stop();
-    if (!QFileInfo(QString::fromLatin1(kDatabaseFile)).isFile()) {
-        messageBox(QStringLiteral("文件(wagebook.dat)丢失,或运行目录不正确!"),
-                   QStringLiteral("文件丢失错误"), kPlainMessage);
+    if (!databaseFilePresent(*this)) {
         QCoreApplication::exit(0);
         return;
     }

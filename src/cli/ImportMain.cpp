@@ -9,7 +9,6 @@
 
 #include <csignal>
 #include <exception>
-#include <filesystem>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -86,14 +85,11 @@ bool departmentExists(wb::Office& office, const std::string& code) {
 
 int run(const Arguments& arguments) {
     TerminalUi ui;
-    if (!std::filesystem::exists("wagebook.mdb")) {
-        ui.showMessage(wb::gbk("文件(wagebook.dat)丢失,或运行目录不正确!"), wb::gbk("文件丢失错误"),
-                       wb::kPlainMessage);
+    if (!wb::databaseFilePresent(ui))
         return 1;
-    }
     wb::Office office;
     if (!departmentExists(office, arguments.department)) {
-        ui.showMessage(wb::gbk(" 请选择部门!"), wb::gbk("错误"), wb::kStopMessage);
+        wb::refuseWithoutDepartment(ui);
         return 1;
     }
     office.ASetDm(ui);

@@ -32,7 +32,7 @@ public:
 
     // fileName is a path in the file system's encoding. busyTimeoutMs is how long a
     // statement waits for another program's lock before it fails.
-    explicit Connection(std::string fileName = "wagebook.mdb", int busyTimeoutMs = 5000);
+    explicit Connection(std::string fileName, int busyTimeoutMs = 5000);
     ~Connection();
     Connection(const Connection&) = delete;
     Connection& operator=(const Connection&) = delete;

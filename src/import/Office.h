@@ -14,12 +14,21 @@
 
 namespace wb {
 
+// The personnel database, in the directory the program starts in.
+inline constexpr const char* kDatabaseFile = "wagebook.mdb";
+
+// The start-up check of both front ends: whether the database file exists in the current
+// directory; when it does not, the missing-file box is shown through ui.
+bool databaseFilePresent(UserInterface& ui);
+// The refusal of an Import for which no department was chosen.
+void refuseWithoutDepartment(UserInterface& ui);
+
 // The office's database components and code tables, shared by the window and the command
 // line: the one connection and everything that works on it. Constructing it fills the
 // built-in tables and touches no database; the connection opens on first use.
 class Office {
 public:
-    explicit Office(std::string databaseFile = "wagebook.mdb");
+    explicit Office(std::string databaseFile = kDatabaseFile);
 
     // The code-file set-up before a run: CodeFileMap from dm.txt in the current directory.
     void ASetDm(UserInterface& ui);

@@ -117,7 +117,7 @@ TEST(Connection, ALockedFileIsReportedAndOpensOnceTheLockIsGone) {
 TEST(Connection, ARelativeNameResolvesWhenTheConnectionOpens) {
     TestDatabase db;
     const QString before = QDir::currentPath();
-    Connection connection; // wagebook.mdb, in whatever folder is current at first use
+    Connection connection("wagebook.mdb"); // resolved in the folder current at first use
     ASSERT_TRUE(QDir::setCurrent(QFileInfo(QString::fromUtf8(db.path())).absolutePath()));
     EXPECT_NO_THROW(connection.database());
     EXPECT_EQ(connection.displayName(), db.path());
