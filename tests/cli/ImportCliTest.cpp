@@ -1,6 +1,7 @@
 // wagebook-import run as a user runs it: in a folder with wagebook.mdb and dm.txt, on real
 // workbooks; exit status, stdout, stderr and the database are checked.
 
+#include "support/SqlRows.h"
 #include "text/Encoding.h"
 
 #include <QSqlDatabase>
@@ -76,18 +77,7 @@ protected:
             db.setDatabaseName(QString::fromStdString((dir_ / "wagebook.mdb").string()));
         }
         EXPECT_TRUE(db.open());
-        QSqlQuery query(db);
-        EXPECT_TRUE(query.exec(QString::fromUtf8(sql)));
-        Strings result;
-        while (query.next()) {
-            std::string line;
-            for (int i = 0; i < query.record().count(); ++i)
-                line += (i ? "|" : "") + (query.value(i).isNull()
-                                              ? std::string("NULL")
-                                              : query.value(i).toString().toStdString());
-            result.push_back(line);
-        }
-        return result;
+        return wb::test::sqlRows(db, sql);
     }
 
     Strings out, err;

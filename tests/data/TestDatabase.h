@@ -3,6 +3,7 @@
 // (the observer) through which tests set up rows and check what was stored.
 
 #include "data/Schema.h"
+#include "support/SqlRows.h"
 
 #include <QDir>
 #include <QFile>
@@ -48,20 +49,7 @@ public:
 
     // Rows of a query on the observer, each row's columns as UTF-8 joined by "|"; NULL
     // shows as "NULL".
-    std::vector<std::string> rows(const std::string& sql) {
-        QSqlQuery query = runRaw(observer(), sql);
-        std::vector<std::string> out;
-        while (query.next()) {
-            std::string row;
-            for (int i = 0; i < query.record().count(); ++i) {
-                const QVariant value = query.value(i);
-                row += (i ? "|" : "") + (value.isNull() ? std::string("NULL")
-                                                        : value.toString().toUtf8().toStdString());
-            }
-            out.push_back(row);
-        }
-        return out;
-    }
+    std::vector<std::string> rows(const std::string& sql) { return sqlRows(observer(), sql); }
     std::string value(const std::string& sql) {
         const auto all = rows(sql);
         return all.empty() ? "<no row>" : all.front();

@@ -8,6 +8,7 @@
 #include "import/Office.h"
 #include "support/MemorySheet.h"
 #include "support/RecordingUi.h"
+#include "support/SqlRows.h"
 #include "text/Error.h"
 #include "text/GbkText.h"
 
@@ -66,19 +67,7 @@ protected:
 
     // Rows of a query, each row's values joined by "|", NULL shown as "NULL"; UTF-8.
     std::vector<std::string> rows(const std::string& sql) {
-        QSqlQuery query(office->ADOConnection1.database());
-        EXPECT_TRUE(query.exec(QString::fromUtf8(sql))) << query.lastError().text().toStdString();
-        std::vector<std::string> result;
-        while (query.next()) {
-            std::string line;
-            for (int i = 0; i < query.record().count(); ++i) {
-                if (i)
-                    line += "|";
-                line += query.value(i).isNull() ? "NULL" : query.value(i).toString().toStdString();
-            }
-            result.push_back(line);
-        }
-        return result;
+        return sqlRows(office->ADOConnection1.database(), sql);
     }
     std::string one(const std::string& sql) {
         const auto result = rows(sql);
