@@ -57,6 +57,7 @@ std::string escapeSqlText(std::string_view value) {
 JetStatement splitJetLiterals(std::string_view text) {
     JetStatement out;
     out.shape.reserve(text.size());
+    out.literals.reserve(8); // an import statement holds up to seven
     std::size_t pos = 0;
     while (pos < text.size()) {
         const char c = text[pos];

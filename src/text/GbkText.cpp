@@ -61,11 +61,16 @@ std::optional<std::int32_t> parseWholeNumber(std::string_view text) {
     return value;
 }
 
+namespace {
+char upperAscii(char c) {
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+} // namespace
+
 std::string asciiUpper(std::string_view text) {
     std::string out(text);
     for (char& c : out)
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
+        c = upperAscii(c);
     return out;
 }
 
@@ -78,7 +83,13 @@ std::string asciiLower(std::string_view text) {
 }
 
 bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && asciiUpper(a) == asciiUpper(b);
+    // Compared in place: column names are looked up for every field of every row.
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (upperAscii(a[i]) != upperAscii(b[i]))
+            return false;
+    return true;
 }
 
 std::string decimal(std::int64_t value) {
