@@ -209,10 +209,10 @@ template <class Handler> void TFKvDbf::guarded(Handler&& handler) {
     try {
         handler();
     } catch (const std::exception& error) {
-        modalBox(QString::fromUtf8(error.what()), QStringLiteral("错误"), kStopMessage);
+        messageBox(QString::fromUtf8(error.what()), QStringLiteral("错误"), kStopMessage);
     } catch (...) {
         // Nothing may leave a handler into the event loop; an unknown error has no text.
-        modalBox(QString(), QStringLiteral("错误"), kStopMessage);
+        messageBox(QString(), QStringLiteral("错误"), kStopMessage);
     }
 }
 
@@ -328,20 +328,7 @@ void TFKvDbf::showMessage(const std::string& text, const std::string& caption, i
     // Once Exit was pressed during a run, its closing notices would only hold the window up.
     if (closeRequested_)
         return;
-    modalBox(fromGbk(text), fromGbk(caption), flags);
-}
-
-void TFKvDbf::modalBox(const QString& text, const QString& caption, int flags) {
-    // A box can stay open for long; the rows a run has completed are committed first, so
-    // that other programs are not kept waiting for the write lock meanwhile.
-    if (running_ && !office.ADOConnection1.inUnit()) {
-        try {
-            office.ADOConnection1.flushUnits();
-        } catch (const std::exception& error) {
-            messageBox(QString::fromUtf8(error.what()), QStringLiteral("错误"), kStopMessage);
-        }
-    }
-    messageBox(text, caption, flags);
+    messageBox(fromGbk(text), fromGbk(caption), flags);
 }
 
 void TFKvDbf::processEvents() {

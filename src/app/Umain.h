@@ -111,8 +111,6 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
-    // Every box of the window goes through here.
-    void modalBox(const QString& text, const QString& caption, int flags);
     void createControls();
     template <class Handler> void guarded(Handler&& handler);
     void showDeptTree();

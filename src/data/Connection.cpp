@@ -1,5 +1,6 @@
 #include "data/Connection.h"
 
+#include "data/DatabaseFailure.h"
 #include "text/Error.h"
 #include "text/GbkText.h"
 
@@ -13,6 +14,8 @@
 #include <QVariant>
 
 #include <sqlite3.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <unordered_map>
@@ -71,11 +74,7 @@ Connection::Connection(std::string fileName, int busyTimeoutMs)
 
 Connection::~Connection() {
     rollbackUnit();
-    try {
-        flushUnits();
-    } catch (const Error&) {
-        // Nothing can report it any more; the units of the failed group are not stored.
-    }
+    rollbackTransaction();
     closeDatabase();
 }
 
@@ -171,14 +170,38 @@ void Connection::openSqlite(const QString& path) {
         closeDatabase();
         throw Error(what + "：SQLite 驱动没有交出数据库句柄。");
     }
-    // The busy timeout first, so that switching to WAL waits for another program's lock.
-    const std::string pragmas = "PRAGMA busy_timeout=" + std::to_string(busyTimeoutMs_) +
-                                "; PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL";
-    if (sqlite3_exec(handle_, pragmas.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK) {
+    useWalWherePossible(what);
+    sqlite3_busy_timeout(handle_, busyTimeoutMs_);
+    if (sqlite3_exec(handle_, "PRAGMA synchronous=NORMAL", nullptr, nullptr, nullptr) !=
+        SQLITE_OK) {
         const int code = sqlite3_extended_errcode(handle_);
-        const std::string message = sqlite3_errmsg(handle_);
         closeDatabase();
-        failWith(code, message, what);
+        failSqlite(code, what);
+    }
+    struct stat info = {};
+    if (::stat(QFile::encodeName(path).constData(), &info) == 0)
+        identity_ = {static_cast<std::uint64_t>(info.st_dev),
+                     static_cast<std::uint64_t>(info.st_ino),
+                     static_cast<std::int64_t>(info.st_size)};
+}
+
+// WAL lets the window, the command line and other readers share the file while one of them
+// writes. Switching needs the file alone: while another program has it open the switch is
+// left for a later start and the file keeps its own journal mode, which is just as safe.
+void Connection::useWalWherePossible(const std::string& what) {
+    constexpr int kSwitchWaitMs = 200;
+    sqlite3_busy_timeout(handle_, kSwitchWaitMs);
+    if (sqlite3_exec(handle_, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr) == SQLITE_OK)
+        return;
+    const int code = sqlite3_extended_errcode(handle_);
+    switch (code & 0xFF) {
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+    case SQLITE_READONLY:
+        return;
+    default:
+        closeDatabase();
+        failSqlite(code, what);
     }
 }
 
@@ -198,42 +221,42 @@ void Connection::openJet(const QString& path) {
     }
 }
 
-void Connection::fail(const QSqlError& error, const std::string& what) const {
+void Connection::fail(const QSqlError& error, const std::string& what) {
     QString engineText = error.databaseText();
     if (engineText.isEmpty())
         engineText = error.text();
-    failWith(engine_ == Engine::Sqlite ? error.nativeErrorCode().toInt() : 0, utf8(engineText),
-             what);
-}
-
-void Connection::failSqlite(int code, const std::string& what) const {
-    failWith(code, sqlite3_errmsg(handle_), what);
-}
-
-void Connection::failWith(int sqliteCode, const std::string& engineText,
-                          const std::string& what) const {
-    std::string reason;
-    switch (sqliteCode & 0xFF) {
-    case SQLITE_BUSY:
-    case SQLITE_LOCKED:
-        reason = "数据库正被其他程序使用（已锁定），请稍后再试";
-        break;
-    case SQLITE_READONLY:
-        reason = "数据库文件是只读的，不能写入";
-        break;
-    case SQLITE_CORRUPT:
-    case SQLITE_NOTADB:
-        reason = "数据库文件已损坏";
-        break;
-    case SQLITE_FULL:
-        reason = "磁盘已满";
-        break;
-    default:
-        break;
+    StepFailure failure;
+    if (engine_ == Engine::Sqlite && handle_ != nullptr) {
+        failure.code = error.nativeErrorCode().toInt();
+        failure.systemErrno = sqlite3_system_errno(handle_);
     }
-    if (reason.empty())
-        throw Error(what + "：" + engineText);
-    throw Error(what + "：" + reason + "（" + engineText + "）");
+    failure.message = utf8(engineText);
+    failWith(failure, what);
+}
+
+void Connection::failSqlite(int code, const std::string& what) {
+    failWith(
+        {code, handle_ ? sqlite3_system_errno(handle_) : 0, handle_ ? sqlite3_errmsg(handle_) : ""},
+        what);
+}
+
+void Connection::failWith(const StepFailure& failure, const std::string& what) {
+    const std::string cause = failureCause(failure.code, failure.systemErrno);
+    const std::string text = cause.empty() ? what + "：" + failure.message
+                                           : what + "：" + cause + "（" + failure.message + "）";
+    // The engine ends the whole transaction on some failures (a full disk, an I/O error):
+    // nothing written since it began is kept, and writing on would commit each statement
+    // on its own.
+    const bool abandoned =
+        (inTransaction_ || inUnit_) && handle_ != nullptr && sqlite3_get_autocommit(handle_) != 0;
+    if (abandoned) {
+        inTransaction_ = false;
+        inUnit_ = false;
+        throw DatabaseFailure(text + "；尚未提交的写入已全部撤销");
+    }
+    if (isDatabaseFailure(failure.code))
+        throw DatabaseFailure(text);
+    throw Error(text);
 }
 
 SqliteStatement& Connection::statement(const std::string& sql, const std::string& what) {
@@ -251,12 +274,13 @@ SqliteStatement& Connection::statement(const std::string& sql, const std::string
 
 const int Connection::kDone = SQLITE_DONE;
 
-int Connection::runToEnd(SqliteStatement& statement, std::string& message) {
+int Connection::runToEnd(SqliteStatement& statement, StepFailure& failure) {
     int code;
     while ((code = statement.step()) == SQLITE_ROW) {
     }
     if (code != SQLITE_DONE)
-        message = sqlite3_errmsg(handle_);
+        failure = {sqlite3_extended_errcode(handle_), sqlite3_system_errno(handle_),
+                   sqlite3_errmsg(handle_)};
     statement.reset();
     return code;
 }
@@ -283,10 +307,13 @@ const TableColumns* Connection::columns(std::string_view table) {
         while ((code = query.step()) == SQLITE_ROW)
             columns.columns.push_back(
                 {query.columnText(0), columnTypeOfDeclaration(query.columnText(1))});
-        const std::string message = code == SQLITE_DONE ? "" : sqlite3_errmsg(handle_);
+        if (code != SQLITE_DONE) {
+            const StepFailure failure{sqlite3_extended_errcode(handle_),
+                                      sqlite3_system_errno(handle_), sqlite3_errmsg(handle_)};
+            query.reset();
+            failWith(failure, what);
+        }
         query.reset();
-        if (code != SQLITE_DONE)
-            failWith(code, message, what);
     } else {
         const QSqlRecord record =
             database_.record(QString::fromUtf8(table.data(), static_cast<qsizetype>(table.size())));
@@ -299,23 +326,47 @@ const TableColumns* Connection::columns(std::string_view table) {
     return &cache_->tables.emplace(key, std::move(columns)).first->second;
 }
 
-void Connection::beginUnit() {
-    if (inUnit_)
-        throw Error("上一个写入单元还没有结束。");
+void Connection::beginTransaction() {
+    if (inTransaction_ || inUnit_)
+        throw Error("上一个写入事务还没有结束。");
     const std::string what = "无法开始写入数据库 " + displayName();
     if (engine() == Engine::Sqlite) {
-        if (!inGroup_) {
-            // IMMEDIATE takes the write lock now, where the busy timeout applies; a deferred
-            // unit could fail half-way when another writer came first.
-            run(statement("BEGIN IMMEDIATE"), what);
-            inGroup_ = true;
-            unitsInGroup_ = 0;
-            groupStart_ = std::chrono::steady_clock::now();
-        }
-        run(statement("SAVEPOINT wb_unit"), what);
+        // IMMEDIATE takes the write lock now, where the busy timeout applies; a deferred
+        // transaction could fail half-way when another writer came first.
+        run(statement("BEGIN IMMEDIATE"), what);
     } else if (!database_.transaction()) {
         fail(database_.lastError(), what);
     }
+    inTransaction_ = true;
+}
+
+void Connection::commitTransaction() {
+    if (!inTransaction_)
+        throw Error("没有要提交的写入事务。");
+    if (inUnit_)
+        throw Error("写入单元还没有结束，不能提交事务。");
+    commitOrRollBack("无法提交对数据库 " + displayName() + " 的写入");
+}
+
+void Connection::rollbackTransaction() {
+    if (!inTransaction_)
+        return;
+    inUnit_ = false;
+    rollBackQuietly();
+}
+
+bool Connection::inTransaction() const {
+    return inTransaction_;
+}
+
+void Connection::beginUnit() {
+    if (inUnit_)
+        throw Error("上一个写入单元还没有结束。");
+    unitOwnsTransaction_ = !inTransaction_;
+    if (unitOwnsTransaction_)
+        beginTransaction();
+    else if (engine_ == Engine::Sqlite)
+        run(statement("SAVEPOINT wb_unit"), "无法开始写入数据库 " + displayName());
     inUnit_ = true;
 }
 
@@ -323,80 +374,112 @@ void Connection::commitUnit() {
     if (!inUnit_)
         throw Error("没有要提交的写入单元。");
     const std::string what = "无法提交对数据库 " + displayName() + " 的写入";
-    if (engine_ == Engine::Sqlite) {
-        std::string message;
-        const int code = runToEnd(statement("RELEASE wb_unit"), message);
-        if (code != SQLITE_DONE) {
-            rollbackUnit();
-            failWith(code, message, what);
-        }
+    if (unitOwnsTransaction_) {
         inUnit_ = false;
-        ++unitsInGroup_;
-        if (std::chrono::steady_clock::now() - groupStart_ >= groupWindow_)
-            commitGroup();
+        commitOrRollBack(what);
         return;
     }
-    if (!database_.commit()) {
-        const QSqlError error = database_.lastError();
-        rollbackUnit();
-        fail(error, what);
+    if (engine_ == Engine::Sqlite) {
+        StepFailure failure;
+        if (runToEnd(statement("RELEASE wb_unit"), failure) != SQLITE_DONE) {
+            rollbackUnit();
+            failWith(failure, what);
+        }
     }
     inUnit_ = false;
-}
-
-void Connection::commitGroup() {
-    inGroup_ = false;
-    std::string message;
-    const int code = runToEnd(statement("COMMIT"), message);
-    if (code == SQLITE_DONE)
-        return;
-    const int lost = unitsInGroup_;
-    try {
-        runToEnd(statement("ROLLBACK"), message);
-    } catch (const Error&) {
-    }
-    failWith(code, message,
-             "无法提交对数据库 " + displayName() + " 的写入, 最近的 " + std::to_string(lost) +
-                 " 个单元没有保存");
-}
-
-void Connection::flushUnits() {
-    if (inGroup_ && !inUnit_)
-        commitGroup();
-}
-
-void Connection::setGroupWindow(std::chrono::milliseconds window) {
-    groupWindow_ = window;
 }
 
 void Connection::rollbackUnit() {
     if (!inUnit_)
         return;
     inUnit_ = false;
+    if (unitOwnsTransaction_) {
+        rollBackQuietly();
+        return;
+    }
+    if (engine_ != Engine::Sqlite)
+        return; // undone with the transaction it is part of
     // Errors are dropped: the engine may have ended the transaction itself (a full disk),
     // and a rollback runs while another error is on its way to the caller.
-    if (engine_ == Engine::Sqlite) {
-        std::string message;
-        try {
-            runToEnd(statement("ROLLBACK TO wb_unit"), message);
-            runToEnd(statement("RELEASE wb_unit"), message);
-        } catch (const Error&) {
-        }
-        if (handle_ != nullptr && sqlite3_get_autocommit(handle_) != 0)
-            inGroup_ = false; // the engine abandoned the whole transaction
-        else if (inGroup_ && unitsInGroup_ == 0) {
-            try {
-                commitGroup(); // nothing of value in it: end it so the lock is released
-            } catch (const Error&) {
-            }
-        }
-    } else {
-        database_.rollback();
-    }
+    StepFailure ignored;
+    runToEnd(statement("ROLLBACK TO wb_unit"), ignored);
+    runToEnd(statement("RELEASE wb_unit"), ignored);
+    if (sqlite3_get_autocommit(handle_) != 0)
+        inTransaction_ = false;
 }
 
 bool Connection::inUnit() const {
     return inUnit_;
+}
+
+void Connection::commitOrRollBack(const std::string& what) {
+    try {
+        checkSameFile();
+    } catch (const DatabaseFailure&) {
+        rollBackQuietly();
+        throw;
+    }
+    if (engine_ == Engine::Jet) {
+        inTransaction_ = false;
+        if (!database_.commit()) {
+            const QSqlError error = database_.lastError();
+            database_.rollback();
+            fail(error, what);
+        }
+        return;
+    }
+    StepFailure failure;
+    if (runToEnd(statement("COMMIT"), failure) == SQLITE_DONE) {
+        inTransaction_ = false;
+        return;
+    }
+    // The cause is taken before the rollback, whose own complaint would hide it.
+    rollBackQuietly();
+    throw DatabaseFailure(what + "：" + [&] {
+        const std::string cause = failureCause(failure.code, failure.systemErrno);
+        return cause.empty() ? failure.message : cause + "（" + failure.message + "）";
+    }() + "；尚未提交的写入已全部撤销");
+}
+
+void Connection::rollBackQuietly() {
+    inTransaction_ = false;
+    inUnit_ = false;
+    if (engine_ == Engine::Jet) {
+        database_.rollback();
+        return;
+    }
+    if (handle_ == nullptr || sqlite3_get_autocommit(handle_) != 0)
+        return; // nothing open: the engine may have ended it itself
+    StepFailure ignored;
+    runToEnd(statement("ROLLBACK"), ignored);
+}
+
+void Connection::checkSameFile() {
+    if (engine_ != Engine::Sqlite || path_.isEmpty())
+        return;
+    const std::string name = displayName();
+    struct stat info = {};
+    if (::stat(QFile::encodeName(path_).constData(), &info) != 0)
+        throw DatabaseFailure("数据库文件 " + name + " 在打开之后被删除或移走了，不能再写入");
+    if (static_cast<std::uint64_t>(info.st_dev) != identity_.device ||
+        static_cast<std::uint64_t>(info.st_ino) != identity_.inode)
+        throw DatabaseFailure("数据库文件 " + name + " 在打开之后被另一个文件替换了，不能再写入");
+    if (static_cast<std::int64_t>(info.st_size) < identity_.size)
+        throw DatabaseFailure("数据库文件 " + name + " 在打开之后被截短了，不能再写入");
+    identity_.size = static_cast<std::int64_t>(info.st_size);
+}
+
+void Connection::checkWritable() {
+    if (engine() != Engine::Sqlite)
+        return;
+    checkSameFile();
+    const std::string name = displayName();
+    if (sqlite3_db_readonly(handle_, "main") == 1)
+        throw DatabaseFailure("数据库文件 " + name + " 是只读的，不能写入");
+    const QByteArray folder = QFile::encodeName(QFileInfo(path_).absolutePath());
+    if (::access(folder.constData(), W_OK) != 0)
+        throw DatabaseFailure("数据库所在的文件夹 " + utf8(QFileInfo(path_).absolutePath()) +
+                              " 不能写入，数据库无法在那里建立它的日志文件");
 }
 
 } // namespace wb

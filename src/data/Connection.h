@@ -6,7 +6,6 @@
 #include <QSqlDatabase>
 #include <QString>
 
-#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -16,16 +15,16 @@ class QSqlError;
 
 namespace wb {
 
-// ADOConnection1: the connection to the personnel database that every component writes and
+// The connection to the personnel database that every component writes and
 // reads through (a second, read-only one serves only the staff grid). It opens on first use
 // (relative names resolve against the current directory at that moment) and stays open
 // until it is destroyed; a failed open is tried again on the next use. The file is opened
-// by what its header says it is: SQLite 3 through QSQLITE (WAL mode, synchronous NORMAL,
-// busy timeout); a Jet/ACE file through ODBC where an Access driver exists, else an error
-// that says what the file is. Every failure throws wb::Error with a text a user can act on
-// (missing, unreadable or locked file, a file that is no database, the engine's reason).
-// The components built on a connection (StatementRunner, PersonTable, Query) must not
-// outlive it.
+// by what its header says it is: SQLite 3 through QSQLITE (WAL mode where the file can be
+// switched to it, else its own journal mode; synchronous NORMAL; busy timeout); a Jet/ACE file
+// through ODBC where an Access driver exists, else an error that says what the file is. Every
+// failure throws wb::Error with a text a user can act on (missing, unreadable or locked file, a
+// file that is no database, the engine's reason). The components built on a connection
+// (StatementRunner, PersonTable, Query) must not outlive it.
 class Connection {
 public:
     enum class Engine : std::uint8_t { Sqlite, Jet };
@@ -49,26 +48,33 @@ public:
     // untranslated.
     Engine engine();
 
-    // A unit of work committed as one (an import row: the person and its dependent records).
-    // Statements outside a unit are committed each on its own. Inside a unit a rejected
-    // statement undoes only itself. A unit takes the write lock when it begins, so a busy
-    // database makes beginUnit wait (busy timeout) and then fail. commitUnit rolls the
-    // unit back and throws when the commit fails; rollbackUnit never throws and does
-    // nothing outside a unit.
-    //
-    // Group commit: with a window above zero, units that end within the window of the first
-    // one are committed together (each still whole, never split), which saves most of the
-    // cost of a commit. A group is committed when a unit ends after the window has passed,
-    // by flushUnits(), and when the connection is destroyed. A failure that makes the
-    // engine abandon the transaction (a full disk) loses the whole group, and says so.
-    // The default window is zero: every unit commits at its end.
+    // A transaction holds everything written until commitTransaction as one: an overwrite
+    // run's deletion and all its rows. It takes the write lock when it begins (waiting the
+    // busy timeout for another writer). commitTransaction first checks that the file is still
+    // the one opened; when that or the commit fails, everything since beginTransaction is
+    // rolled back and DatabaseFailure names the cause. rollbackTransaction never throws and
+    // does nothing outside a transaction.
+    void beginTransaction();
+    void commitTransaction();
+    void rollbackTransaction();
+    bool inTransaction() const;
+
+    // A unit of work that is stored whole or not at all (an import row: the person and its
+    // dependent records). Inside a transaction it is a part of it that a rejected row can undo
+    // alone (on a Jet file, which has no such parts, only the transaction can be undone);
+    // outside one it is its own transaction, committed at commitUnit exactly like
+    // commitTransaction. Statements outside both are committed each on its own. Inside a unit
+    // a rejected statement undoes only itself. rollbackUnit never throws and does nothing
+    // outside a unit.
     void beginUnit();
     void commitUnit();
     void rollbackUnit();
     bool inUnit() const;
-    void setGroupWindow(std::chrono::milliseconds window);
-    // Commits the ended units of an open group now. Throws when the commit fails.
-    void flushUnits();
+
+    // Before a run writes anything: throws DatabaseFailure when the database cannot take
+    // writes (a read-only file, a folder where the engine cannot keep its journal) or the
+    // file is no longer the one opened (deleted, moved, replaced or truncated).
+    void checkWritable();
 
     // The columns of a table, read from the database once and kept; nullptr when the
     // database has no such table. Throws when the database cannot be read.
@@ -82,16 +88,17 @@ public:
     // or naming what() of a callable, which is then only called on failure.
     void run(SqliteStatement& statement, const std::string& what);
     template <typename What> void run(SqliteStatement& statement, const What& what) {
-        std::string message;
-        const int code = runToEnd(statement, message);
-        if (code != kDone)
-            failWith(code, message, what());
+        StepFailure failure;
+        if (runToEnd(statement, failure) != kDone)
+            failWith(failure, what());
     }
     // The rowid the last successful insert on this connection gave its row.
     std::int64_t lastInsertId();
-    // Throws the wb::Error for an engine failure: `what` failed (UTF-8), and why, in words
-    // for a locked, read-only or damaged database, else in the engine's words.
-    [[noreturn]] void fail(const QSqlError& error, const std::string& what) const;
+    // Throws the error for an engine failure: `what` failed (UTF-8), and why, in words for
+    // a failure of the database itself (see failureCause), else in the engine's words. A
+    // failure of the database itself, and any failure after which the engine has abandoned
+    // the open transaction, is a DatabaseFailure; a rejected statement a plain wb::Error.
+    [[noreturn]] void fail(const QSqlError& error, const std::string& what);
 
     // The database file as the messages name it (UTF-8): its absolute path once opened.
     std::string displayName() const;
@@ -103,13 +110,24 @@ private:
     void openSqlite(const QString& path);
     void openJet(const QString& path);
     void closeDatabase();
+    void useWalWherePossible(const std::string& what);
     static const int kDone; // SQLITE_DONE
     // Steps a statement to its end and resets it: SQLITE_DONE, else the error code, with
-    // the engine's message.
-    int runToEnd(SqliteStatement& statement, std::string& message);
-    [[noreturn]] void failSqlite(int code, const std::string& what) const;
-    [[noreturn]] void failWith(int sqliteCode, const std::string& engineText,
-                               const std::string& what) const;
+    // the engine's message and the operating system's error number.
+    struct StepFailure {
+        int code = 0;
+        int systemErrno = 0;
+        std::string message;
+    };
+    int runToEnd(SqliteStatement& statement, StepFailure& failure);
+    [[noreturn]] void failSqlite(int code, const std::string& what);
+    [[noreturn]] void failWith(const StepFailure& failure, const std::string& what);
+    // Ends the open transaction: commits it, or rolls it back and throws DatabaseFailure.
+    void commitOrRollBack(const std::string& what);
+    // Undoes everything not committed; never throws.
+    void rollBackQuietly();
+    // Throws DatabaseFailure when the file at the opened path is no longer the one opened.
+    void checkSameFile();
 
     std::string fileName_;
     int busyTimeoutMs_;
@@ -119,14 +137,18 @@ private:
     QSqlDatabase reader_;
     sqlite3* handle_ = nullptr; // the SQLite engine's, owned by database_
     Engine engine_ = Engine::Sqlite;
+    bool inTransaction_ = false;
     bool inUnit_ = false;
-    bool inGroup_ = false; // a transaction holding ended units is open
-    int unitsInGroup_ = 0;
-    std::chrono::milliseconds groupWindow_{0};
-    std::chrono::steady_clock::time_point groupStart_;
+    bool unitOwnsTransaction_ = false; // the unit began outside a transaction
+    // The opened file, to tell it from one put in its place: device, inode, and the largest
+    // size seen (the engine never shrinks it; only another program can).
+    struct FileIdentity {
+        std::uint64_t device = 0;
+        std::uint64_t inode = 0;
+        std::int64_t size = 0;
+    };
+    FileIdentity identity_;
     std::unique_ptr<Cache> cache_;
-
-    void commitGroup();
 };
 
 } // namespace wb

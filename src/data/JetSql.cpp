@@ -137,6 +137,7 @@ struct Token {
     bool spaced = false; // blanks stood before it
     int literal = -1;    // Parameter: index of its literal
     std::string dateColumn;
+    bool likePattern = false; // the parameter right after LIKE
 
     bool is(std::string_view symbol) const { return kind == Kind::Symbol && text == symbol; }
     bool isWord(std::string_view word) const {
@@ -399,6 +400,8 @@ std::string render(const std::vector<Token>& tokens, WriteParameter&& writeParam
             sql += ' ';
         if (token.kind == Token::Kind::Parameter) {
             writeParameter(sql, token);
+            if (token.likePattern)
+                sql += " ESCAPE '\\'";
         } else if (token.kind == Token::Kind::Word && isKeyword(token.text)) {
             sql += asciiUpper(token.text);
         } else if (token.isWord("len") && i + 1 < tokens.size() && tokens[i + 1].is("(")) {
@@ -418,6 +421,9 @@ std::vector<Token> translateTokens(std::string_view shapeGbk, const ColumnsOfTab
         tokens = translateUpdate(std::move(tokens), columnsOf, shapeGbk);
     else if (tokens.front().isWord("INSERT"))
         markInsertDates(tokens, columnsOf);
+    for (std::size_t i = 1; i < tokens.size(); ++i)
+        if (tokens[i].kind == Token::Kind::Parameter && tokens[i - 1].isWord("LIKE"))
+            tokens[i].likePattern = true;
     return tokens;
 }
 
@@ -428,7 +434,7 @@ EngineStatement translateJetShape(std::string_view shapeGbk, const ColumnsOfTabl
     EngineStatement out;
     out.sql = render(tokens, [&](std::string& sql, const Token& token) {
         sql += '?';
-        out.parameters.push_back({token.literal, token.dateColumn});
+        out.parameters.push_back({token.literal, token.dateColumn, token.likePattern});
     });
     return out;
 }
@@ -457,7 +463,50 @@ std::optional<std::string> storedDateText(std::string_view gbk) {
     return storedDateText(*day);
 }
 
-EngineValue engineValue(const JetLiteral& literal, std::string_view dateColumn) {
+namespace {
+
+// A Jet like pattern (UTF-8) with the engine's escape character in place of brackets.
+std::string engineLikePattern(std::string_view jet) {
+    std::string out;
+    out.reserve(jet.size());
+    for (std::size_t i = 0; i < jet.size(); ++i) {
+        const char c = jet[i];
+        if (c == '[' && i + 2 < jet.size() && jet[i + 2] == ']' &&
+            (jet[i + 1] == '%' || jet[i + 1] == '_' || jet[i + 1] == '[')) {
+            out += '\\';
+            out += jet[i + 1];
+            i += 2;
+        } else if (c == '\\') {
+            out += "\\\\";
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+std::string likePrefixPattern(std::string_view prefixGbk) {
+    std::string out;
+    out.reserve(prefixGbk.size() + 1);
+    for (std::size_t i = 0; i < prefixGbk.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(prefixGbk[i]);
+        if (byte >= 0x81 && byte <= 0xFE && i + 1 < prefixGbk.size()) {
+            out += prefixGbk.substr(i, 2); // a trail byte may look like "[" or "_"
+            ++i;
+        } else if (byte == '%' || byte == '_' || byte == '[') {
+            out += '[';
+            out += static_cast<char>(byte);
+            out += ']';
+        } else {
+            out += static_cast<char>(byte);
+        }
+    }
+    return out + '%';
+}
+
+EngineValue engineValue(const JetLiteral& literal, std::string_view dateColumn, bool likePattern) {
     if (literal.kind == JetLiteral::Kind::Date) {
         auto date = storedDateText(literal.value);
         if (!date)
@@ -465,6 +514,8 @@ EngineValue engineValue(const JetLiteral& literal, std::string_view dateColumn) 
         return EngineValue::ofText(std::move(*date));
     }
     if (literal.kind == JetLiteral::Kind::Text) {
+        if (likePattern)
+            return EngineValue::ofText(engineLikePattern(gbkToUtf8(literal.value)));
         if (dateColumn.empty())
             return EngineValue::ofText(gbkToUtf8(literal.value));
         auto date = storedDateText(literal.value);
@@ -490,7 +541,7 @@ std::string translateJet(std::string_view jetGbk, const ColumnsOfTable& columnsO
     const std::vector<Token> tokens = translateTokens(split.shape, columnsOf);
     return render(tokens, [&](std::string& sql, const Token& token) {
         const JetLiteral& literal = split.literals[static_cast<std::size_t>(token.literal)];
-        const EngineValue value = engineValue(literal, token.dateColumn);
+        const EngineValue value = engineValue(literal, token.dateColumn, token.likePattern);
         switch (value.kind) {
         case EngineValue::Kind::Integer:
             sql += std::to_string(value.integer);

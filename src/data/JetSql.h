@@ -23,6 +23,12 @@ namespace wb {
 // quote in a code, a name or a department code is stored as it is.
 std::string escapeSqlText(std::string_view value);
 
+// A `like` pattern that matches exactly the texts beginning with `prefixGbk`: the wildcards
+// "%" and "_" and the bracket "[" in it are written "[%]", "[_]" and "[[]", so that each
+// matches only itself (double-byte characters are left whole), and "%" follows. Quotes are
+// left to escapeSqlText.
+std::string likePrefixPattern(std::string_view prefixGbk);
+
 struct JetLiteral {
     enum class Kind : std::uint8_t { Text, Number, Date };
     Kind kind = Kind::Text;
@@ -48,14 +54,16 @@ using ColumnsOfTable = std::function<const TableColumns*(std::string_view table)
 
 struct EngineStatement {
     struct Parameter {
-        int literal = 0;        // index into JetStatement::literals
-        std::string dateColumn; // the date column the value is written into, else empty
+        int literal = 0;          // index into JetStatement::literals
+        std::string dateColumn;   // the date column the value is written into, else empty
+        bool likePattern = false; // the pattern of a `like`
     };
     std::string sql;                   // UTF-8; one "?" per parameter and no other "?"
     std::vector<Parameter> parameters; // in the order of the "?"s
 };
 
-// Translates a shape: keywords in capitals and blanks tidied; len( becomes length(; an
+// Translates a shape: keywords in capitals and blanks tidied; len( becomes length(; a
+// `like` gets the escape character of the engine (see engineValue); an
 // update of comma-joined tables ("update a x,b y set x.c=0 where ...") becomes
 // "UPDATE a AS x SET c=? FROM b AS y WHERE ..."; a value that an insert or an update's SET
 // writes into a DATE/DATETIME column is marked with that column. Throws wb::Error for an
@@ -66,8 +74,11 @@ EngineStatement translateJetShape(std::string_view shapeGbk, const ColumnsOfTabl
 // The value of a literal: text as UTF-8, a number as an integer when it is whole and fits
 // 64 bits, else as a real; a date literal as stored date text. A text or number written
 // into a date column (dateColumn not empty) becomes stored date text too (a number counts
-// days). Throws wb::Error when a date literal or a value for a date column is no date.
-EngineValue engineValue(const JetLiteral& literal, std::string_view dateColumn = {});
+// days). The text of a like pattern has its bracketed wildcards ("[%]", "[_]", "[[]") written
+// with the engine's escape character "\" (which is itself doubled). Throws wb::Error when a
+// date literal or a value for a date column is no date.
+EngineValue engineValue(const JetLiteral& literal, std::string_view dateColumn = {},
+                        bool likePattern = false);
 
 // The text a date column stores: "yyyy-mm-dd", followed by " hh:mm:ss" when the day number
 // carries a time of day.

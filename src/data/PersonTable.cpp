@@ -267,8 +267,6 @@ void PersonTable::post() {
         throw Error("表 " + impl_->table + " 没有打开。");
     if (!impl_->pending)
         throw Error("表 " + impl_->table + " 没有待写入的记录。");
-    if (!impl_->connection.inUnit())
-        impl_->connection.flushUnits(); // a record outside a unit is committed on its own
     const std::int64_t key = impl_->insert();
     impl_->clearRecord();
     if (key <= 0 || key > std::numeric_limits<std::int32_t>::max()) {

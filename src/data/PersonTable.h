@@ -45,7 +45,7 @@ public:
     void setText(std::string_view column, const std::string& gbk);
     void setInteger(std::string_view column, std::int32_t value);
     void setCell(std::string_view column, const CellValue& value);
-    // Inserts the pending record (outside a unit, after committing an open group of units);
+    // Inserts the pending record (outside a unit it is committed on its own);
     // throws wb::Error when there is none or the database rejects it (the record then stays
     // pending), and when its new id does not fit 32 bits (the record is then taken out).
     void post();

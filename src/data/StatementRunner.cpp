@@ -32,8 +32,6 @@ void StatementRunner::setText(std::string jetGbk) {
 }
 
 void StatementRunner::exec() {
-    if (!connection_.inUnit())
-        connection_.flushUnits(); // a statement outside a unit is committed on its own
     const auto what = [&] {
         return "数据库拒绝了语句“" + gbkToUtf8(text_) + "”";
     };
@@ -61,8 +59,9 @@ void StatementRunner::exec() {
     values.clear();
     for (const EngineStatement::Parameter& parameter : shape.translated.parameters) {
         try {
-            values.push_back(engineValue(
-                split.literals[static_cast<std::size_t>(parameter.literal)], parameter.dateColumn));
+            values.push_back(
+                engineValue(split.literals[static_cast<std::size_t>(parameter.literal)],
+                            parameter.dateColumn, parameter.likePattern));
         } catch (const Error& error) {
             throw Error(what() + "：" + error.what());
         }

@@ -36,7 +36,8 @@ std::vector<TDeptRecord> LoadDepartments(Query& AQ1) {
 }
 
 std::string staffStatement(std::string_view departmentCode) {
-    return "select * from ryjbxx where bm like '" + escapeSqlText(departmentCode) + "%'";
+    return "select * from ryjbxx where bm like '" +
+           escapeSqlText(likePrefixPattern(departmentCode)) + "'";
 }
 
 int listStaff(Query& AQ2, std::string_view departmentCode) {

@@ -18,7 +18,8 @@ class Query;
 std::vector<TDeptRecord> LoadDepartments(Query& AQ1);
 
 // The staff query of a department: the persons whose bm begins with `departmentCode`
-// (trimmed, GBK). Quotes in the code are doubled, so the code can never end the text early.
+// (trimmed, GBK), the code matched as a literal prefix. Quotes in the code are doubled, so
+// the code can never end the text early.
 std::string staffStatement(std::string_view departmentCode);
 
 // Puts the staff query of `departmentCode` on AQ2 and opens it; returns its row count.

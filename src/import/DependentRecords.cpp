@@ -1,5 +1,6 @@
 #include "import/DependentRecords.h"
 
+#include "data/DatabaseFailure.h"
 #include "data/JetSql.h"
 #include "data/StatementRunner.h"
 #include "text/Encoding.h"
@@ -35,6 +36,8 @@ void runDependentStatement(StatementRunner& runner, std::string statement, UserI
     try {
         runner.setText(std::move(statement));
         runner.exec();
+    } catch (const DatabaseFailure&) {
+        throw; // nothing more can be stored: the run ends
     } catch (const std::exception& error) {
         ui.addError(prefix + name + ":" + text + ":" + utf8ToGbk(error.what()));
     }

@@ -1,6 +1,7 @@
 #include "import/ImportRun.h"
 
 #include "data/Connection.h"
+#include "data/DatabaseFailure.h"
 #include "data/PersonTable.h"
 #include "data/Query.h"
 #include "data/xls/XlsWorkbook.h"
@@ -10,9 +11,9 @@
 #include "import/PersonRecord.h"
 #include "import/TitleColumnMap.h"
 #include "import/Titles.h"
+#include "import/WrittenColumns.h"
 #include "text/Encoding.h"
 
-#include <chrono>
 #include <filesystem>
 
 namespace wb {
@@ -26,35 +27,6 @@ int countRowsToImport(const Sheet& sheet, int nameColumn) {
         ++rows;
     return rows;
 }
-
-// Rows are committed in groups that span about this long: each row stays whole, and a kill
-// or crash loses at most the rows of the last group, while commits stop costing more than
-// the rows themselves.
-constexpr std::chrono::milliseconds kRowGroupWindow{100};
-
-// Groups the run's row units for the lifetime of the run and commits what is left when the
-// run ends, however it ends.
-class RowGroups {
-public:
-    explicit RowGroups(Connection& connection) : connection_(connection) {
-        connection_.setGroupWindow(kRowGroupWindow);
-    }
-    ~RowGroups() {
-        try {
-            connection_.flushUnits();
-        } catch (const std::exception&) {
-            // Only reached while another error leaves the run; that one is reported.
-        }
-        connection_.setGroupWindow(std::chrono::milliseconds{0});
-    }
-    RowGroups(const RowGroups&) = delete;
-    RowGroups& operator=(const RowGroups&) = delete;
-    // Makes every completed row durable now; throws when the commit fails.
-    void flush() { connection_.flushUnits(); }
-
-private:
-    Connection& connection_;
-};
 
 bool workbookFileExists(const std::string& path) {
     std::error_code ec;
@@ -94,6 +66,84 @@ std::shared_ptr<const Sheet> openXlsActiveSheet(const std::string& path) {
     return std::shared_ptr<const Sheet>(workbook, &workbook->activeSheet());
 }
 
+namespace {
+
+// An overwrite run is one transaction, from its deletion to its last row: it is committed when
+// the run completes or is aborted, and anything that ends the run before that leaves the
+// department as it was. Append runs have none: each row is its own unit.
+class OverwriteTransaction {
+public:
+    OverwriteTransaction(Connection& connection, bool overwrite)
+        : connection_(connection), active_(overwrite) {
+        if (active_)
+            connection_.beginTransaction();
+    }
+    ~OverwriteTransaction() {
+        if (active_)
+            connection_.rollbackTransaction();
+    }
+    OverwriteTransaction(const OverwriteTransaction&) = delete;
+    OverwriteTransaction& operator=(const OverwriteTransaction&) = delete;
+
+    // Keeps the deletion and every completed row; throws DatabaseFailure when the commit
+    // fails (everything is then rolled back).
+    void commit() {
+        if (!active_)
+            return;
+        active_ = false;
+        connection_.commitTransaction();
+    }
+
+private:
+    Connection& connection_;
+    bool active_;
+};
+
+// The import after its checks: the deletion of an overwrite run and the rows.
+void importRows(const ImportRequest& request, const Sheet& sheet, const TitleColumnMap& titles,
+                ImportComponents& components, UserInterface& ui) {
+    static const std::string kDeleting = gbk("正在删除旧数据!");
+    static const std::string kAborted = gbk("用户中止!");
+    static const std::string kNotice = gbk("提示");
+
+    OverwriteTransaction transaction(components.connection, request.overwrite);
+    if (request.overwrite) {
+        ui.addRunLog(kDeleting);
+        ui.processEvents();
+        deleteDepartmentData(request.departmentCode, components.ADOQuery1);
+    }
+    components.ADOTable1.close();
+    components.ADOTable1.open();
+
+    const int nameColumn = titles.column(titles::kName);
+    const int rowsToImport = countRowsToImport(sheet, nameColumn);
+    ui.setProgress(0, rowsToImport);
+    for (int row = 2;; ++row) {
+        const std::string name = cellText(sheet.cell(row, nameColumn));
+        if (name.empty())
+            break;
+        importRow(RowContext{sheet, row, titles, components.CodeFileMap, ui}, name, request,
+                  components);
+        ui.setProgress(row - 1, rowsToImport);
+        ui.processEvents();
+        if (ui.abortRequested()) {
+            transaction.commit();
+            ui.setStatus(1, kAborted);
+            ui.showMessage(kAborted, kNotice, kPlainMessage);
+            break;
+        }
+    }
+    transaction.commit();
+}
+
+// The text of an error that ended an overwrite run: what failed, and that nothing changed.
+std::string overwriteFailure(const std::exception& error, const std::string& departmentCode) {
+    return std::string(error.what()) + "。覆盖导入没有完成：部门 " + gbkToUtf8(departmentCode) +
+           " 原有的数据都已保留，没有写入新数据。";
+}
+
+} // namespace
+
 RunOutcome runImport(const ImportRequest& request, ImportComponents& components, UserInterface& ui,
                      const WorkbookOpener& openWorkbook) {
     static const std::string kFileMissing = gbk("文件不存在!");
@@ -102,8 +152,6 @@ RunOutcome runImport(const ImportRequest& request, ImportComponents& components,
     static const std::string kError = gbk("错误");
     static const std::string kNotMatching = gbk("XLS数据格式不配置!不能导入");
     static const std::string kMatching = gbk("XLS相配置!准备导入");
-    static const std::string kDeleting = gbk("正在删除旧数据!");
-    static const std::string kAborted = gbk("用户中止!");
     static const std::string kSucceeded = gbk("数据导入成功!");
     static const std::string kNotice = gbk("提示");
 
@@ -113,6 +161,9 @@ RunOutcome runImport(const ImportRequest& request, ImportComponents& components,
         ui.showMessage(kNoFile, kFailed, kPlainMessage);
         return RunOutcome::EndedEarly;
     }
+    // A run that could not be stored is refused before anything is read or written.
+    components.connection.checkWritable();
+    requireWrittenColumns(components.connection, request.overwrite);
 
     std::shared_ptr<const Sheet> sheet;
     try {
@@ -130,35 +181,17 @@ RunOutcome runImport(const ImportRequest& request, ImportComponents& components,
     }
     ui.addRunLog(kMatching);
 
-    if (request.overwrite) {
-        ui.addRunLog(kDeleting);
-        ui.processEvents();
-        deleteDepartmentData(request.departmentCode, components.ADOQuery1);
+    try {
+        importRows(request, *sheet, titles, components, ui);
+    } catch (const DatabaseFailure& error) {
+        if (!request.overwrite)
+            throw;
+        throw DatabaseFailure(overwriteFailure(error, request.departmentCode));
+    } catch (const std::exception& error) {
+        if (!request.overwrite)
+            throw;
+        throw Error(overwriteFailure(error, request.departmentCode));
     }
-    components.ADOTable1.close();
-    components.ADOTable1.open();
-
-    const int nameColumn = titles.column(titles::kName);
-    const int rowsToImport = countRowsToImport(*sheet, nameColumn);
-    ui.setProgress(0, rowsToImport);
-    RowGroups groups(components.connection);
-    for (int row = 2;; ++row) {
-        const std::string name = cellText(sheet->cell(row, nameColumn));
-        if (name.empty())
-            break;
-        importRow(RowContext{*sheet, row, titles, components.CodeFileMap, ui}, name, request,
-                  components);
-        ui.setProgress(row - 1, rowsToImport);
-        ui.processEvents();
-        if (ui.abortRequested()) {
-            groups.flush();
-            ui.setStatus(1, kAborted);
-            ui.showMessage(kAborted, kNotice, kPlainMessage);
-            break;
-        }
-    }
-
-    groups.flush();
     ui.setStatus(1, kSucceeded);
     ui.showMessage(kSucceeded, kNotice, kPlainMessage);
     refreshStaffGrid(components.AQ2, ui);

@@ -38,13 +38,15 @@ using WorkbookOpener = std::function<std::shared_ptr<const Sheet>(const std::str
 // The workbook opener of the program: our .xls reader.
 std::shared_ptr<const Sheet> openXlsActiveSheet(const std::string& path);
 
-// One import run. The workbook is opened and its layout checked before anything is written,
-// so that an overwrite run whose workbook is missing, unreadable or rejected deletes nothing.
-// Each row (person and dependent records) is stored as one unit, and the units are committed
-// in groups spanning about 100 ms (all of them before any message box of the run and when
-// it ends, however it ends); abort is honoured between rows. Errors outside a row's guarded
-// steps (a failing deletion statement, a failing append, a failing group commit) are thrown
-// as wb::Error after the row in progress is rolled back.
+// One import run. Before anything is written it checks that the database can take the run
+// (writable, every table and column the run writes present: DatabaseFailure otherwise) and
+// that the workbook opens and its layout matches, so a run that cannot succeed changes
+// nothing. In append mode each row (person and dependent records) is committed on its own as
+// one unit. An overwrite run is one transaction, its deletion and all its rows, committed
+// when the run completes or is aborted; an error that ends it rolls everything back and says
+// that the department's old data were kept. Abort is honoured between rows. Errors outside a
+// row's guarded steps (a failing deletion statement, a failing append, a failure of the
+// database itself) are thrown after the row in progress is rolled back.
 RunOutcome runImport(const ImportRequest& request, ImportComponents& components, UserInterface& ui,
                      const WorkbookOpener& openWorkbook = openXlsActiveSheet);
 

@@ -6,7 +6,8 @@
 namespace wb {
 
 std::vector<std::string> overwriteDeletionStatements(const std::string& departmentCode) {
-    const std::string filter = "b.bm like '" + escapeSqlText(departmentCode) + "%'";
+    const std::string pattern = escapeSqlText(likePrefixPattern(departmentCode));
+    const std::string filter = "b.bm like '" + pattern + "'";
     // rygzbhb's statement has always had two blanks after the table name.
     const char* const marks[] = {"ryrz ", "rybdrz ", "rykh ",    "ryxl ",
                                  "ryjl ", "ryjc ",   "rygzbhb  "};
@@ -16,8 +17,7 @@ std::vector<std::string> overwriteDeletionStatements(const std::string& departme
                              filter);
         statements.push_back("delete from " + table.substr(0, table.find(' ')) + " where mid=0");
     }
-    statements.push_back("delete from ryjbxx where bm like '" + escapeSqlText(departmentCode) +
-                         "%'");
+    statements.push_back("delete from ryjbxx where bm like '" + pattern + "'");
     return statements;
 }
 

@@ -10,7 +10,8 @@ class StatementRunner;
 // The fifteen statements that remove a department's people (and those of every department
 // below it) with their rows in the seven dependent tables: each table's rows are marked
 // with mid 0 and deleted before the next, the persons go last so the joins still find them.
-// The code is placed through the escaping helper.
+// The code matches as a literal prefix (a "%" or "_" in it only itself) and is placed
+// through the escaping helper.
 std::vector<std::string> overwriteDeletionStatements(const std::string& departmentCode);
 
 // Runs them in order; the first failure is thrown and the rest do not run.

@@ -1,5 +1,6 @@
 #include "import/PersonRecord.h"
 
+#include "data/DatabaseFailure.h"
 #include "data/PersonTable.h"
 #include "import/Titles.h"
 #include "text/DateText.h"
@@ -150,6 +151,9 @@ PersonOutcome importPerson(const RowContext& row, const std::string& departmentC
 
     try {
         fillAndPost(row, ADOTable1, outcome);
+    } catch (const DatabaseFailure&) {
+        ADOTable1.cancel();
+        throw; // nothing more can be stored: the run ends
     } catch (const std::exception& error) {
         // Discarded, so that the next append cannot post it without its key and records.
         ADOTable1.cancel();

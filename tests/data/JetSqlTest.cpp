@@ -98,12 +98,15 @@ TEST(TranslateJet, EveryStatementFormGivesItsEngineText) {
     const std::vector<TranslationCase> cases = {
         {"comma-joined update",
          "update ryrz a,ryjbxx b set a.mid=0 where a.mid=b.id and b.bm like '0102%'",
-         "UPDATE ryrz AS a SET mid=? FROM ryjbxx AS b WHERE a.mid=b.id AND b.bm LIKE ?",
-         "UPDATE ryrz AS a SET mid=0 FROM ryjbxx AS b WHERE a.mid=b.id AND b.bm LIKE '0102%'"},
+         "UPDATE ryrz AS a SET mid=? FROM ryjbxx AS b WHERE a.mid=b.id AND b.bm LIKE ? ESCAPE '\\'",
+         "UPDATE ryrz AS a SET mid=0 FROM ryjbxx AS b WHERE a.mid=b.id AND b.bm LIKE '0102%' "
+         "ESCAPE '\\'"},
         {"comma-joined update, two blanks",
          "update rygzbhb  a,ryjbxx b set a.mid=0 where a.mid=b.id and b.bm like '01%'",
-         "UPDATE rygzbhb AS a SET mid=? FROM ryjbxx AS b WHERE a.mid=b.id AND b.bm LIKE ?",
-         "UPDATE rygzbhb AS a SET mid=0 FROM ryjbxx AS b WHERE a.mid=b.id AND b.bm LIKE '01%'"},
+         "UPDATE rygzbhb AS a SET mid=? FROM ryjbxx AS b WHERE a.mid=b.id AND b.bm LIKE ? ESCAPE "
+         "'\\'",
+         "UPDATE rygzbhb AS a SET mid=0 FROM ryjbxx AS b WHERE a.mid=b.id AND b.bm LIKE '01%' "
+         "ESCAPE '\\'"},
         {"comma-joined update without aliases",
          "update ryrz,ryjbxx set ryrz.mid=0 where ryrz.mid=ryjbxx.id",
          "UPDATE ryrz SET mid=? FROM ryjbxx WHERE ryrz.mid=ryjbxx.id",
@@ -115,7 +118,8 @@ TEST(TranslateJet, EveryStatementFormGivesItsEngineText) {
         {"delete marked", "delete from ryrz where mid=0", "DELETE FROM ryrz WHERE mid=?",
          "DELETE FROM ryrz WHERE mid=0"},
         {"delete department", "delete from ryjbxx where bm like '01%'",
-         "DELETE FROM ryjbxx WHERE bm LIKE ?", "DELETE FROM ryjbxx WHERE bm LIKE '01%'"},
+         "DELETE FROM ryjbxx WHERE bm LIKE ? ESCAPE '\\'",
+         "DELETE FROM ryjbxx WHERE bm LIKE '01%' ESCAPE '\\'"},
         {"education insert",
          "insert into ryxl (mid,xxxs,xlrq,xldm) values (57,'" + fullTime + "','1990-07-1','21')",
          "INSERT INTO ryxl (mid,xxxs,xlrq,xldm) VALUES (?,?,?,?)",
@@ -144,7 +148,12 @@ TEST(TranslateJet, EveryStatementFormGivesItsEngineText) {
          "SELECT * FROM dm_jg ORDER BY length(jgdm),jgdm",
          "SELECT * FROM dm_jg ORDER BY length(jgdm),jgdm"},
         {"staff of a department", "select * from ryjbxx where bm like '0102%'",
-         "SELECT * FROM ryjbxx WHERE bm LIKE ?", "SELECT * FROM ryjbxx WHERE bm LIKE '0102%'"},
+         "SELECT * FROM ryjbxx WHERE bm LIKE ? ESCAPE '\\'",
+         "SELECT * FROM ryjbxx WHERE bm LIKE '0102%' ESCAPE '\\'"},
+        {"wildcards bracketed to match themselves",
+         "select * from ryjbxx where bm like '0[%][_][[]\\%'",
+         "SELECT * FROM ryjbxx WHERE bm LIKE ? ESCAPE '\\'",
+         "SELECT * FROM ryjbxx WHERE bm LIKE '0\\%\\_\\[\\\\%' ESCAPE '\\'"},
         {"a column named len is left alone", "select len from t where len>1",
          "SELECT len FROM t WHERE len>?", "SELECT len FROM t WHERE len>1"},
     };
@@ -155,6 +164,15 @@ TEST(TranslateJet, EveryStatementFormGivesItsEngineText) {
         EXPECT_EQ(statement.parameters.size(), split.literals.size()) << c.name;
         EXPECT_EQ(translateJet(c.jet, testColumns), c.inlineSql) << c.name;
     }
+}
+
+TEST(LikePrefixPattern, MakesEveryByteOfThePrefixMatchOnlyItself) {
+    EXPECT_EQ(likePrefixPattern("0102"), "0102%");
+    EXPECT_EQ(likePrefixPattern("0%_["), "0[%][_][[]%");
+    EXPECT_EQ(likePrefixPattern("]\\'"), "]\\'%"); // quotes are escapeSqlText's
+    // A double-byte character whose second byte is "[" or "_" stays whole.
+    EXPECT_EQ(likePrefixPattern("\x81[\x81_"), "\x81[\x81_%");
+    EXPECT_EQ(likePrefixPattern(""), "%");
 }
 
 TEST(TranslateJet, MarksValuesWrittenIntoDateColumns) {

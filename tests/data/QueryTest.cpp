@@ -138,7 +138,8 @@ TEST_F(QueryTest, TextComesBackAsGbk) {
 
 TEST_F(QueryTest, EngineSqlIsTheTranslatedStatementWithItsValues) {
     query.setText("select * from ryjbxx where bm like '0102%'");
-    EXPECT_EQ(query.engineSql(), QStringLiteral("SELECT * FROM ryjbxx WHERE bm LIKE '0102%'"));
+    EXPECT_EQ(query.engineSql(),
+              QStringLiteral("SELECT * FROM ryjbxx WHERE bm LIKE '0102%' ESCAPE '\\'"));
 }
 
 TEST_F(QueryTest, StateFollowsOpenAndClose) {

@@ -178,42 +178,46 @@ TEST_F(StatementRunnerTest, ARolledBackUnitLeavesNothingAndAutocommitResumes) {
     EXPECT_THROW(connection.beginUnit(), Error);
 }
 
-TEST_F(StatementRunnerTest, GroupedUnitsStayWholeAndAreCommittedTogether) {
-    connection.setGroupWindow(std::chrono::hours(1));
+TEST_F(StatementRunnerTest, UnitsCommitOnTheirOwnOrWithTheTransactionAroundThem) {
     connection.beginUnit();
     run("insert into rykh (mid,khnd,khjg) values (1,2007,1)");
     connection.commitUnit();
+    EXPECT_EQ(count("rykh"), "1"); // a unit on its own is stored at its end
+
+    connection.beginTransaction();
+    run("delete from rykh where mid=1");
     connection.beginUnit();
     run("insert into rykh (mid,khnd,khjg) values (2,2007,1)");
-    connection.rollbackUnit(); // only this unit goes
+    connection.commitUnit();
     connection.beginUnit();
     run("insert into rykh (mid,khnd,khjg) values (3,2007,1)");
-    connection.commitUnit();
-    EXPECT_EQ(count("rykh"), "0"); // the group is not committed yet
-    connection.flushUnits();
-    EXPECT_EQ(db.rows("SELECT mid FROM rykh ORDER BY mid"), (std::vector<std::string>{"1", "3"}));
-
-    // A statement outside a unit commits the open group first, then itself.
+    connection.rollbackUnit(); // only this unit goes
     connection.beginUnit();
     run("insert into rykh (mid,khnd,khjg) values (4,2007,1)");
     connection.commitUnit();
-    run("insert into rykh (mid,khnd,khjg) values (5,2007,1)");
-    EXPECT_EQ(count("rykh"), "4");
+    EXPECT_EQ(db.rows("SELECT mid FROM rykh"), std::vector<std::string>{"1"}); // not yet
+    EXPECT_THROW(connection.beginTransaction(), Error);
+    connection.commitTransaction();
+    EXPECT_FALSE(connection.inTransaction());
+    EXPECT_EQ(db.rows("SELECT mid FROM rykh ORDER BY mid"), (std::vector<std::string>{"2", "4"}));
 }
 
-TEST_F(StatementRunnerTest, AnOpenGroupIsCommittedWhenTheConnectionCloses) {
+TEST_F(StatementRunnerTest, AnUncommittedTransactionLeavesNothing) {
+    run("insert into rykh (mid,khnd,khjg) values (1,2007,1)");
+    connection.beginTransaction();
+    run("delete from rykh");
+    connection.beginUnit();
+    run("insert into rykh (mid,khnd,khjg) values (2,2007,1)");
+    connection.commitUnit();
+    connection.rollbackTransaction();
+    EXPECT_EQ(db.rows("SELECT mid FROM rykh"), std::vector<std::string>{"1"});
     {
-        Connection grouped{db.path(), 100};
-        StatementRunner groupedRunner{grouped};
-        grouped.setGroupWindow(std::chrono::hours(1));
-        grouped.beginUnit();
-        groupedRunner.setText("insert into rykh (mid,khnd,khjg) values (1,2007,1)");
-        groupedRunner.exec();
-        grouped.commitUnit();
-        grouped.beginUnit();
-        groupedRunner.setText("insert into rykh (mid,khnd,khjg) values (2,2007,1)");
-        groupedRunner.exec(); // a unit never ended: not kept
-    }
+        Connection closing{db.path(), 100};
+        StatementRunner closingRunner{closing};
+        closing.beginTransaction();
+        closingRunner.setText("delete from rykh");
+        closingRunner.exec();
+    } // closed without a commit
     EXPECT_EQ(db.rows("SELECT mid FROM rykh"), std::vector<std::string>{"1"});
 }
 
