@@ -147,6 +147,12 @@ TEST_F(ImportCli, EndsEarlyWithExitStatusOne) {
     EXPECT_EQ(err, Strings{"代码文件dm.txt不存在"});
     EXPECT_EQ(out.front(), "错误: 代码文件dm.txt不存在");
 
+    fs::create_directory(dir_ / "dm.txt");
+    EXPECT_EQ(run("--dept 01 gap.xls"), 0);
+    EXPECT_EQ(err, Strings{"代码文件dm.txt无法读取：它不是普通文件"});
+    EXPECT_EQ(out.front(), "错误: 代码文件dm.txt无法读取：它不是普通文件");
+    EXPECT_EQ(out.back(), "提示: 数据导入成功!");
+
     fs::remove(dir_ / "wagebook.mdb");
     EXPECT_EQ(run("--dept 01 gap.xls"), 1);
     EXPECT_EQ(out, Strings{"文件丢失错误: 文件(wagebook.dat)丢失,或运行目录不正确!"});
