@@ -37,7 +37,9 @@ std::string printable(const std::string& gbkText) {
     return wb::terminalSafe(wb::gbkToUtf8(gbkText));
 }
 
-// Run log and message boxes to stdout, error list to stderr.
+// Run log and message boxes to stdout, error list to stderr. Every line is flushed as it
+// is written: a reader of a pipe or file sees each imported name when it is logged, and
+// after a kill the log still holds every name logged.
 class TerminalUi : public wb::UserInterface {
 public:
     void addRunLog(const std::string& line) override { out(line); }
@@ -53,7 +55,9 @@ public:
     bool abortRequested() const override { return abortFlag != 0; }
 
 private:
-    static void out(const std::string& gbkLine) { std::cout << printable(gbkLine) << '\n'; }
+    static void out(const std::string& gbkLine) {
+        std::cout << printable(gbkLine) << '\n' << std::flush;
+    }
 };
 
 constexpr const char* kUsage =
