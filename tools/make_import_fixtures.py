@@ -37,6 +37,12 @@ def main():
                           [2, "乙"], [None, None], [4, "丁"]])
     write_staff_workbook(os.path.join(OUT, "no_work_start.xls"),
                          ["姓名", "出生年月", "工作时间", "个人身份"], [["甲", None, None, None]])
+    # Names holding control characters: a colour sequence and DEL, then a C1 control (NEL),
+    # TAB and CR. The first row's education is no code, so its name reaches the error list.
+    write_staff_workbook(os.path.join(OUT, "control_chars.xls"), ALL_TITLES[:8] + ["学历"],
+                         [[1, "甲\x1b[31m乙\x7f", None, None, None, None, None, None,
+                           "1990.07博士"],
+                          [2, "丙\x85丁\t戊\r己"]])
 
 
 if __name__ == "__main__":

@@ -4,6 +4,7 @@
 #include "import/Office.h"
 #include "text/Encoding.h"
 #include "text/GbkText.h"
+#include "text/TerminalText.h"
 
 #include <QCoreApplication>
 
@@ -31,12 +32,19 @@ void installAbortHandler() {
     sigaction(SIGINT, &action, nullptr);
 }
 
-// Run log and message boxes to stdout, error list to stderr, all as UTF-8.
+// Workbook and code-file text on the terminal: UTF-8 with its control characters shown.
+std::string printable(const std::string& gbkText) {
+    return wb::terminalSafe(wb::gbkToUtf8(gbkText));
+}
+
+// Run log and message boxes to stdout, error list to stderr. Every line is flushed as it
+// is written: a reader of a pipe or file sees each imported name when it is logged, and
+// after a kill the log still holds every name logged.
 class TerminalUi : public wb::UserInterface {
 public:
     void addRunLog(const std::string& line) override { out(line); }
     void addError(const std::string& line) override {
-        std::cerr << wb::gbkToUtf8(line) << '\n' << std::flush;
+        std::cerr << printable(line) << '\n' << std::flush;
     }
     void setStatus(int, const std::string&) override {}
     void showMessage(const std::string& text, const std::string& caption, int) override {
@@ -47,7 +55,9 @@ public:
     bool abortRequested() const override { return abortFlag != 0; }
 
 private:
-    static void out(const std::string& gbkLine) { std::cout << wb::gbkToUtf8(gbkLine) << '\n'; }
+    static void out(const std::string& gbkLine) {
+        std::cout << printable(gbkLine) << '\n' << std::flush;
+    }
 };
 
 constexpr const char* kUsage =
@@ -68,7 +78,7 @@ struct Arguments {
 };
 
 int usageError(const std::string& message) {
-    std::cerr << "wagebook-import: " << message << "\n\n" << kUsage;
+    std::cerr << "wagebook-import: " << wb::terminalSafe(message) << "\n\n" << kUsage;
     return 2;
 }
 
@@ -137,7 +147,7 @@ int main(int argc, char** argv) {
         return run(arguments);
     } catch (const std::exception& error) {
         std::cout << std::flush;
-        std::cerr << "错误: " << error.what() << '\n';
+        std::cerr << "错误: " << wb::terminalSafe(error.what()) << '\n';
         return 1;
     }
 }

@@ -1,20 +1,117 @@
 #include "refdata/CodeFile.h"
 
 #include "text/Encoding.h"
-#include "text/Error.h"
 #include "text/GbkText.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
+#include <optional>
 
 namespace wb {
 
 namespace {
 constexpr const char* kCodeFileName = "dm.txt";
 constexpr std::size_t kValueBytes = 20;
+
+// Why a system call failed, in the user's words (UTF-8). The C library's own texts follow
+// the locale's language and encoding, so the common causes have fixed Chinese texts and the
+// rest show the error's symbolic name.
+std::string failureReason(int error) {
+    switch (error) {
+    case EACCES:
+    case EPERM:
+        return "没有读取权限";
+    case EIO:
+        return "输入/输出错误";
+    case ELOOP:
+        return "符号链接层数过多";
+    case EMFILE:
+    case ENFILE:
+        return "打开的文件过多";
+    case ENOMEM:
+        return "内存不足";
+    default:
+        break;
+    }
+    const char* name = ::strerrorname_np(error);
+    return "系统错误 " + (name ? std::string(name) : decimal(error));
+}
+
+// Closes the descriptor on every way out.
+class FileDescriptor {
+public:
+    explicit FileDescriptor(int fd) : fd_(fd) {}
+    ~FileDescriptor() {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    int get() const { return fd_; }
+
+private:
+    int fd_;
+};
+
+struct ReadFailure {
+    bool missing = false; // nothing at that name, or a dangling link
+    std::string reasonUtf8;
+};
+
+// The bytes of the code file, or why they cannot be had. Only a regular file is opened, and
+// the open does not wait: a FIFO put in its place between the check and the open is seen
+// by fstat and refused instead of blocking the run. (O_NONBLOCK changes nothing for the
+// reads of a regular file.)
+std::optional<std::string> readRegularFile(const char* name, ReadFailure& failure) {
+    static const char* const notRegular = "它不是普通文件";
+    struct stat info {};
+    if (::stat(name, &info) != 0) {
+        failure.missing = errno == ENOENT;
+        failure.reasonUtf8 = failureReason(errno);
+        return std::nullopt;
+    }
+    if (!S_ISREG(info.st_mode)) {
+        failure.reasonUtf8 = notRegular;
+        return std::nullopt;
+    }
+    FileDescriptor file(::open(name, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    if (file.get() < 0) {
+        failure.reasonUtf8 = failureReason(errno);
+        return std::nullopt;
+    }
+    if (::fstat(file.get(), &info) != 0) {
+        failure.reasonUtf8 = failureReason(errno);
+        return std::nullopt;
+    }
+    if (!S_ISREG(info.st_mode)) {
+        failure.reasonUtf8 = notRegular;
+        return std::nullopt;
+    }
+    std::string content;
+    content.reserve(static_cast<std::size_t>(info.st_size));
+    char buffer[64 * 1024];
+    for (;;) {
+        const ssize_t got = ::read(file.get(), buffer, sizeof buffer);
+        if (got == 0)
+            return content;
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            failure.reasonUtf8 = failureReason(errno);
+            return std::nullopt;
+        }
+        content.append(buffer, static_cast<std::size_t>(got));
+    }
+}
+
+void reportCodeFileProblem(const std::string& gbkText, UserInterface& ui) {
+    ui.addError(gbkText);
+    ui.showMessage(gbkText, gbk("错误"), kStopMessage);
+}
 } // namespace
 
 void parseCodeFile(std::string_view content, CodeTable& map) {
@@ -32,21 +129,17 @@ void parseCodeFile(std::string_view content, CodeTable& map) {
 
 void loadCodeFile(CodeTable& CodeFileMap, UserInterface& ui) {
     CodeFileMap.clear();
-    std::error_code ec;
-    if (!std::filesystem::exists(kCodeFileName, ec)) {
+    ReadFailure failure;
+    const std::optional<std::string> content = readRegularFile(kCodeFileName, failure);
+    if (!content) {
+        // Either way the run goes on without codes.
         static const std::string missing = gbk("代码文件dm.txt不存在");
-        ui.addError(missing);
-        ui.showMessage(missing, gbk("错误"), kStopMessage);
+        reportCodeFileProblem(
+            failure.missing ? missing : utf8ToGbk("代码文件dm.txt无法读取：" + failure.reasonUtf8),
+            ui);
         return;
     }
-    std::ifstream file(kCodeFileName, std::ios::binary);
-    if (!file)
-        throw Error(std::string("代码文件dm.txt无法读取: ") + std::strerror(errno));
-    const std::string content((std::istreambuf_iterator<char>(file)),
-                              std::istreambuf_iterator<char>());
-    if (file.bad())
-        throw Error(std::string("代码文件dm.txt读取失败: ") + std::strerror(errno));
-    parseCodeFile(content, CodeFileMap);
+    parseCodeFile(*content, CodeFileMap);
 }
 
 } // namespace wb

@@ -15,9 +15,11 @@ namespace wb {
 void parseCodeFile(std::string_view content, CodeTable& map);
 
 // The code-file set-up before every import: empties CodeFileMap and fills it from "dm.txt"
-// in the current directory. A missing file is reported (error-list line and stop box) and
-// leaves the map empty; the import still follows. Throws wb::Error when the file exists but
-// cannot be read.
+// in the current directory. A missing file, and anything at that name that is not a
+// readable regular file (a directory, FIFO, device or socket, a file without read
+// permission, a read that fails part-way), is reported as an error-list line and a stop box
+// with the same text, and leaves the map empty; the import still follows. Never throws for
+// the file and never waits on it (a FIFO is refused, not opened for a blocking read).
 void loadCodeFile(CodeTable& CodeFileMap, UserInterface& ui);
 
 } // namespace wb

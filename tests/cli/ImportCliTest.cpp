@@ -147,9 +147,35 @@ TEST_F(ImportCli, EndsEarlyWithExitStatusOne) {
     EXPECT_EQ(err, Strings{"代码文件dm.txt不存在"});
     EXPECT_EQ(out.front(), "错误: 代码文件dm.txt不存在");
 
+    fs::create_directory(dir_ / "dm.txt");
+    EXPECT_EQ(run("--dept 01 gap.xls"), 0);
+    EXPECT_EQ(err, Strings{"代码文件dm.txt无法读取：它不是普通文件"});
+    EXPECT_EQ(out.front(), "错误: 代码文件dm.txt无法读取：它不是普通文件");
+    EXPECT_EQ(out.back(), "提示: 数据导入成功!");
+
     fs::remove(dir_ / "wagebook.mdb");
     EXPECT_EQ(run("--dept 01 gap.xls"), 1);
     EXPECT_EQ(out, Strings{"文件丢失错误: 文件(wagebook.dat)丢失,或运行目录不正确!"});
+}
+
+TEST_F(ImportCli, ControlCharactersArePrintedVisibly) {
+    copyFixture("control_chars.xls");
+    ASSERT_EQ(run("--dept 01 control_chars.xls"), 0);
+    EXPECT_EQ(out, (Strings{"XLS相配置!准备导入", "甲\\x1b[31m乙\\x7f", "丙\\u0085丁\\x09戊\\x0d己",
+                            "提示: 数据导入成功!"}));
+    EXPECT_EQ(err, Strings{"学历:甲\\x1b[31m乙\\x7f:博士"});
+    // Stored as read: only the terminal sees the escapes.
+    EXPECT_EQ(rows("select xm from ryjbxx order by id"),
+              (Strings{"甲\x1b[31m乙\x7f", "丙\u0085丁\t戊\r己"}));
+
+    // A file name in a message box line, and in a usage error.
+    std::ofstream(dir_ / "a\x1b[2Jb.xls") << "name,birth\n";
+    EXPECT_EQ(run("--dept 01 'a\x1b[2Jb.xls'"), 1);
+    ASSERT_EQ(out.size(), 1u);
+    EXPECT_NE(out[0].find("a\\x1b[2Jb.xls"), std::string::npos) << out[0];
+    EXPECT_EQ(run("'--\x1b[2J'"), 2);
+    ASSERT_FALSE(err.empty());
+    EXPECT_EQ(err[0], "wagebook-import: 未知选项 --\\x1b[2J");
 }
 
 TEST_F(ImportCli, UsageErrorsExitWithTwo) {

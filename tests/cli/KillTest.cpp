@@ -20,6 +20,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <chrono>
 #include <filesystem>
@@ -139,8 +140,35 @@ protected:
         return persons;
     }
 
+    // The names of the persons stored after the first `skip` ones, in the order stored.
+    std::vector<std::string> namesStoredAfter(int skip) {
+        std::vector<std::string> names;
+        {
+            QSqlDatabase db =
+                QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("kill-names"));
+            db.setDatabaseName(QString::fromStdString((dir_ / "wagebook.mdb").string()));
+            EXPECT_TRUE(db.open());
+            QSqlQuery query(db);
+            EXPECT_TRUE(query.exec(QStringLiteral("select xm from ryjbxx order by id limit -1 "
+                                                  "offset ") +
+                                   QString::number(skip)));
+            while (query.next())
+                names.push_back(query.value(0).toString().toStdString());
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("kill-names"));
+        return names;
+    }
+
     fs::path dir_;
 };
+
+std::vector<std::string> readLines(const fs::path& file) {
+    std::ifstream in(file);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    return lines;
+}
 
 } // namespace
 
@@ -161,13 +189,24 @@ TEST_F(KilledImport, LeavesOnlyWholeRows) {
     const auto longest = std::chrono::duration_cast<std::chrono::microseconds>(fullRun);
     std::uniform_int_distribution<long> moment(0, longest.count());
     int cutShort = 0;
+    const fs::path log = dir_ / "out.txt";
     for (int kill = 0; kill < 24; ++kill) {
-        const pid_t pid = startImport(dir_);
+        const pid_t pid = startImport(dir_, log);
         std::this_thread::sleep_for(std::chrono::microseconds(moment(random)));
         ::kill(pid, SIGKILL);
         ::waitpid(pid, &status, 0);
         const int now = checkStoredPersons(expected);
         ASSERT_GE(now, stored);
+        // Each name is logged before its row is stored and reaches the log at once: the log
+        // of the killed run begins with the names it stored (names after them are of rows
+        // whose group was not committed yet).
+        const std::vector<std::string> storedNow = namesStoredAfter(stored);
+        std::vector<std::string> logged = readLines(log);
+        if (!logged.empty())
+            logged.erase(logged.begin()); // the title verdict
+        ASSERT_GE(logged.size(), storedNow.size()) << "kill " << kill;
+        EXPECT_TRUE(std::equal(storedNow.begin(), storedNow.end(), logged.begin()))
+            << "kill " << kill;
         cutShort += now - stored < 5000;
         stored = now;
     }
@@ -193,10 +232,7 @@ TEST_F(KilledImport, CtrlCStopsAfterTheRowInProgress) {
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0);
 
-    std::ifstream in(log);
-    std::vector<std::string> lines;
-    for (std::string line; std::getline(in, line);)
-        lines.push_back(line);
+    const std::vector<std::string> lines = readLines(log);
     ASSERT_GE(lines.size(), 3u);
     EXPECT_EQ(lines[lines.size() - 2], "提示: 用户中止!");
     EXPECT_EQ(lines.back(), "提示: 数据导入成功!");
