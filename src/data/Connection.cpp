@@ -172,8 +172,18 @@ void Connection::openSqlite(const QString& path) {
     }
     useWalWherePossible(what);
     sqlite3_busy_timeout(handle_, busyTimeoutMs_);
-    if (sqlite3_exec(handle_, "PRAGMA synchronous=NORMAL", nullptr, nullptr, nullptr) !=
-        SQLITE_OK) {
+    // An appended row is a commit of its own: with synchronous NORMAL a commit only appends
+    // to the WAL, and the WAL is copied back (with a sync of each file) once it holds
+    // kCheckpointPages pages instead of SQLite's 1,000, which saves most of those syncs. An
+    // overwrite run is one transaction: a cache that holds its changed pages spares writing
+    // them to the WAL twice, and the journal of each row's savepoint, once a file, would
+    // only ever grow: kept in memory it is emptied at each row's end.
+    constexpr int kCheckpointPages = 10000;
+    constexpr int kCacheKiB = 64 * 1024;
+    const std::string pragmas =
+        "PRAGMA synchronous=NORMAL; PRAGMA wal_autocheckpoint=" + std::to_string(kCheckpointPages) +
+        "; PRAGMA cache_size=-" + std::to_string(kCacheKiB) + "; PRAGMA temp_store=MEMORY";
+    if (sqlite3_exec(handle_, pragmas.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK) {
         const int code = sqlite3_extended_errcode(handle_);
         closeDatabase();
         failSqlite(code, what);

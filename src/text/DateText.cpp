@@ -165,10 +165,18 @@ CivilDate civilDate(double dayNumberValue) {
 }
 
 std::string formatIsoDate(double dayNumberValue) {
+    // Every stored date passes through here: digits are placed directly rather than through
+    // the formatting machinery of printf. Years are 0001..9999 (civilDate clamps them).
     const CivilDate date = civilDate(dayNumberValue);
-    char buffer[32];
-    std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d", date.year, date.month, date.day);
-    return buffer;
+    std::string text = "0000-00-00";
+    const auto place = [&text](std::size_t end, int value, int digits) {
+        for (int i = 1; i <= digits; ++i, value /= 10)
+            text[end - static_cast<std::size_t>(i)] = static_cast<char>('0' + value % 10);
+    };
+    place(4, date.year, 4);
+    place(7, date.month, 2);
+    place(10, date.day, 2);
+    return text;
 }
 
 std::string formatShortDate(double dayNumberValue) {
