@@ -18,6 +18,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <csignal>
 #include <unordered_map>
 
 namespace wb {
@@ -154,6 +155,15 @@ void Connection::open() {
 }
 
 void Connection::openSqlite(const QString& path) {
+    // A write past the process's file-size limit would kill the program in the middle of a
+    // commit; with the signal ignored the write fails, and the failure is reported.
+    static const bool fileSizeSignalIgnored = [] {
+        struct sigaction current = {};
+        if (sigaction(SIGXFSZ, nullptr, &current) == 0 && current.sa_handler == SIG_DFL)
+            std::signal(SIGXFSZ, SIG_IGN);
+        return true;
+    }();
+    (void)fileSizeSignalIgnored;
     database_ = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connectionName_);
     database_.setDatabaseName(path);
     engine_ = Engine::Sqlite;
@@ -183,11 +193,8 @@ void Connection::openSqlite(const QString& path) {
     const std::string pragmas =
         "PRAGMA synchronous=NORMAL; PRAGMA wal_autocheckpoint=" + std::to_string(kCheckpointPages) +
         "; PRAGMA cache_size=-" + std::to_string(kCacheKiB) + "; PRAGMA temp_store=MEMORY";
-    if (sqlite3_exec(handle_, pragmas.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK) {
-        const int code = sqlite3_extended_errcode(handle_);
-        closeDatabase();
-        failSqlite(code, what);
-    }
+    if (sqlite3_exec(handle_, pragmas.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK)
+        failOpen(what);
     struct stat info = {};
     if (::stat(QFile::encodeName(path).constData(), &info) == 0)
         identity_ = {static_cast<std::uint64_t>(info.st_dev),
@@ -210,8 +217,7 @@ void Connection::useWalWherePossible(const std::string& what) {
     case SQLITE_READONLY:
         return;
     default:
-        closeDatabase();
-        failSqlite(code, what);
+        failOpen(what);
     }
 }
 
@@ -241,6 +247,14 @@ void Connection::fail(const QSqlError& error, const std::string& what) {
         failure.systemErrno = sqlite3_system_errno(handle_);
     }
     failure.message = utf8(engineText);
+    failWith(failure, what);
+}
+
+void Connection::failOpen(const std::string& what) {
+    // The engine's account is taken before the handle goes with the closed database.
+    const StepFailure failure{sqlite3_extended_errcode(handle_), sqlite3_system_errno(handle_),
+                              sqlite3_errmsg(handle_)};
+    closeDatabase();
     failWith(failure, what);
 }
 

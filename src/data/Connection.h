@@ -121,6 +121,8 @@ private:
     };
     int runToEnd(SqliteStatement& statement, StepFailure& failure);
     [[noreturn]] void failSqlite(int code, const std::string& what);
+    // Closes the half-opened database and throws the handle's failure.
+    [[noreturn]] void failOpen(const std::string& what);
     [[noreturn]] void failWith(const StepFailure& failure, const std::string& what);
     // Ends the open transaction: commits it, or rolls it back and throws DatabaseFailure.
     void commitOrRollBack(const std::string& what);

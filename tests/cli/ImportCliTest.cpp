@@ -59,8 +59,9 @@ protected:
     }
 
     // Runs wagebook-import in the folder; fills out and err; gives the exit status.
-    int run(const std::string& arguments) {
-        const std::string command = "cd '" + dir_.string() + "' && " +
+    // `as` goes before the program (for example a command that runs it as another user).
+    int run(const std::string& arguments, const std::string& as = {}) {
+        const std::string command = "cd '" + dir_.string() + "' && " + as +
                                     (kBin / "wagebook-import").string() + " " + arguments +
                                     " >out.txt 2>err.txt </dev/null";
         const int status = std::system(command.c_str());
@@ -176,6 +177,43 @@ TEST_F(ImportCli, ControlCharactersArePrintedVisibly) {
     EXPECT_EQ(run("'--\x1b[2J'"), 2);
     ASSERT_FALSE(err.empty());
     EXPECT_EQ(err[0], "wagebook-import: 未知选项 --\\x1b[2J");
+}
+
+TEST_F(ImportCli, AReadOnlyDatabaseIsRefusedBeforeAnyRow) {
+    copyFixture("full.xls");
+    // Root may write any file: the run then goes as an ordinary user, to whom a file of
+    // root's is read-only. The folder stays writable, so the engine can read the file.
+    std::string as;
+    if (::geteuid() == 0)
+        as = "setpriv --reuid=65534 --regid=65534 --clear-groups ";
+    else
+        fs::permissions(dir_ / "wagebook.mdb",
+                        fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    fs::permissions(dir_, fs::perms::all);
+    EXPECT_EQ(run("--overwrite --dept 01 full.xls", as), 1);
+    EXPECT_EQ(out, Strings{});
+    ASSERT_EQ(err.size(), 1u);
+    EXPECT_EQ(err[0], "错误: 数据库文件 " + fs::canonical(dir_ / "wagebook.mdb").string() +
+                          " 是只读的，不能写入");
+    EXPECT_EQ(rows("select count(*) from ryjbxx"), Strings{"0"});
+}
+
+TEST_F(ImportCli, AWriteOverTheFileSizeLimitIsReportedAndTheOverwriteUndone) {
+    fs::copy_file(fs::path(WB_FIXTURES) / "kill" / "staff.xls", dir_ / "staff.xls");
+    ASSERT_EQ(run("--dept 0101 staff.xls"), 0);
+    const Strings before = rows("select count(*), max(id) from ryjbxx");
+    // 5,000 new persons do not fit in what the limit leaves (blocks of 1,024 bytes).
+    const auto size = fs::file_size(dir_ / "wagebook.mdb");
+    EXPECT_EQ(run("--overwrite --dept 01 staff.xls",
+                  "ulimit -f " + std::to_string(size / 1024 + 64) + " && "),
+              1);
+    ASSERT_FALSE(err.empty());
+    // The engine reports the refused write as an I/O error; the signal that would have
+    // killed the program mid-commit is ignored.
+    EXPECT_NE(err.back().find("输入输出错误"), std::string::npos) << err.back();
+    EXPECT_NE(err.back().find("部门 01 原有的数据都已保留"), std::string::npos) << err.back();
+    EXPECT_NE(out.back(), "提示: 数据导入成功!");
+    EXPECT_EQ(rows("select count(*), max(id) from ryjbxx"), before);
 }
 
 TEST_F(ImportCli, UsageErrorsExitWithTwo) {

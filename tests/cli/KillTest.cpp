@@ -25,6 +25,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <map>
 #include <random>
 #include <string>
@@ -66,9 +67,9 @@ std::map<std::string, RecordCounts> recordsByName(const fs::path& workbookPath) 
     return result;
 }
 
-// Starts wagebook-import in `dir`, its stdout into `stdoutFile` (discarded when empty),
-// stderr discarded; gives its process id.
-pid_t startImport(const fs::path& dir, const fs::path& stdoutFile = {}) {
+// Starts wagebook-import in `dir` (appending, or overwriting department 01), its stdout into
+// `stdoutFile` (discarded when empty), stderr discarded; gives its process id.
+pid_t startImport(const fs::path& dir, const fs::path& stdoutFile = {}, bool overwrite = false) {
     const pid_t pid = ::fork();
     if (pid == 0) {
         if (::chdir(dir.c_str()) != 0)
@@ -79,8 +80,12 @@ pid_t startImport(const fs::path& dir, const fs::path& stdoutFile = {}) {
                             : ::open(stdoutFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         ::dup2(out, 1);
         ::dup2(null, 2);
-        ::execl(kImport.c_str(), "wagebook-import", "--dept", "01", "staff.xls",
-                static_cast<char*>(nullptr));
+        if (overwrite)
+            ::execl(kImport.c_str(), "wagebook-import", "--overwrite", "--dept", "01", "staff.xls",
+                    static_cast<char*>(nullptr));
+        else
+            ::execl(kImport.c_str(), "wagebook-import", "--dept", "01", "staff.xls",
+                    static_cast<char*>(nullptr));
         ::_exit(127);
     }
     return pid;
@@ -159,6 +164,48 @@ protected:
         return names;
     }
 
+    // Every row of the person table and the three tables the workbook fills, in key order.
+    std::vector<std::string> contents() {
+        std::vector<std::string> rows;
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"),
+                                                        QStringLiteral("kill-contents"));
+            db.setDatabaseName(QString::fromStdString((dir_ / "wagebook.mdb").string()));
+            EXPECT_TRUE(db.open());
+            QSqlQuery query(db);
+            for (const char* sql : {"select id, bm, xm from ryjbxx order by id",
+                                    "select id, mid, xlrq, xldm from ryxl order by id",
+                                    "select id, mid, rzrq, gzzwdm from ryrz order by id",
+                                    "select id, mid, khnd, khjg from rykh order by id"}) {
+                EXPECT_TRUE(query.exec(QString::fromUtf8(sql)));
+                while (query.next()) {
+                    std::string row = sql;
+                    for (int column = 0; column < 4; ++column)
+                        row += "|" + query.value(column).toString().toStdString();
+                    rows.push_back(std::move(row));
+                }
+            }
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("kill-contents"));
+        return rows;
+    }
+    // The lowest person id in the database; 0 when there is none.
+    int lowestPersonId() {
+        int lowest = 0;
+        {
+            QSqlDatabase db =
+                QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("kill-id"));
+            db.setDatabaseName(QString::fromStdString((dir_ / "wagebook.mdb").string()));
+            EXPECT_TRUE(db.open());
+            QSqlQuery query(db);
+            if (query.exec(QStringLiteral("select coalesce(min(id), 0) from ryjbxx")) &&
+                query.next())
+                lowest = query.value(0).toInt();
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("kill-id"));
+        return lowest;
+    }
+
     fs::path dir_;
 };
 
@@ -197,14 +244,15 @@ TEST_F(KilledImport, LeavesOnlyWholeRows) {
         ::waitpid(pid, &status, 0);
         const int now = checkStoredPersons(expected);
         ASSERT_GE(now, stored);
-        // Each name is logged before its row is stored and reaches the log at once: the log
-        // of the killed run begins with the names it stored (names after them are of rows
-        // whose group was not committed yet).
+        // Each name reaches the log as its row begins, and each row is committed as it ends:
+        // the killed run stored exactly the names it logged, but for the last one when the
+        // kill came while that row was in progress.
         const std::vector<std::string> storedNow = namesStoredAfter(stored);
         std::vector<std::string> logged = readLines(log);
         if (!logged.empty())
             logged.erase(logged.begin()); // the title verdict
         ASSERT_GE(logged.size(), storedNow.size()) << "kill " << kill;
+        ASSERT_LE(logged.size(), storedNow.size() + 1) << "kill " << kill;
         EXPECT_TRUE(std::equal(storedNow.begin(), storedNow.end(), logged.begin()))
             << "kill " << kill;
         cutShort += now - stored < 5000;
@@ -242,4 +290,68 @@ TEST_F(KilledImport, CtrlCStopsAfterTheRowInProgress) {
     EXPECT_EQ(stored, logged);
     EXPECT_GT(stored, 0);
     EXPECT_LT(stored, 5000);
+}
+
+TEST_F(KilledImport, AnOverwriteLeavesTheDepartmentAsItWasOrWhollyReplaced) {
+    const auto expected = recordsByName(dir_ / "staff.xls");
+    const fs::path log = dir_ / "out.txt";
+    int status = 0;
+    ::waitpid(startImport(dir_), &status, 0);
+    ASSERT_EQ(checkStoredPersons(expected), 5000);
+
+    // One overwrite to the end, to know how long a run and its deletion take here.
+    const auto deletionStarted = [&] {
+        const auto lines = readLines(log);
+        return lines.size() >= 2 && lines[1] == "正在删除旧数据!";
+    };
+    const auto start = std::chrono::steady_clock::now();
+    pid_t pid = startImport(dir_, log, true);
+    while (!deletionStarted())
+        std::this_thread::sleep_for(std::chrono::microseconds(200));
+    const auto deletionStart = std::chrono::steady_clock::now();
+    while (readLines(log).size() < 3)
+        std::this_thread::sleep_for(std::chrono::microseconds(200));
+    const auto deletion = std::chrono::steady_clock::now() - deletionStart;
+    ::waitpid(pid, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    const auto fullRun = std::chrono::steady_clock::now() - start;
+    ASSERT_EQ(checkStoredPersons(expected), 5000);
+
+    std::vector<std::string> before = contents();
+    std::mt19937 random(20261209);
+    const auto micros = [](auto duration) {
+        return std::chrono::duration_cast<std::chrono::microseconds>(duration).count();
+    };
+    std::uniform_int_distribution<long> anyMoment(0, micros(fullRun));
+    std::uniform_int_distribution<long> inDeletion(0, micros(deletion));
+    int duringDeletion = 0, replaced = 0;
+    for (int kill = 0; kill < 33; ++kill) {
+        const int oldLowest = lowestPersonId();
+        pid = startImport(dir_, log, true);
+        if (kill % 3 == 0) { // a third aimed at the deletion
+            while (!deletionStarted())
+                std::this_thread::yield();
+            std::this_thread::sleep_for(std::chrono::microseconds(inDeletion(random)));
+        } else {
+            std::this_thread::sleep_for(std::chrono::microseconds(anyMoment(random)));
+        }
+        ::kill(pid, SIGKILL);
+        ::waitpid(pid, &status, 0);
+        const std::vector<std::string> lines = readLines(log);
+        duringDeletion += lines.size() == 2 && lines[1] == "正在删除旧数据!";
+
+        std::vector<std::string> now = contents();
+        if (now == before)
+            continue;
+        // Otherwise the run had completed: the new rows whole, none of the old ones left.
+        ++replaced;
+        EXPECT_EQ(checkStoredPersons(expected), 5000) << "kill " << kill;
+        EXPECT_GT(lowestPersonId(), oldLowest) << "kill " << kill;
+        EXPECT_EQ(lines.back(), "提示: 数据导入成功!") << "kill " << kill;
+        before = std::move(now);
+    }
+    std::cout << "33 kills: " << duringDeletion << " during the deletion, " << replaced
+              << " after a completed run, the rest with the department as it was\n";
+    EXPECT_GE(duringDeletion, 10);
+    EXPECT_LE(replaced, 33 - duringDeletion);
 }
