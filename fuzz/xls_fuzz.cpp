@@ -3,10 +3,10 @@
 // without first having to keep a container intact. Every value found is converted as the
 // import converts it.
 
-#include "data/CellValue.h"
-#include "data/xls/BiffReader.h"
-#include "data/xls/FormatError.h"
-#include "data/xls/XlsWorkbook.h"
+#include "xls/CellValue.h"
+#include "xls/BiffReader.h"
+#include "xls/FormatError.h"
+#include "xls/XlsWorkbook.h"
 #include "text/Error.h"
 
 #include <algorithm>

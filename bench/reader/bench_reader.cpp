@@ -1,8 +1,8 @@
 // Opens a workbook with our reader and reads every cell of its active sheet as text, as an
 // import does; prints the time that took. usage: bench_reader WORKBOOK.xls
 
-#include "data/CellValue.h"
-#include "data/xls/XlsWorkbook.h"
+#include "xls/CellValue.h"
+#include "xls/XlsWorkbook.h"
 #include "text/Error.h"
 
 #include <chrono>

@@ -1,6 +1,6 @@
 #include "data/Query.h"
 
-#include "data/CellValue.h"
+#include "xls/CellValue.h"
 #include "data/Connection.h"
 #include "data/JetSql.h"
 #include "text/Encoding.h"

@@ -4,7 +4,7 @@
 #include "data/DatabaseFailure.h"
 #include "data/PersonTable.h"
 #include "data/Query.h"
-#include "data/xls/XlsWorkbook.h"
+#include "xls/XlsWorkbook.h"
 #include "import/Departments.h"
 #include "import/DependentRecords.h"
 #include "import/OverwriteDeletion.h"

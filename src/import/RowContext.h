@@ -1,6 +1,6 @@
 #pragma once
 
-#include "data/Sheet.h"
+#include "xls/Sheet.h"
 #include "import/TitleColumnMap.h"
 #include "refdata/BuiltinTables.h"
 #include "refdata/CodeTable.h"

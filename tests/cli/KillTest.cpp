@@ -4,7 +4,7 @@
 // bench/import/make_workbook.py 5000) has only lines that translate, so a row gives one
 // record per non-empty line of each cell.
 
-#include "data/xls/XlsWorkbook.h"
+#include "xls/XlsWorkbook.h"
 #include "import/TitleColumnMap.h"
 #include "import/Titles.h"
 #include "text/Encoding.h"

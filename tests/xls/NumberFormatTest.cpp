@@ -1,4 +1,4 @@
-#include "data/xls/NumberFormat.h"
+#include "xls/NumberFormat.h"
 
 #include <gtest/gtest.h>
 

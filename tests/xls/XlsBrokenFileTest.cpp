@@ -1,8 +1,8 @@
 // Files that are no readable workbook: each gives a wb::Error that names the file and the
 // reason, never a crash or a read outside the file.
 
-#include "data/xls/FormatError.h"
-#include "data/xls/XlsWorkbook.h"
+#include "xls/FormatError.h"
+#include "xls/XlsWorkbook.h"
 #include "text/Error.h"
 
 #include <gtest/gtest.h>

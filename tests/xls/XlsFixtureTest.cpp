@@ -2,7 +2,7 @@
 // compared with what xlrd, an independent reader, read from the same file
 // (tools/make_xls_fixtures.py wrote the .expected files).
 
-#include "data/xls/XlsWorkbook.h"
+#include "xls/XlsWorkbook.h"
 #include "text/Encoding.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "data/CellValue.h"
+#include "xls/CellValue.h"
 
 namespace wb {
 

@@ -1,7 +1,7 @@
-#include "data/xls/XlsSheet.h"
+#include "xls/XlsSheet.h"
 
-#include "data/xls/FormatError.h"
-#include "data/xls/SheetBuilder.h"
+#include "xls/FormatError.h"
+#include "xls/SheetBuilder.h"
 
 #include <algorithm>
 #include <limits>

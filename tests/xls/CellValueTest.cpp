@@ -1,4 +1,4 @@
-#include "data/CellValue.h"
+#include "xls/CellValue.h"
 #include "text/Encoding.h"
 #include "text/Error.h"
 

@@ -1,8 +1,8 @@
-#include "data/xls/XlsWorkbook.h"
+#include "xls/XlsWorkbook.h"
 
-#include "data/xls/BiffReader.h"
-#include "data/xls/CompoundFile.h"
-#include "data/xls/FormatError.h"
+#include "xls/BiffReader.h"
+#include "xls/CompoundFile.h"
+#include "xls/FormatError.h"
 #include "text/Error.h"
 
 #include <cerrno>

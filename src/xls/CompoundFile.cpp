@@ -1,7 +1,7 @@
-#include "data/xls/CompoundFile.h"
+#include "xls/CompoundFile.h"
 
-#include "data/xls/Bytes.h"
-#include "data/xls/FormatError.h"
+#include "xls/Bytes.h"
+#include "xls/FormatError.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -3,7 +3,7 @@
 // code page) in their compound-file container. Opening reads the workbook's active sheet
 // into memory; the file is not held open.
 
-#include "data/xls/XlsSheet.h"
+#include "xls/XlsSheet.h"
 
 #include <memory>
 #include <string>

@@ -2,7 +2,7 @@
 // The BIFF5/BIFF8 records of a workbook stream: the workbook globals (code page, date mode,
 // formats, shared strings, sheets, active sheet) and the cells of the active sheet.
 
-#include "data/xls/XlsSheet.h"
+#include "xls/XlsSheet.h"
 
 #include <string_view>
 

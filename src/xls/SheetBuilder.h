@@ -2,7 +2,7 @@
 // Collects the cells of a worksheet as its records come, in any order, and turns them into
 // an XlsSheet. A cell given twice keeps its last value, as the spreadsheet does.
 
-#include "data/xls/XlsSheet.h"
+#include "xls/XlsSheet.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,7 +1,7 @@
-#include "data/xls/Records.h"
+#include "xls/Records.h"
 
-#include "data/xls/Bytes.h"
-#include "data/xls/FormatError.h"
+#include "xls/Bytes.h"
+#include "xls/FormatError.h"
 
 #include <algorithm>
 

@@ -2,7 +2,7 @@
 // The values of one worksheet of an .xls workbook, held compactly: one 16-byte entry per
 // cell that has a value, sorted by row and column, and one pool of GBK text.
 
-#include "data/Sheet.h"
+#include "xls/Sheet.h"
 
 #include <cstdint>
 #include <string>

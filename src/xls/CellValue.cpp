@@ -1,4 +1,4 @@
-#include "data/CellValue.h"
+#include "xls/CellValue.h"
 
 #include "text/DateText.h"
 #include "text/Encoding.h"

@@ -1,10 +1,10 @@
-#include "data/xls/BiffReader.h"
+#include "xls/BiffReader.h"
 
-#include "data/xls/Bytes.h"
-#include "data/xls/FormatError.h"
-#include "data/xls/NumberFormat.h"
-#include "data/xls/Records.h"
-#include "data/xls/SheetBuilder.h"
+#include "xls/Bytes.h"
+#include "xls/FormatError.h"
+#include "xls/NumberFormat.h"
+#include "xls/Records.h"
+#include "xls/SheetBuilder.h"
 #include "text/Encoding.h"
 
 #include <algorithm>
