@@ -52,7 +52,7 @@ int main(int argc, char* argv[]) {
     const Clock::time_point start = Clock::now();
     for (int i = 0; i < persons; ++i) {
         Clock::time_point t = Clock::now();
-        connection.beginUnit();
+        connection.database().beginUnit();
         inUnits += Clock::now() - t;
 
         t = Clock::now();
@@ -84,7 +84,7 @@ int main(int argc, char* argv[]) {
         inStatements += Clock::now() - t;
 
         t = Clock::now();
-        connection.commitUnit();
+        connection.database().commitUnit();
         inUnits += Clock::now() - t;
     }
     const double total = seconds(Clock::now() - start);

@@ -266,7 +266,7 @@ void TFKvDbf::TV1Click() {
     if (record < 0)
         return;
     guarded([&] {
-        const int count = listStaff(office.AQ2, Depts.departmentCode(record));
+        const int count = listStaff(AQ2, Depts.departmentCode(record));
         showStaffGrid();
         setStatus(0, staffCountText(count));
     });
@@ -285,7 +285,7 @@ void TFKvDbf::Timer1Timer() {
 void TFKvDbf::FormDeactivate() {}
 
 void TFKvDbf::ASetDmExecute() {
-    office.ASetDm(*this);
+    office.loadCodeFile(*this);
 }
 
 void TFKvDbf::AInputExecute() {
@@ -294,12 +294,12 @@ void TFKvDbf::AInputExecute() {
     request.workbookPath = toNativePath(Browser->selectedFile());
     request.overwrite = RadioButton5->isChecked();
     // The grid follows the staff count: both are refreshed only by a run that completed.
-    if (office.AInput(request, *this) == RunOutcome::Completed && office.AQ2.isOpen())
+    if (office.import(request, *this) == RunOutcome::Completed && AQ2.isOpen())
         showStaffGrid();
 }
 
 void TFKvDbf::FillDeptTree() {
-    if (Depts.fill(LoadDepartments(office.AQ1)))
+    if (Depts.fill(LoadDepartments(AQ1)))
         showDeptTree();
 }
 
@@ -381,8 +381,8 @@ void TFKvDbf::showDeptTree() {
 }
 
 void TFKvDbf::showStaffGrid() {
-    if (office.AQ2.isOpen()) {
-        DataSource1->setQuery(office.AQ2.engineSql(), office.ADOConnection1.readerDatabase());
+    if (AQ2.isOpen()) {
+        DataSource1->setQuery(AQ2.engineSql(), ADOConnection1.database().readerDatabase());
         if (DataSource1->lastError().isValid())
             throw Error("员工列表无法显示: " + DataSource1->lastError().text().toStdString());
     }

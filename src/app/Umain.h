@@ -97,7 +97,13 @@ public:
     QPushButton* Button3;
     QTimer* Timer1;
 
-    Office office;  // ADOConnection1, AQ1, AQ2, ADOQuery1, ADOTable1, code tables
+    Office office; // the connection, queries, statement runner, person table, code tables
+    // The form's names for the office's components.
+    Connection& ADOConnection1 = office.connection;
+    Query& AQ1 = office.departmentQuery;
+    Query& AQ2 = office.staffQuery;
+    StatementRunner& ADOQuery1 = office.statements;
+    PersonTable& ADOTable1 = office.personTable;
     DeptTree Depts; // DeptList behind the tree's nodes
     StaffGridModel* DataSource1;
     FolderBrowser* Browser; // keeps DriveComboBox1, DirectoryListBox1, FileListBox1 in step

@@ -83,13 +83,13 @@ int usageError(const std::string& message) {
 }
 
 bool departmentExists(wb::Office& office, const std::string& code) {
-    office.AQ1.close();
-    office.AQ1.setText("select jgdm from dm_jg");
-    office.AQ1.open();
+    office.departmentQuery.close();
+    office.departmentQuery.setText("select jgdm from dm_jg");
+    office.departmentQuery.open();
     bool found = false;
-    for (; !office.AQ1.eof() && !found; office.AQ1.next())
-        found = wb::trim(office.AQ1.fieldText("jgdm")) == code;
-    office.AQ1.close();
+    for (; !office.departmentQuery.eof() && !found; office.departmentQuery.next())
+        found = wb::trim(office.departmentQuery.fieldText("jgdm")) == code;
+    office.departmentQuery.close();
     return found;
 }
 
@@ -102,9 +102,9 @@ int run(const Arguments& arguments) {
         wb::refuseWithoutDepartment(ui);
         return 1;
     }
-    office.ASetDm(ui);
+    office.loadCodeFile(ui);
     const wb::ImportRequest request{arguments.department, arguments.workbook, arguments.overwrite};
-    return office.AInput(request, ui) == wb::RunOutcome::Completed ? 0 : 1;
+    return office.import(request, ui) == wb::RunOutcome::Completed ? 0 : 1;
 }
 
 } // namespace

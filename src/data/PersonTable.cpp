@@ -7,15 +7,10 @@
 #include "text/Error.h"
 #include "text/GbkText.h"
 
-#include <QSqlError>
-#include <QSqlQuery>
-#include <QVariant>
-
 #include <algorithm>
 #include <cmath>
 #include <limits>
 #include <optional>
-#include <unordered_map>
 #include <vector>
 
 namespace wb {
@@ -33,29 +28,6 @@ std::optional<std::int64_t> wholeNumber(double value) {
     return static_cast<std::int64_t>(value);
 }
 
-std::string quoted(std::string_view name, Connection::Engine engine) {
-    if (engine == Connection::Engine::Jet)
-        return "[" + std::string(name) + "]";
-    std::string out = "\"";
-    for (char c : name)
-        out += c == '"' ? std::string("\"\"") : std::string(1, c);
-    return out + '"';
-}
-
-QVariant variant(const EngineValue& value) {
-    switch (value.kind) {
-    case EngineValue::Kind::Integer:
-        return QVariant(static_cast<qlonglong>(value.integer));
-    case EngineValue::Kind::Real:
-        return QVariant(value.real);
-    case EngineValue::Kind::Text:
-        return QVariant(QString::fromUtf8(value.text));
-    case EngineValue::Kind::Null:
-        break;
-    }
-    return QVariant();
-}
-
 } // namespace
 
 struct PersonTable::Impl {
@@ -68,7 +40,6 @@ struct PersonTable::Impl {
     bool pending = false;
     std::vector<EngineValue> values;                      // per column of the table
     std::vector<char> assigned;                           // per column: '1' when set, else '0'
-    std::unordered_map<std::string, std::string> inserts; // insert SQL by `assigned`
     std::int32_t id = 0;
 
     // Index of a column of the pending record; throws when there is none.
@@ -96,54 +67,17 @@ struct PersonTable::Impl {
                     valueUtf8 + "”：" + reason + "。");
     }
 
-    std::string failedWrite() const { return "无法写入表 " + table + " 的记录"; }
-
-    const std::string& insertFor(const std::string& fields) {
-        auto found = inserts.find(fields);
-        if (found != inserts.end())
-            return found->second;
-        const Connection::Engine engine = connection.engine();
-        std::string names, marks;
-        for (std::size_t i = 0; i < fields.size(); ++i) {
-            if (fields[i] != '1')
-                continue;
-            names += (names.empty() ? "" : ",") + quoted(columns->columns[i].name, engine);
-            marks += marks.empty() ? "?" : ",?";
-        }
-        std::string sql = "INSERT INTO " + quoted(table, engine);
-        sql += names.empty() ? " DEFAULT VALUES" : " (" + names + ") VALUES (" + marks + ")";
-        return inserts.emplace(fields, std::move(sql)).first->second;
-    }
-
     // Inserts the pending record; gives the key the database assigned.
     std::int64_t insert() {
-        const std::string fields(assigned.begin(), assigned.end());
-        const std::string& sql = insertFor(fields);
-        if (connection.engine() == Connection::Engine::Sqlite) {
-            SqliteStatement& statement = connection.statement(sql, failedWrite());
-            int position = 0;
-            for (std::size_t i = 0; i < fields.size(); ++i)
-                if (fields[i] == '1')
-                    statement.bind(position++, values[i]);
-            connection.run(statement, [this] { return failedWrite(); });
-            return connection.lastInsertId();
+        std::vector<std::string> names;
+        std::vector<EngineValue> set;
+        for (std::size_t i = 0; i < assigned.size(); ++i) {
+            if (assigned[i] != '1')
+                continue;
+            names.push_back(columns->columns[i].name);
+            set.push_back(values[i]);
         }
-        QSqlQuery query(connection.database());
-        if (!query.prepare(QString::fromUtf8(sql)))
-            connection.fail(query.lastError(), failedWrite());
-        int position = 0;
-        for (std::size_t i = 0; i < fields.size(); ++i)
-            if (fields[i] == '1')
-                query.bindValue(position++, variant(values[i]));
-        if (!query.exec())
-            connection.fail(query.lastError(), failedWrite());
-        QVariant key = query.lastInsertId();
-        if (!key.isValid()) {
-            QSqlQuery identity(connection.database());
-            if (identity.exec(QStringLiteral("SELECT @@IDENTITY")) && identity.next())
-                key = identity.value(0);
-        }
-        return key.toLongLong();
+        return connection.database().insertRow(table, names, set);
     }
 
     void clearRecord() {
@@ -161,7 +95,7 @@ PersonTable::~PersonTable() = default;
 void PersonTable::open() {
     if (impl_->columns)
         return;
-    const TableColumns* columns = impl_->connection.columns(impl_->table);
+    const TableColumns* columns = impl_->connection.database().columns(impl_->table);
     if (!columns)
         throw Error("数据库 " + impl_->connection.displayName() + " 中没有表 " + impl_->table +
                     "。");
@@ -272,15 +206,8 @@ void PersonTable::post() {
     if (key <= 0 || key > std::numeric_limits<std::int32_t>::max()) {
         // A record whose key cannot be handed on would be stored without its dependent
         // records while the caller reports it as not stored: take it back out.
-        if (key > 0) {
-            QSqlQuery undo(impl_->connection.database());
-            undo.prepare(QStringLiteral("DELETE FROM %1 WHERE rowid = ?")
-                             .arg(QString::fromUtf8(impl_->table)));
-            undo.addBindValue(static_cast<qlonglong>(key));
-            if (!undo.exec())
-                impl_->connection.fail(undo.lastError(),
-                                       "表 " + impl_->table + " 的新记录无法撤回");
-        }
+        if (key > 0)
+            impl_->connection.database().deleteRow(impl_->table, key);
         throw Error("表 " + impl_->table + " 的新记录没有得到可用的编号。");
     }
     impl_->id = static_cast<std::int32_t>(key);

@@ -2,14 +2,10 @@
 
 #include "xls/CellValue.h"
 #include "data/Connection.h"
-#include "data/JetSql.h"
 #include "text/Encoding.h"
 #include "text/Error.h"
 #include "text/GbkText.h"
 
-#include <QSqlError>
-#include <QSqlQuery>
-#include <QSqlRecord>
 #include <QVariant>
 
 #include <cmath>
@@ -24,26 +20,24 @@ struct Query::Impl {
 
     Connection& connection;
     std::string text;
-    // The rows are read whole when the query opens, so that no statement stays open on the
-    // writing connection (it would pin an old view of the database; see readerDatabase).
+    // The rows are read whole when the query opens, so that no statement stays open (it
+    // would pin an old view of the database and block the next write).
     bool open = false;
-    QSqlRecord record;
-    std::vector<std::vector<QVariant>> rows;
+    QueryRows result;
     std::size_t position = 0;
 
     std::string describe() const { return "查询“" + gbkToUtf8(text) + "”"; }
-    bool eof() const { return position >= rows.size(); }
+    bool eof() const { return position >= result.rows.size(); }
 
-    QVariant value(std::string_view column) const {
+    const QVariant& value(std::string_view column) const {
         if (!open)
             throw Error(describe() + "没有打开。");
         if (eof())
             throw Error(describe() + "没有当前记录。");
-        const int index =
-            record.indexOf(QString::fromUtf8(column.data(), static_cast<qsizetype>(column.size())));
-        if (index < 0)
-            throw Error(describe() + "的结果中没有字段 " + std::string(column) + "。");
-        return rows[position][static_cast<std::size_t>(index)];
+        for (std::size_t i = 0; i < result.columns.size(); ++i)
+            if (equalsIgnoringAsciiCase(result.columns[i], column))
+                return result.rows[position][i];
+        throw Error(describe() + "的结果中没有字段 " + std::string(column) + "。");
     }
 };
 
@@ -53,7 +47,7 @@ Query::~Query() = default;
 
 void Query::close() {
     impl_->open = false;
-    impl_->rows.clear();
+    impl_->result = QueryRows();
     impl_->position = 0;
 }
 
@@ -62,31 +56,12 @@ void Query::setText(std::string jetGbk) {
 }
 
 QString Query::engineSql() const {
-    Connection& connection = impl_->connection;
-    if (connection.engine() == Connection::Engine::Jet)
-        return QString::fromUtf8(gbkToUtf8(impl_->text));
-    return QString::fromUtf8(translateJet(
-        impl_->text, [&connection](std::string_view table) { return connection.columns(table); }));
+    return QString::fromUtf8(impl_->connection.database().engineText(impl_->text));
 }
 
 void Query::open() {
     close();
-    const QString sql = engineSql();
-    QSqlQuery query(impl_->connection.database());
-    query.setForwardOnly(true);
-    if (!query.exec(sql))
-        impl_->connection.fail(query.lastError(), impl_->describe() + "失败");
-    impl_->record = query.record();
-    const int columns = impl_->record.count();
-    while (query.next()) {
-        std::vector<QVariant> row(static_cast<std::size_t>(columns));
-        for (int i = 0; i < columns; ++i)
-            row[static_cast<std::size_t>(i)] = query.value(i);
-        impl_->rows.push_back(std::move(row));
-    }
-    if (query.lastError().isValid())
-        impl_->connection.fail(query.lastError(), impl_->describe() + "失败");
-    query.finish();
+    impl_->result = impl_->connection.database().select(impl_->text);
     impl_->open = true;
 }
 
@@ -104,7 +79,7 @@ void Query::next() {
 }
 
 std::int32_t Query::fieldInteger(std::string_view column) const {
-    const QVariant value = impl_->value(column);
+    const QVariant& value = impl_->value(column);
     if (value.isNull())
         return 0;
     std::optional<qlonglong> number;
@@ -136,7 +111,7 @@ std::int32_t Query::fieldInteger(std::string_view column) const {
 }
 
 std::string Query::fieldText(std::string_view column) const {
-    const QVariant value = impl_->value(column);
+    const QVariant& value = impl_->value(column);
     if (value.isNull())
         return {};
     switch (value.metaType().id()) {
@@ -154,7 +129,7 @@ std::string Query::fieldText(std::string_view column) const {
 int Query::rowCount() const {
     if (!impl_->open)
         throw Error(impl_->describe() + "没有打开。");
-    return static_cast<int>(impl_->rows.size());
+    return static_cast<int>(impl_->result.rows.size());
 }
 
 } // namespace wb

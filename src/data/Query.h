@@ -10,8 +10,8 @@ namespace wb {
 
 class Connection;
 
-// AQ1 and AQ2: a read-only query in the Jet dialect (GBK text), read row by row. Its rows
-// are read whole when it opens, so no statement stays open on the writing connection.
+// A read-only query in the Jet dialect (GBK text), read row by row: the departments, the
+// staff list. Its rows are read whole when it opens, so no statement stays open.
 class Query {
 public:
     explicit Query(Connection& connection);

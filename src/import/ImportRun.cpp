@@ -7,6 +7,7 @@
 #include "xls/XlsWorkbook.h"
 #include "import/Departments.h"
 #include "import/DependentRecords.h"
+#include "import/Office.h"
 #include "import/OverwriteDeletion.h"
 #include "import/PersonRecord.h"
 #include "import/TitleColumnMap.h"
@@ -36,27 +37,28 @@ bool workbookFileExists(const std::string& path) {
 // Imports one row as one unit: the person record, then its education, appointment and
 // assessment records. Anything that escapes rolls the row back whole.
 void importRow(const RowContext& row, const std::string& name, const ImportRequest& request,
-               ImportComponents& components) {
-    components.connection.beginUnit();
+               Office& office) {
+    Database& database = office.connection.database();
+    database.beginUnit();
     try {
         const PersonOutcome person =
-            importPerson(row, request.departmentCode, name, components.ADOTable1);
-        importEducation(row, person, components.ADOQuery1);
-        importAppointments(row, person, components.tables, components.ADOQuery1);
-        importAssessments(row, person, components.ADOQuery1);
-        components.connection.commitUnit();
+            importPerson(row, request.departmentCode, name, office.personTable);
+        importEducation(row, person, office.statements);
+        importAppointments(row, person, office.tables, office.statements);
+        importAssessments(row, person, office.statements);
+        database.commitUnit();
     } catch (...) {
-        components.connection.rollbackUnit();
+        database.rollbackUnit();
         throw;
     }
 }
 
-void refreshStaffGrid(Query& AQ2, UserInterface& ui) {
-    if (!AQ2.isOpen())
+void refreshStaffGrid(Query& staffQuery, UserInterface& ui) {
+    if (!staffQuery.isOpen())
         return;
-    AQ2.close();
-    AQ2.open();
-    ui.setStatus(0, staffCountText(AQ2.rowCount()));
+    staffQuery.close();
+    staffQuery.open();
+    ui.setStatus(0, staffCountText(staffQuery.rowCount()));
 }
 
 } // namespace
@@ -73,14 +75,14 @@ namespace {
 // department as it was. Append runs have none: each row is its own unit.
 class OverwriteTransaction {
 public:
-    OverwriteTransaction(Connection& connection, bool overwrite)
-        : connection_(connection), active_(overwrite) {
+    OverwriteTransaction(Database& database, bool overwrite)
+        : database_(database), active_(overwrite) {
         if (active_)
-            connection_.beginTransaction();
+            database_.beginTransaction();
     }
     ~OverwriteTransaction() {
         if (active_)
-            connection_.rollbackTransaction();
+            database_.rollbackTransaction();
     }
     OverwriteTransaction(const OverwriteTransaction&) = delete;
     OverwriteTransaction& operator=(const OverwriteTransaction&) = delete;
@@ -91,29 +93,29 @@ public:
         if (!active_)
             return;
         active_ = false;
-        connection_.commitTransaction();
+        database_.commitTransaction();
     }
 
 private:
-    Connection& connection_;
+    Database& database_;
     bool active_;
 };
 
 // The import after its checks: the deletion of an overwrite run and the rows.
 void importRows(const ImportRequest& request, const Sheet& sheet, const TitleColumnMap& titles,
-                ImportComponents& components, UserInterface& ui) {
+                Office& office, UserInterface& ui) {
     static const std::string kDeleting = gbk("正在删除旧数据!");
     static const std::string kAborted = gbk("用户中止!");
     static const std::string kNotice = gbk("提示");
 
-    OverwriteTransaction transaction(components.connection, request.overwrite);
+    OverwriteTransaction transaction(office.connection.database(), request.overwrite);
     if (request.overwrite) {
         ui.addRunLog(kDeleting);
         ui.processEvents();
-        deleteDepartmentData(request.departmentCode, components.ADOQuery1);
+        deleteDepartmentData(request.departmentCode, office.statements);
     }
-    components.ADOTable1.close();
-    components.ADOTable1.open();
+    office.personTable.close();
+    office.personTable.open();
 
     const int nameColumn = titles.column(titles::kName);
     const int rowsToImport = countRowsToImport(sheet, nameColumn);
@@ -122,8 +124,7 @@ void importRows(const ImportRequest& request, const Sheet& sheet, const TitleCol
         const std::string name = cellText(sheet.cell(row, nameColumn));
         if (name.empty())
             break;
-        importRow(RowContext{sheet, row, titles, components.CodeFileMap, ui}, name, request,
-                  components);
+        importRow(RowContext{sheet, row, titles, office.CodeFileMap, ui}, name, request, office);
         ui.setProgress(row - 1, rowsToImport);
         ui.processEvents();
         if (ui.abortRequested()) {
@@ -144,7 +145,7 @@ std::string overwriteFailure(const std::exception& error, const std::string& dep
 
 } // namespace
 
-RunOutcome runImport(const ImportRequest& request, ImportComponents& components, UserInterface& ui,
+RunOutcome runImport(const ImportRequest& request, Office& office, UserInterface& ui,
                      const WorkbookOpener& openWorkbook) {
     static const std::string kFileMissing = gbk("文件不存在!");
     static const std::string kNoFile = gbk("未选择导入文件!");
@@ -162,8 +163,8 @@ RunOutcome runImport(const ImportRequest& request, ImportComponents& components,
         return RunOutcome::EndedEarly;
     }
     // A run that could not be stored is refused before anything is read or written.
-    components.connection.checkWritable();
-    requireWrittenColumns(components.connection, request.overwrite);
+    office.connection.database().checkWritable();
+    requireWrittenColumns(office.connection.database(), request.overwrite);
 
     std::shared_ptr<const Sheet> sheet;
     try {
@@ -182,7 +183,7 @@ RunOutcome runImport(const ImportRequest& request, ImportComponents& components,
     ui.addRunLog(kMatching);
 
     try {
-        importRows(request, *sheet, titles, components, ui);
+        importRows(request, *sheet, titles, office, ui);
     } catch (const DatabaseFailure& error) {
         if (!request.overwrite)
             throw;
@@ -194,7 +195,7 @@ RunOutcome runImport(const ImportRequest& request, ImportComponents& components,
     }
     ui.setStatus(1, kSucceeded);
     ui.showMessage(kSucceeded, kNotice, kPlainMessage);
-    refreshStaffGrid(components.AQ2, ui);
+    refreshStaffGrid(office.staffQuery, ui);
     return RunOutcome::Completed;
 }
 

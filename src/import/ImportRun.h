@@ -2,8 +2,6 @@
 
 #include "xls/Sheet.h"
 #include "import/ImportRequest.h"
-#include "refdata/BuiltinTables.h"
-#include "refdata/CodeTable.h"
 #include "refdata/UserInterface.h"
 
 #include <functional>
@@ -12,24 +10,11 @@
 
 namespace wb {
 
-class Connection;
-class PersonTable;
-class Query;
-class StatementRunner;
+class Office;
 
 // How a run ended: Completed when it reached "数据导入成功!" (an aborted run too),
 // EndedEarly when it stopped at the file check, the workbook or the layout check.
 enum class RunOutcome { Completed, EndedEarly };
-
-// The database components and tables a run works with.
-struct ImportComponents {
-    Connection& connection;
-    PersonTable& ADOTable1;
-    StatementRunner& ADOQuery1;
-    Query& AQ2;
-    const CodeTable& CodeFileMap;
-    const BuiltinTables& tables;
-};
 
 // Opens a workbook and gives its active sheet; throws wb::Error naming the file and the
 // reason when it cannot.
@@ -47,7 +32,7 @@ std::shared_ptr<const Sheet> openXlsActiveSheet(const std::string& path);
 // that the department's old data were kept. Abort is honoured between rows. Errors outside a
 // row's guarded steps (a failing deletion statement, a failing append, a failure of the
 // database itself) are thrown after the row in progress is rolled back.
-RunOutcome runImport(const ImportRequest& request, ImportComponents& components, UserInterface& ui,
+RunOutcome runImport(const ImportRequest& request, Office& office, UserInterface& ui,
                      const WorkbookOpener& openWorkbook = openXlsActiveSheet);
 
 } // namespace wb

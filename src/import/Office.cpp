@@ -22,18 +22,18 @@ void refuseWithoutDepartment(UserInterface& ui) {
 }
 
 Office::Office(std::string databaseFile)
-    : ADOConnection1(std::move(databaseFile)), AQ1(ADOConnection1), AQ2(ADOConnection1),
-      ADOQuery1(ADOConnection1), ADOTable1(ADOConnection1, "ryjbxx") {
+    : connection(std::move(databaseFile)), departmentQuery(connection), staffQuery(connection),
+      statements(connection), personTable(connection, "ryjbxx") {
     fillBuiltinTables(tables);
 }
 
-void Office::ASetDm(UserInterface& ui) {
-    loadCodeFile(CodeFileMap, ui);
+void Office::loadCodeFile(UserInterface& ui) {
+    wb::loadCodeFile(CodeFileMap, ui);
 }
 
-RunOutcome Office::AInput(const ImportRequest& request, UserInterface& ui) {
-    ImportComponents components{ADOConnection1, ADOTable1, ADOQuery1, AQ2, CodeFileMap, tables};
-    return runImport(request, components, ui);
+RunOutcome Office::import(const ImportRequest& request, UserInterface& ui,
+                          const WorkbookOpener& openWorkbook) {
+    return runImport(request, *this, ui, openWorkbook);
 }
 
 } // namespace wb

@@ -31,16 +31,18 @@ public:
     explicit Office(std::string databaseFile = kDatabaseFile);
 
     // The code-file set-up before a run: CodeFileMap from dm.txt in the current directory.
-    void ASetDm(UserInterface& ui);
+    void loadCodeFile(UserInterface& ui);
     // The import run (see runImport). Outcomes reach the user through `ui`; errors that end
-    // the command (a failing deletion statement, a failing append) throw wb::Error.
-    RunOutcome AInput(const ImportRequest& request, UserInterface& ui);
+    // the command (a failing deletion statement, a failing append, a failure of the
+    // database) throw.
+    RunOutcome import(const ImportRequest& request, UserInterface& ui,
+                      const WorkbookOpener& openWorkbook = openXlsActiveSheet);
 
-    Connection ADOConnection1;
-    Query AQ1; // departments
-    Query AQ2; // the staff list shown in the grid, and its count
-    StatementRunner ADOQuery1;
-    PersonTable ADOTable1;
+    Connection connection;
+    Query departmentQuery;      // the departments of the tree
+    Query staffQuery;           // the staff list shown in the grid, and its count
+    StatementRunner statements; // deletion and dependent records
+    PersonTable personTable;    // ryjbxx
     CodeTable CodeFileMap;
     BuiltinTables tables;
 };

@@ -1,6 +1,6 @@
 #include "import/WrittenColumns.h"
 
-#include "data/Connection.h"
+#include "data/Database.h"
 #include "data/DatabaseFailure.h"
 
 #include <initializer_list>
@@ -30,9 +30,9 @@ constexpr WrittenTable kDeletedOnly[] = {
     {"rygzbhb", {"mid"}},
 };
 
-void addMissing(Connection& connection, const WrittenTable& table,
+void addMissing(Database& database, const WrittenTable& table,
                 std::vector<std::string>& missing) {
-    const TableColumns* columns = connection.columns(table.name);
+    const TableColumns* columns = database.columns(table.name);
     if (!columns) {
         missing.emplace_back(table.name);
         return;
@@ -44,25 +44,25 @@ void addMissing(Connection& connection, const WrittenTable& table,
 
 } // namespace
 
-std::vector<std::string> missingWrittenColumns(Connection& connection, bool overwrite) {
+std::vector<std::string> missingWrittenColumns(Database& database, bool overwrite) {
     std::vector<std::string> missing;
     for (const WrittenTable& table : kImported)
-        addMissing(connection, table, missing);
+        addMissing(database, table, missing);
     if (overwrite)
         for (const WrittenTable& table : kDeletedOnly)
-            addMissing(connection, table, missing);
+            addMissing(database, table, missing);
     return missing;
 }
 
-void requireWrittenColumns(Connection& connection, bool overwrite) {
-    const std::vector<std::string> missing = missingWrittenColumns(connection, overwrite);
+void requireWrittenColumns(Database& database, bool overwrite) {
+    const std::vector<std::string> missing = missingWrittenColumns(database, overwrite);
     if (missing.empty())
         return;
     std::string list;
     for (const std::string& name : missing)
         list += (list.empty() ? "" : "、") +
                 (name.find('.') == std::string::npos ? "表 " + name : name);
-    throw DatabaseFailure("数据库 " + connection.displayName() + " 缺少导入要写入的表或字段：" +
+    throw DatabaseFailure("数据库 " + database.displayName() + " 缺少导入要写入的表或字段：" +
                           list + "。没有写入任何数据。");
 }
 

@@ -8,14 +8,14 @@
 
 namespace wb {
 
-class Connection;
+class Database;
 
 // The written tables and columns the database lacks, each as "table" (the whole table is
 // missing) or "table.column", in a fixed order. An overwrite run also needs the four tables
 // it only deletes from. Throws wb::Error when the database cannot be read.
-std::vector<std::string> missingWrittenColumns(Connection& connection, bool overwrite);
+std::vector<std::string> missingWrittenColumns(Database& database, bool overwrite);
 
 // Throws DatabaseFailure naming every missing table and column; nothing when all are there.
-void requireWrittenColumns(Connection& connection, bool overwrite);
+void requireWrittenColumns(Database& database, bool overwrite);
 
 } // namespace wb

@@ -91,7 +91,24 @@ protected:
     }
     void TearDown() override {
         window.reset();
+        if (QSqlDatabase::contains(kOther)) {
+            QSqlDatabase::database(kOther, false).close();
+            QSqlDatabase::removeDatabase(kOther);
+        }
         QDir::setCurrent(previous_);
+    }
+
+    // Another program's connection to the office's database.
+    static inline const QString kOther = QStringLiteral("window-test-other");
+    QSqlDatabase otherProgram() const {
+        if (!QSqlDatabase::contains(kOther)) {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), kOther);
+            db.setDatabaseName(QDir(dir_.path()).absoluteFilePath(QStringLiteral("wagebook.mdb")));
+        }
+        QSqlDatabase db = QSqlDatabase::database(kOther, false);
+        if (!db.isOpen())
+            db.open();
+        return db;
     }
 
     // The window after its start-up check.
@@ -133,13 +150,13 @@ protected:
         return names;
     }
     int persons(const std::string& codePrefix) const {
-        QSqlQuery query(window->office.ADOConnection1.database());
+        QSqlQuery query(otherProgram());
         query.exec(
             QString::fromUtf8("select count(*) from ryjbxx where bm like '" + codePrefix + "%'"));
         return query.next() ? query.value(0).toInt() : -1;
     }
     void addPerson(const std::string& name, const std::string& code) {
-        QSqlQuery query(window->office.ADOConnection1.database());
+        QSqlQuery query(otherProgram());
         query.prepare(QStringLiteral("insert into ryjbxx (xm, bm) values (?, ?)"));
         query.addBindValue(QString::fromStdString(name));
         query.addBindValue(QString::fromStdString(code));

@@ -1,4 +1,5 @@
 #include "data/Connection.h"
+#include "data/SqliteDatabase.h"
 #include "text/Error.h"
 
 #include "TestDatabase.h"
@@ -85,14 +86,14 @@ TEST(Connection, OpensInWalModeWithItsBusyTimeout) {
     }
     Connection connection(db.path(), 1234);
     EXPECT_FALSE(connection.isOpen()); // not before first use
-    QSqlQuery query = wb::test::runRaw(connection.database(), "PRAGMA busy_timeout");
-    ASSERT_TRUE(query.next());
-    EXPECT_EQ(query.value(0).toInt(), 1234);
-    query = wb::test::runRaw(connection.database(), "PRAGMA synchronous");
-    ASSERT_TRUE(query.next());
-    EXPECT_EQ(query.value(0).toInt(), 1); // NORMAL
+    const auto pragma = [&connection](const char* name) {
+        const QueryRows result = connection.database().select(name);
+        return result.rows.empty() ? -1 : result.rows.front().front().toInt();
+    };
+    EXPECT_EQ(pragma("PRAGMA busy_timeout"), 1234);
+    EXPECT_EQ(pragma("PRAGMA synchronous"), 1); // NORMAL
     EXPECT_TRUE(connection.isOpen());
-    EXPECT_EQ(connection.engine(), Connection::Engine::Sqlite);
+    EXPECT_NE(dynamic_cast<SqliteDatabase*>(&connection.database()), nullptr);
     EXPECT_EQ(db.value("PRAGMA journal_mode"), "wal");
 }
 

@@ -99,12 +99,12 @@ TEST_F(QueryTest, AnOpenQueryLetsTheSameConnectionWriteAndShowsTheRowsWhenReopen
     PersonTable table(connection, "ryjbxx");
     table.open();
     for (const char* name : {"c", "d"}) {
-        connection.beginUnit();
+        connection.database().beginUnit();
         table.append();
         table.setText("bm", "01");
         table.setText("xm", name);
         table.post();
-        connection.commitUnit();
+        connection.database().commitUnit();
     }
     query.close();
     query.open();
@@ -119,11 +119,11 @@ TEST_F(QueryTest, AnOpenQueryDoesNotBlockWritesAfterAnotherProgramCommitted) {
     db.exec("INSERT INTO ryjbxx (bm, xm) VALUES ('01','other program')");
     PersonTable table(connection, "ryjbxx");
     table.open();
-    connection.beginUnit();
+    connection.database().beginUnit();
     table.append();
     table.setText("xm", "after");
     table.post();
-    connection.commitUnit();
+    connection.database().commitUnit();
     EXPECT_EQ(db.value("SELECT count(*) FROM ryjbxx"), "4");
     EXPECT_EQ(query.rowCount(), 2); // the rows as they were when it opened
 }

@@ -151,70 +151,70 @@ TEST_F(StatementRunnerTest, TheErrorNamesTheStatementAndTheDateColumn) {
 
 TEST_F(StatementRunnerTest, ARejectedStatementInsideAUnitUndoesOnlyItself) {
     run("insert into rykh (id,mid,khnd,khjg) values (100,1,2006,1)");
-    connection.beginUnit();
+    connection.database().beginUnit();
     run("insert into rykh (mid,khnd,khjg) values (2,2007,1)");
     // Two rows, the second clashing on id: the engine undoes the first one too.
     runner.setText("insert into rykh (id,mid,khnd,khjg) values (200,2,2008,1),(100,2,2008,1)");
     EXPECT_THROW(runner.exec(), Error);
     run("insert into rykh (mid,khnd,khjg) values (2,2009,1)");
     EXPECT_EQ(count("rykh", "mid=2"), "0"); // not visible before the commit
-    connection.commitUnit();
+    connection.database().commitUnit();
     EXPECT_EQ(db.rows("SELECT khnd FROM rykh WHERE mid=2 ORDER BY khnd"),
               (std::vector<std::string>{"2007", "2009"}));
 }
 
 TEST_F(StatementRunnerTest, ARolledBackUnitLeavesNothingAndAutocommitResumes) {
-    connection.beginUnit();
-    EXPECT_TRUE(connection.inUnit());
+    connection.database().beginUnit();
+    EXPECT_TRUE(connection.database().inUnit());
     run("insert into rykh (mid,khnd,khjg) values (1,2007,1)");
-    connection.rollbackUnit();
-    EXPECT_FALSE(connection.inUnit());
+    connection.database().rollbackUnit();
+    EXPECT_FALSE(connection.database().inUnit());
     EXPECT_EQ(count("rykh"), "0");
     run("insert into rykh (mid,khnd,khjg) values (1,2008,1)");
     EXPECT_EQ(count("rykh"), "1"); // visible at once: committed on its own
-    connection.rollbackUnit();     // outside a unit: nothing
-    EXPECT_THROW(connection.commitUnit(), Error);
-    connection.beginUnit();
-    EXPECT_THROW(connection.beginUnit(), Error);
+    connection.database().rollbackUnit();     // outside a unit: nothing
+    EXPECT_THROW(connection.database().commitUnit(), Error);
+    connection.database().beginUnit();
+    EXPECT_THROW(connection.database().beginUnit(), Error);
 }
 
 TEST_F(StatementRunnerTest, UnitsCommitOnTheirOwnOrWithTheTransactionAroundThem) {
-    connection.beginUnit();
+    connection.database().beginUnit();
     run("insert into rykh (mid,khnd,khjg) values (1,2007,1)");
-    connection.commitUnit();
+    connection.database().commitUnit();
     EXPECT_EQ(count("rykh"), "1"); // a unit on its own is stored at its end
 
-    connection.beginTransaction();
+    connection.database().beginTransaction();
     run("delete from rykh where mid=1");
-    connection.beginUnit();
+    connection.database().beginUnit();
     run("insert into rykh (mid,khnd,khjg) values (2,2007,1)");
-    connection.commitUnit();
-    connection.beginUnit();
+    connection.database().commitUnit();
+    connection.database().beginUnit();
     run("insert into rykh (mid,khnd,khjg) values (3,2007,1)");
-    connection.rollbackUnit(); // only this unit goes
-    connection.beginUnit();
+    connection.database().rollbackUnit(); // only this unit goes
+    connection.database().beginUnit();
     run("insert into rykh (mid,khnd,khjg) values (4,2007,1)");
-    connection.commitUnit();
+    connection.database().commitUnit();
     EXPECT_EQ(db.rows("SELECT mid FROM rykh"), std::vector<std::string>{"1"}); // not yet
-    EXPECT_THROW(connection.beginTransaction(), Error);
-    connection.commitTransaction();
-    EXPECT_FALSE(connection.inTransaction());
+    EXPECT_THROW(connection.database().beginTransaction(), Error);
+    connection.database().commitTransaction();
+    EXPECT_FALSE(connection.database().inTransaction());
     EXPECT_EQ(db.rows("SELECT mid FROM rykh ORDER BY mid"), (std::vector<std::string>{"2", "4"}));
 }
 
 TEST_F(StatementRunnerTest, AnUncommittedTransactionLeavesNothing) {
     run("insert into rykh (mid,khnd,khjg) values (1,2007,1)");
-    connection.beginTransaction();
+    connection.database().beginTransaction();
     run("delete from rykh");
-    connection.beginUnit();
+    connection.database().beginUnit();
     run("insert into rykh (mid,khnd,khjg) values (2,2007,1)");
-    connection.commitUnit();
-    connection.rollbackTransaction();
+    connection.database().commitUnit();
+    connection.database().rollbackTransaction();
     EXPECT_EQ(db.rows("SELECT mid FROM rykh"), std::vector<std::string>{"1"});
     {
         Connection closing{db.path(), 100};
         StatementRunner closingRunner{closing};
-        closing.beginTransaction();
+        closing.database().beginTransaction();
         closingRunner.setText("delete from rykh");
         closingRunner.exec();
     } // closed without a commit
@@ -230,8 +230,8 @@ TEST_F(StatementRunnerTest, ALockedDatabaseIsReportedAsSuchAndLaterWritesGoThrou
     } catch (const Error& error) {
         EXPECT_NE(std::string(error.what()).find("已锁定"), std::string::npos) << error.what();
     }
-    EXPECT_THROW(connection.beginUnit(), Error);
-    EXPECT_FALSE(connection.inUnit());
+    EXPECT_THROW(connection.database().beginUnit(), Error);
+    EXPECT_FALSE(connection.database().inUnit());
     db.exec("COMMIT");
     runner.exec();
     EXPECT_EQ(count("rykh"), "1");

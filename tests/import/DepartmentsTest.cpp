@@ -47,7 +47,7 @@ TEST_F(Departments, LoadsEveryColumnInCodeLengthThenCodeOrder) {
          " (5, 1, 1, '010101', '甲一一', '3'), (1, 0, 1, '01', '甲', '1'),"
          " (2, 1, 4, '0101 ', '甲一', NULL), (4, NULL, NULL, '1', '单', '1')");
 
-    const std::vector<TDeptRecord> records = LoadDepartments(office->AQ1);
+    const std::vector<TDeptRecord> records = LoadDepartments(office->departmentQuery);
     EXPECT_EQ(codeList(records), "[1] [01] [02] [0201] [0101 ] [010101]");
     ASSERT_EQ(records.size(), 6u);
     const TDeptRecord& second = records[2];
@@ -66,20 +66,20 @@ TEST_F(Departments, LoadsEveryColumnInCodeLengthThenCodeOrder) {
 
 TEST_F(Departments, AnEmptyTableGivesNoRecords) {
     exec("delete from dm_jg");
-    EXPECT_TRUE(LoadDepartments(office->AQ1).empty());
+    EXPECT_TRUE(LoadDepartments(office->departmentQuery).empty());
 }
 
 TEST_F(Departments, AMissingTableIsAnError) {
     exec("drop table dm_jg");
-    EXPECT_THROW(LoadDepartments(office->AQ1), Error);
+    EXPECT_THROW(LoadDepartments(office->departmentQuery), Error);
 }
 
 TEST_F(Departments, ListingStaffCountsTheDepartmentAndItsSubdepartments) {
     exec("insert into ryjbxx (xm, bm) values ('a', '01'), ('b', '0101'), ('c', '010'),"
          " ('d', '02'), ('e', '0''1')");
-    EXPECT_EQ(listStaff(office->AQ2, "01"), 3);
-    EXPECT_EQ(listStaff(office->AQ2, "0101"), 1);
-    EXPECT_EQ(listStaff(office->AQ2, "03"), 0);
-    EXPECT_EQ(listStaff(office->AQ2, "0'1"), 1);
-    EXPECT_TRUE(office->AQ2.isOpen());
+    EXPECT_EQ(listStaff(office->staffQuery, "01"), 3);
+    EXPECT_EQ(listStaff(office->staffQuery, "0101"), 1);
+    EXPECT_EQ(listStaff(office->staffQuery, "03"), 0);
+    EXPECT_EQ(listStaff(office->staffQuery, "0'1"), 1);
+    EXPECT_TRUE(office->staffQuery.isOpen());
 }

@@ -78,7 +78,7 @@ TEST_F(ImportFailure, AnOverwriteThatFailsMidRunLeavesTheDepartmentAsItWas) {
     EXPECT_TRUE(has(error, "模拟的故障")) << error;
     EXPECT_TRUE(has(error, "部门 01 原有的数据都已保留")) << error;
     EXPECT_EQ(snapshot(), before_);
-    EXPECT_FALSE(office->ADOConnection1.inTransaction());
+    EXPECT_FALSE(office->connection.database().inTransaction());
     EXPECT_EQ(ui.boxes, Strings{}); // no success reported
 }
 
@@ -114,14 +114,14 @@ TEST_F(ImportFailure, AWildcardInTheDepartmentCodeMatchesOnlyItself) {
     EXPECT_EQ(rows("select distinct bm from ryjbxx order by bm"),
               (Strings{"0%", "01", "0101", "02", "0_"}));
     EXPECT_EQ(one("select count(*) from ryjbxx where bm = '0_'"), "6");
-    EXPECT_EQ(listStaff(office->AQ2, gbk("0%")), 6);
+    EXPECT_EQ(listStaff(office->staffQuery, gbk("0%")), 6);
 }
 
 TEST_F(ImportFailure, MissingTablesAndColumnsAreAllNamedBeforeAnythingIsWritten) {
     exec("alter table ryxl drop column dzysxl");
     exec("alter table ryjbxx drop column gzsj");
     exec("drop table rybdrz");
-    EXPECT_EQ(missingWrittenColumns(office->ADOConnection1, false),
+    EXPECT_EQ(missingWrittenColumns(office->connection.database(), false),
               (Strings{"ryjbxx.gzsj", "ryxl.dzysxl"}));
     // The column cache has the tables as they were when first read: a new office reads anew.
     office = std::make_unique<Office>();
@@ -210,6 +210,7 @@ TEST_F(ImportFailure, AFullDiskOrAnIoErrorIsNamedAndKeepsWhatItMust) {
 
 TEST_F(ImportFailure, AnotherWriterIsWaitedForInTheFilesOwnJournalMode) {
     office.reset();
+    closeCheckConnection();
     // Another program keeps the file in rollback-journal mode, reading it while the office
     // opens, which keeps the office from switching it to WAL.
     sqlite3* other = nullptr;

@@ -65,13 +65,10 @@ TEST_F(ImportRun, MissingWorkbookEndsBeforeAnyDatabaseWork) {
 
 TEST_F(ImportRun, UnreadableWorkbookIsReportedAndDeletesNothing) {
     storedPerson(7, "01");
-    ImportComponents components{office->ADOConnection1, office->ADOTable1,
-                                office->ADOQuery1,      office->AQ2,
-                                office->CodeFileMap,    office->tables};
-    const auto outcome = runImport(ImportRequest{"01", "book.xls", true}, components, ui,
-                                   [](const std::string&) -> std::shared_ptr<const Sheet> {
-                                       throw Error("工作簿 \"book.xls\" 无法读取: 文件已截断");
-                                   });
+    const auto outcome = office->import(ImportRequest{"01", "book.xls", true}, ui,
+                                        [](const std::string&) -> std::shared_ptr<const Sheet> {
+                                            throw Error("工作簿 \"book.xls\" 无法读取: 文件已截断");
+                                        });
     EXPECT_EQ(outcome, RunOutcome::EndedEarly);
     EXPECT_EQ(ui.boxes, Strings{"错误|工作簿 \"book.xls\" 无法读取: 文件已截断|16"});
     EXPECT_EQ(one("select count(*) from ryjbxx"), "1");
@@ -137,8 +134,8 @@ TEST_F(ImportRun, TheGridShownIsRefreshedWithItsCount) {
     EXPECT_EQ(run(), RunOutcome::Completed);
     EXPECT_EQ(ui.status[0], "") << "no department shown yet";
 
-    office->AQ2.setText("select * from ryjbxx where bm like '01%'");
-    office->AQ2.open();
+    office->staffQuery.setText("select * from ryjbxx where bm like '01%'");
+    office->staffQuery.open();
     EXPECT_EQ(run(), RunOutcome::Completed);
     EXPECT_EQ(ui.status[0], "4人");
 }

@@ -45,6 +45,7 @@ protected:
     }
     void TearDown() override {
         office.reset();
+        closeCheckConnection();
         std::filesystem::current_path(previous_);
         std::filesystem::remove_all(dir_);
     }
@@ -52,30 +53,34 @@ protected:
     // Code file entries, UTF-8 "key=value" lines.
     void codes(const std::string& utf8Lines) {
         std::ofstream("dm.txt", std::ios::binary) << gbk(utf8Lines);
-        office->ASetDm(ui);
+        office->loadCodeFile(ui);
     }
 
     RunOutcome run(const std::string& department = "01", bool overwrite = false) {
-        ImportComponents components{office->ADOConnection1, office->ADOTable1,
-                                    office->ADOQuery1,      office->AQ2,
-                                    office->CodeFileMap,    office->tables};
         const ImportRequest request{gbk(department), "book.xls", overwrite};
-        return runImport(request, components, ui, [this](const std::string&) {
+        return office->import(request, ui, [this](const std::string&) {
             return std::shared_ptr<const Sheet>(&sheet, [](const Sheet*) {});
         });
     }
 
-    // Rows of a query, each row's values joined by "|", NULL shown as "NULL"; UTF-8.
-    std::vector<std::string> rows(const std::string& sql) {
-        return sqlRows(office->ADOConnection1.database(), sql);
-    }
+    // Rows of a query, each row's values joined by "|", NULL shown as "NULL"; UTF-8. They
+    // are read through a connection of the test's own, so they show what was committed.
+    std::vector<std::string> rows(const std::string& sql) { return sqlRows(check(), sql); }
     std::string one(const std::string& sql) {
         const auto result = rows(sql);
         return result.empty() ? "<none>" : result.front();
     }
     void exec(const std::string& sql) {
-        QSqlQuery query(office->ADOConnection1.database());
+        QSqlQuery query(check());
         ASSERT_TRUE(query.exec(QString::fromUtf8(sql))) << query.lastError().text().toStdString();
+    }
+
+    // Closes the test's own connection (rows() opens it again).
+    void closeCheckConnection() {
+        if (QSqlDatabase::contains(kCheck)) {
+            QSqlDatabase::database(kCheck, false).close();
+            QSqlDatabase::removeDatabase(kCheck);
+        }
     }
 
     std::unique_ptr<Office> office;
@@ -83,6 +88,19 @@ protected:
     MemorySheet sheet;
 
 private:
+    static inline const QString kCheck = QStringLiteral("temp-office-check");
+    QSqlDatabase check() {
+        if (!QSqlDatabase::contains(kCheck)) {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), kCheck);
+            db.setDatabaseName(QString::fromStdString((dir_ / "wagebook.mdb").string()));
+        }
+        QSqlDatabase db = QSqlDatabase::database(kCheck, false);
+        if (!db.isOpen()) {
+            EXPECT_TRUE(db.open()) << db.lastError().text().toStdString();
+        }
+        return db;
+    }
+
     std::filesystem::path previous_, dir_;
 };
 

@@ -1,0 +1,45 @@
+#include "data/Database.h"
+
+#include "data/JetDatabase.h"
+#include "data/SqliteDatabase.h"
+#include "text/Error.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+namespace wb {
+
+namespace {
+
+constexpr char kSqliteHeader[] = "SQLite format 3"; // followed by a NUL byte
+
+std::string utf8(const QString& text) {
+    return text.toUtf8().toStdString();
+}
+
+} // namespace
+
+std::unique_ptr<Database> openDatabase(const std::string& fileName, int busyTimeoutMs) {
+    const QString path = QFileInfo(QFile::decodeName(fileName.c_str())).absoluteFilePath();
+    const std::string name = utf8(path);
+    const QFileInfo info(path);
+    if (!info.exists())
+        throw Error("找不到数据库文件 " + name + "。");
+    if (info.isDir())
+        throw Error("无法读取数据库文件 " + name + "：它是一个文件夹。");
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw Error("无法读取数据库文件 " + name + "：" + utf8(file.errorString()) + "。");
+    const QByteArray head = file.read(32);
+    if (file.error() != QFileDevice::NoError)
+        throw Error("无法读取数据库文件 " + name + "：" + utf8(file.errorString()) + "。");
+    file.close();
+
+    if (head.startsWith(QByteArray(kSqliteHeader, sizeof kSqliteHeader)))
+        return std::make_unique<SqliteDatabase>(path, busyTimeoutMs);
+    if (head.mid(4, 15) == "Standard Jet DB" || head.mid(4, 15) == "Standard ACE DB")
+        return std::make_unique<JetDatabase>(path);
+    throw Error("文件 " + name + " 不是人事数据库：它既不是 SQLite 3 数据库，也不是 Access 数据库。");
+}
+
+} // namespace wb

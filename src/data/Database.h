@@ -1,0 +1,93 @@
+#pragma once
+// The seam between the engine and a kind of database. The engine writes its statements in
+// the Jet dialect (GBK text, as an office's programs have always written them); each kind of
+// database is one implementation of this interface, in files of its own, and renders that
+// dialect for its engine itself. Adding a kind is adding an implementation and a branch in
+// openDatabase; nothing above the data layer changes.
+//
+// Failures throw: DatabaseFailure when the database itself cannot go on (see
+// DatabaseFailure.h), wb::Error when one statement or record is refused. Texts are UTF-8.
+
+#include "data/EngineValue.h"
+#include "data/TableColumns.h"
+
+#include <QVariant>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class QSqlDatabase;
+
+namespace wb {
+
+// The rows of a query, read whole.
+struct QueryRows {
+    std::vector<std::string> columns; // names as the engine gives them, UTF-8
+    std::vector<std::vector<QVariant>> rows;
+};
+
+class Database {
+public:
+    virtual ~Database() = default;
+
+    // The database as messages name it: its file's absolute path, or its server.
+    virtual std::string displayName() const = 0;
+
+    // Runs a statement that returns no rows (Jet dialect, GBK). A rejected statement
+    // changes nothing.
+    virtual void execute(std::string_view jetGbk) = 0;
+    // Runs a query (Jet dialect, GBK) and reads its rows whole, so that nothing stays open.
+    virtual QueryRows select(std::string_view jetGbk) = 0;
+    // Inserts one row of `values` into the named columns of `table` (names as the database
+    // declares them; no column: a row of defaults) and gives the key the database assigned.
+    virtual std::int64_t insertRow(std::string_view table, const std::vector<std::string>& columns,
+                                   const std::vector<EngineValue>& values) = 0;
+    // Takes the row with this key back out of `table`.
+    virtual void deleteRow(std::string_view table, std::int64_t key) = 0;
+    // The columns of a table, read once and kept; nullptr when the database has no such
+    // table. The result stays valid as long as the database.
+    virtual const TableColumns* columns(std::string_view table) = 0;
+
+    // A transaction holds everything written until commitTransaction as one (an overwrite
+    // run's deletion and all its rows); it takes the write lock when it begins, waiting for
+    // another writer as long as the database allows. When the commit fails, everything since
+    // beginTransaction is rolled back and DatabaseFailure names the cause.
+    // rollbackTransaction never throws and does nothing outside a transaction.
+    virtual void beginTransaction() = 0;
+    virtual void commitTransaction() = 0;
+    virtual void rollbackTransaction() = 0;
+    virtual bool inTransaction() const = 0;
+
+    // A unit of work stored whole or not at all (an import row: the person and its
+    // dependent records). Inside a transaction it is a part that a failing row can undo
+    // alone, where the kind has such parts; outside one it is its own transaction, committed
+    // at commitUnit like commitTransaction. Inside a unit a rejected statement undoes only
+    // itself. rollbackUnit never throws and does nothing outside a unit.
+    virtual void beginUnit() = 0;
+    virtual void commitUnit() = 0;
+    virtual void rollbackUnit() = 0;
+    virtual bool inUnit() const = 0;
+
+    // Throws DatabaseFailure when the database cannot take writes now (read-only, or the
+    // file is no longer the one opened).
+    virtual void checkWritable() = 0;
+
+    // The statement as the engine runs it, values written in (for a consumer that cannot
+    // bind values). Throws wb::Error when it cannot be rendered.
+    virtual std::string engineText(std::string_view jetGbk) = 0;
+    // A second connection for a read that stays open while the program writes (the staff
+    // grid's lazily fetched rows); the same connection where the kind has no other.
+    virtual QSqlDatabase& readerDatabase() = 0;
+};
+
+// Opens the database a file holds, by what its header says it is (SQLite 3; a Jet/ACE
+// file through ODBC where an Access driver exists). fileName is a path in the file system's
+// encoding, relative to the current directory; busyTimeoutMs is how long a write waits for
+// another program's lock. Throws wb::Error for a missing or unreadable file, a file that is
+// no database, or one the engine cannot open, naming the file and the reason.
+std::unique_ptr<Database> openDatabase(const std::string& fileName, int busyTimeoutMs);
+
+} // namespace wb

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "data/Database.h"
+
+#include <QSqlDatabase>
+#include <QString>
+
+#include <unordered_map>
+
+namespace wb {
+
+// A Jet/ACE (Access) file through ODBC, where an Access driver exists (Windows). The engine
+// speaks the Jet dialect itself, so statements go to it as they are. It has no savepoints:
+// a unit inside a transaction is undone only with the whole transaction.
+class JetDatabase : public Database {
+public:
+    // Opens the file at `path` (absolute) with the office's database password; throws a
+    // wb::Error that says what the file is when no driver can open it.
+    explicit JetDatabase(const QString& path);
+    ~JetDatabase() override;
+    JetDatabase(const JetDatabase&) = delete;
+    JetDatabase& operator=(const JetDatabase&) = delete;
+
+    std::string displayName() const override;
+    void execute(std::string_view jetGbk) override;
+    QueryRows select(std::string_view jetGbk) override;
+    std::int64_t insertRow(std::string_view table, const std::vector<std::string>& columns,
+                           const std::vector<EngineValue>& values) override;
+    void deleteRow(std::string_view table, std::int64_t key) override;
+    const TableColumns* columns(std::string_view table) override;
+    void beginTransaction() override;
+    void commitTransaction() override;
+    void rollbackTransaction() override;
+    bool inTransaction() const override;
+    void beginUnit() override;
+    void commitUnit() override;
+    void rollbackUnit() override;
+    bool inUnit() const override;
+    void checkWritable() override;
+    std::string engineText(std::string_view jetGbk) override;
+    QSqlDatabase& readerDatabase() override;
+
+private:
+    [[noreturn]] void fail(const QString& engineText, const std::string& what) const;
+
+    QString path_;
+    QString connectionName_;
+    QSqlDatabase database_;
+    std::unordered_map<std::string, TableColumns> tables_; // by lower-case name
+    bool inTransaction_ = false;
+    bool inUnit_ = false;
+    bool unitOwnsTransaction_ = false;
+};
+
+} // namespace wb
