@@ -49,7 +49,7 @@ void importAppointments(const RowContext& row, const PersonOutcome& person,
         if (line.size() < 5 || line[4] != '.')
             continue;
         const MonthDate date = clampedMonthDate(line);
-        const std::string post = trim(byteRange(line, 8, 47));
+        const std::string post = trim(byteRange(line, fields::kPost));
         const PostCodes codes = postCodes(post, date, row.CodeFileMap, tables);
         if (codes.wagePost.empty()) {
             row.ui.addError(kPrefix + person.name + ":" + post);

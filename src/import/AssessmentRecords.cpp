@@ -43,10 +43,10 @@ void importAssessments(const RowContext& row, const PersonOutcome& person,
         const std::string line = trim(rawLine);
         if (line.empty())
             continue;
-        const std::int32_t year = parseWholeNumber(byteRange(line, 1, 4)).value_or(0);
+        const std::int32_t year = parseWholeNumber(byteRange(line, fields::kYear)).value_or(0);
         if (year < 1900 || year > 2100)
             continue;
-        const std::string result = trim(byteRange(line, 5, 44));
+        const std::string result = trim(byteRange(line, fields::kAssessmentResult));
         const std::string& code = row.CodeFileMap.lookup(result);
         if (code.empty()) {
             row.ui.addError(kPrefix + person.name + ":" + result);

@@ -18,7 +18,7 @@ std::vector<std::string> dependentLines(const RowContext& row, const PersonOutco
 }
 
 MonthDate clampedMonthDate(std::string_view line) {
-    MonthDate date{byteRange(line, 1, 4), byteRange(line, 6, 7)};
+    MonthDate date{byteRange(line, fields::kYear), byteRange(line, fields::kMonth)};
     if (date.year < "1900")
         date.year = "1900";
     else if (date.year > "2100")

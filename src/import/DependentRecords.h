@@ -4,6 +4,7 @@
 // only for a row whose person record was stored, under that person's key.
 
 #include "import/RowContext.h"
+#include "text/GbkText.h"
 
 #include <string>
 #include <string_view>
@@ -17,6 +18,15 @@ class StatementRunner;
 // or the row's person was not stored (the cell is then not read).
 std::vector<std::string> dependentLines(const RowContext& row, const PersonOutcome& person,
                                         const std::string& title);
+
+// Where the lines of the multi-line cells, and the stored "yyyy-mm-dd" dates, keep their parts.
+namespace fields {
+inline constexpr ByteField kYear{1, 4};
+inline constexpr ByteField kMonth{6, 7};
+inline constexpr ByteField kEducation{8, 27};        // the education text after the month
+inline constexpr ByteField kPost{8, 47};             // the post text after the month
+inline constexpr ByteField kAssessmentResult{5, 44}; // the result text after the year
+} // namespace fields
 
 // Year and month of a dated line (bytes 1-4 and 6-7), clamped byte-wise to 1900..2100 and
 // 01..12; `text()` is the month date "yyyy-mm-1".

@@ -17,8 +17,8 @@ void importEducation(const RowContext& row, const PersonOutcome& person,
     if (lines.empty())
         return;
     const std::string key = std::to_string(*person.key);
-    const std::string workYear = byteRange(person.workDate, 1, 4);
-    const std::string workMonth = byteRange(person.workDate, 6, 7);
+    const std::string workYear = byteRange(person.workDate, fields::kYear);
+    const std::string workMonth = byteRange(person.workDate, fields::kMonth);
     std::string lastFullTimeDate;
 
     for (const std::string& line : lines) {
@@ -31,7 +31,7 @@ void importEducation(const RowContext& row, const PersonOutcome& person,
             (date.year < workYear || (date.year == workYear && date.month <= workMonth));
         if (fullTime)
             lastFullTimeDate = date.text();
-        const std::string education = byteRange(line, 8, 27);
+        const std::string education = byteRange(line, fields::kEducation);
         const std::string& code = row.CodeFileMap.lookup(education);
         if (code.empty()) {
             row.ui.addError(kPrefix + person.name + ":" + education);

@@ -4,7 +4,6 @@
 #include "data/DatabaseFailure.h"
 #include "data/PersonTable.h"
 #include "data/Query.h"
-#include "xls/XlsWorkbook.h"
 #include "import/Departments.h"
 #include "import/DependentRecords.h"
 #include "import/Office.h"
@@ -14,6 +13,7 @@
 #include "import/Titles.h"
 #include "import/WrittenColumns.h"
 #include "text/Encoding.h"
+#include "xls/XlsWorkbook.h"
 
 #include <filesystem>
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "xls/Sheet.h"
 #include "import/ImportRequest.h"
 #include "refdata/UserInterface.h"
+#include "xls/Sheet.h"
 
 #include <functional>
 #include <memory>

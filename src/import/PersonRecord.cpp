@@ -15,6 +15,11 @@ namespace wb {
 
 namespace {
 
+// A sex cell is looked up in the code file only when its text lies between these, compared
+// byte-wise: "1", "2", and longer texts such as "1x" that begin with "1".
+constexpr std::string_view kFirstSexCode = "1";
+constexpr std::string_view kLastSexCode = "2";
+
 // The seniority adjustment's column: the first of its four spellings that is present.
 const std::string* seniorityTitle(const TitleColumnMap& titles) {
     for (const std::string& title : titles::kSeniorityAdjustment)
@@ -75,7 +80,7 @@ void fillAndPost(const RowContext& row, PersonTable& table, PersonOutcome& outco
 
     if (row.titles.column(titles::kSex) != 0) {
         const std::string text = cellText(row.cell(titles::kSex));
-        if (text >= "1" && text <= "2")
+        if (text >= kFirstSexCode && text <= kLastSexCode)
             table.setText("xb", row.CodeFileMap.lookup(text));
     }
 

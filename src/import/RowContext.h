@@ -1,10 +1,10 @@
 #pragma once
 
-#include "xls/Sheet.h"
 #include "import/TitleColumnMap.h"
 #include "refdata/BuiltinTables.h"
 #include "refdata/CodeTable.h"
 #include "refdata/UserInterface.h"
+#include "xls/Sheet.h"
 
 #include <cstdint>
 #include <optional>

@@ -30,8 +30,7 @@ constexpr WrittenTable kDeletedOnly[] = {
     {"rygzbhb", {"mid"}},
 };
 
-void addMissing(Database& database, const WrittenTable& table,
-                std::vector<std::string>& missing) {
+void addMissing(Database& database, const WrittenTable& table, std::vector<std::string>& missing) {
     const TableColumns* columns = database.columns(table.name);
     if (!columns) {
         missing.emplace_back(table.name);

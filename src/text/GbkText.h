@@ -23,6 +23,15 @@ std::vector<std::string> splitLines(std::string_view text);
 // double-byte character in half. Gives empty text when first lies past the end.
 std::string byteRange(std::string_view text, std::size_t first, std::size_t last);
 
+// A field of fixed byte positions in a line (1-based, inclusive).
+struct ByteField {
+    std::size_t first;
+    std::size_t last;
+};
+inline std::string byteRange(std::string_view text, ByteField field) {
+    return byteRange(text, field.first, field.last);
+}
+
 // Whole-number parse: optional sign and decimal digits, within the 32-bit signed range.
 // Nothing else is accepted: no blanks, no point, no exponent, not the empty text.
 std::optional<std::int32_t> parseWholeNumber(std::string_view text);
