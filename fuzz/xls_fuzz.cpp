@@ -3,11 +3,11 @@
 // without first having to keep a container intact. Every value found is converted as the
 // import converts it.
 
-#include "xls/CellValue.h"
+#include "text/Error.h"
 #include "xls/BiffReader.h"
+#include "xls/CellValue.h"
 #include "xls/FormatError.h"
 #include "xls/XlsWorkbook.h"
-#include "text/Error.h"
 
 #include <algorithm>
 #include <cstddef>

@@ -1,9 +1,9 @@
 // Opens a workbook with our reader and reads every cell of its active sheet as text, as an
 // import does; prints the time that took. usage: bench_reader WORKBOOK.xls
 
+#include "text/Error.h"
 #include "xls/CellValue.h"
 #include "xls/XlsWorkbook.h"
-#include "text/Error.h"
 
 #include <chrono>
 #include <cstdio>

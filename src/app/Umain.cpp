@@ -3,7 +3,7 @@
 #include "app/FolderBrowser.h"
 #include "app/QtText.h"
 #include "app/StaffGridModel.h"
-#include "import/Departments.h"
+#include "refdata/Departments.h"
 #include "text/Error.h"
 
 #include <QApplication>

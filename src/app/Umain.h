@@ -1,8 +1,8 @@
 #pragma once
 
 #include "import/Office.h"
+#include "import/UserInterface.h"
 #include "refdata/DeptTree.h"
-#include "refdata/UserInterface.h"
 
 #include <QWidget>
 #include <string>

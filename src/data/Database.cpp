@@ -39,7 +39,8 @@ std::unique_ptr<Database> openDatabase(const std::string& fileName, int busyTime
         return std::make_unique<SqliteDatabase>(path, busyTimeoutMs);
     if (head.mid(4, 15) == "Standard Jet DB" || head.mid(4, 15) == "Standard ACE DB")
         return std::make_unique<JetDatabase>(path);
-    throw Error("文件 " + name + " 不是人事数据库：它既不是 SQLite 3 数据库，也不是 Access 数据库。");
+    throw Error("文件 " + name +
+                " 不是人事数据库：它既不是 SQLite 3 数据库，也不是 Access 数据库。");
 }
 
 } // namespace wb

@@ -38,8 +38,8 @@ struct PersonTable::Impl {
     std::string table;
     const TableColumns* columns = nullptr; // kept by the connection
     bool pending = false;
-    std::vector<EngineValue> values;                      // per column of the table
-    std::vector<char> assigned;                           // per column: '1' when set, else '0'
+    std::vector<EngineValue> values; // per column of the table
+    std::vector<char> assigned;      // per column: '1' when set, else '0'
     std::int32_t id = 0;
 
     // Index of a column of the pending record; throws when there is none.

@@ -136,9 +136,9 @@ void SqliteDatabase::open(int busyTimeoutMs) {
     // only ever grow: kept in memory it is emptied at each row's end.
     constexpr int kCheckpointPages = 10000;
     constexpr int kCacheKiB = 64 * 1024;
-    const std::string pragmas = "PRAGMA synchronous=NORMAL; PRAGMA wal_autocheckpoint=" +
-                                std::to_string(kCheckpointPages) + "; PRAGMA cache_size=-" +
-                                std::to_string(kCacheKiB) + "; PRAGMA temp_store=MEMORY";
+    const std::string pragmas =
+        "PRAGMA synchronous=NORMAL; PRAGMA wal_autocheckpoint=" + std::to_string(kCheckpointPages) +
+        "; PRAGMA cache_size=-" + std::to_string(kCacheKiB) + "; PRAGMA temp_store=MEMORY";
     if (sqlite3_exec(handle_, pragmas.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK)
         failWith(lastFailure(), what);
     struct stat info = {};
@@ -237,8 +237,9 @@ void SqliteDatabase::execute(std::string_view jetGbk) {
     values.clear();
     for (const EngineStatement::Parameter& parameter : shape.translated.parameters) {
         try {
-            values.push_back(engineValue(split.literals[static_cast<std::size_t>(parameter.literal)],
-                                         parameter.dateColumn, parameter.likePattern));
+            values.push_back(
+                engineValue(split.literals[static_cast<std::size_t>(parameter.literal)],
+                            parameter.dateColumn, parameter.likePattern));
         } catch (const Error& error) {
             throw Error(what() + "：" + error.what());
         }
@@ -302,7 +303,8 @@ std::int64_t SqliteDatabase::insertRow(std::string_view table,
 
 void SqliteDatabase::deleteRow(std::string_view table, std::int64_t key) {
     const std::string what = "表 " + std::string(table) + " 的新记录无法撤回";
-    SqliteStatement& remove = statement("DELETE FROM " + quotedName(table) + " WHERE rowid = ?", what);
+    SqliteStatement& remove =
+        statement("DELETE FROM " + quotedName(table) + " WHERE rowid = ?", what);
     remove.bind(0, EngineValue::ofInteger(key));
     run(remove, what);
 }
@@ -318,7 +320,8 @@ const TableColumns* SqliteDatabase::columns(std::string_view table) {
     query.bind(0, EngineValue::ofText(std::string(table)));
     int code;
     while ((code = query.step()) == SQLITE_ROW)
-        result.columns.push_back({query.columnText(0), columnTypeOfDeclaration(query.columnText(1))});
+        result.columns.push_back(
+            {query.columnText(0), columnTypeOfDeclaration(query.columnText(1))});
     if (code != SQLITE_DONE) {
         const StepFailure failure = lastFailure();
         query.reset();
@@ -421,9 +424,9 @@ void SqliteDatabase::commitOrRollBack(const std::string& what) {
     // The cause is taken before the rollback, whose own complaint would hide it.
     rollBackQuietly();
     const std::string cause = failureCause(failure.code, failure.systemErrno);
-    throw DatabaseFailure(what + "：" +
-                          (cause.empty() ? failure.message : cause + "（" + failure.message + "）") +
-                          "；尚未提交的写入已全部撤销");
+    throw DatabaseFailure(
+        what + "：" + (cause.empty() ? failure.message : cause + "（" + failure.message + "）") +
+        "；尚未提交的写入已全部撤销");
 }
 
 void SqliteDatabase::rollBackQuietly() {
@@ -466,7 +469,8 @@ QSqlDatabase& SqliteDatabase::readerDatabase() {
         reader_.setConnectOptions(
             QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1;QSQLITE_OPEN_READONLY").arg(busyTimeoutMs_));
         if (!reader_.open())
-            throw Error("无法打开数据库 " + displayName() + "：" + utf8(reader_.lastError().text()));
+            throw Error("无法打开数据库 " + displayName() + "：" +
+                        utf8(reader_.lastError().text()));
     }
     return reader_;
 }

@@ -4,7 +4,6 @@
 #include "data/DatabaseFailure.h"
 #include "data/PersonTable.h"
 #include "data/Query.h"
-#include "import/Departments.h"
 #include "import/DependentRecords.h"
 #include "import/Office.h"
 #include "import/OverwriteDeletion.h"
@@ -12,6 +11,7 @@
 #include "import/TitleColumnMap.h"
 #include "import/Titles.h"
 #include "import/WrittenColumns.h"
+#include "refdata/Departments.h"
 #include "text/Encoding.h"
 #include "xls/XlsWorkbook.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "import/ImportRequest.h"
-#include "refdata/UserInterface.h"
+#include "import/UserInterface.h"
 #include "xls/Sheet.h"
 
 #include <functional>

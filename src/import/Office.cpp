@@ -28,7 +28,11 @@ Office::Office(std::string databaseFile)
 }
 
 void Office::loadCodeFile(UserInterface& ui) {
-    wb::loadCodeFile(CodeFileMap, ui);
+    // Either way the run goes on, without codes.
+    if (const auto problem = wb::loadCodeFile(CodeFileMap)) {
+        ui.addError(*problem);
+        ui.showMessage(*problem, gbk("错误"), kStopMessage);
+    }
 }
 
 RunOutcome Office::import(const ImportRequest& request, UserInterface& ui,

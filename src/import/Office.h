@@ -6,9 +6,9 @@
 #include "data/StatementRunner.h"
 #include "import/ImportRequest.h"
 #include "import/ImportRun.h"
+#include "import/UserInterface.h"
 #include "refdata/BuiltinTables.h"
 #include "refdata/CodeTable.h"
-#include "refdata/UserInterface.h"
 
 #include <string>
 
@@ -30,7 +30,9 @@ class Office {
 public:
     explicit Office(std::string databaseFile = kDatabaseFile);
 
-    // The code-file set-up before a run: CodeFileMap from dm.txt in the current directory.
+    // The code-file set-up before a run: CodeFileMap from dm.txt in the current directory. A
+    // file that is missing or cannot be read is reported as an error-list line and a stop
+    // box, and the map stays empty.
     void loadCodeFile(UserInterface& ui);
     // The import run (see runImport). Outcomes reach the user through `ui`; errors that end
     // the command (a failing deletion statement, a failing append, a failure of the

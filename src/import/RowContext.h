@@ -1,9 +1,9 @@
 #pragma once
 
 #include "import/TitleColumnMap.h"
+#include "import/UserInterface.h"
 #include "refdata/BuiltinTables.h"
 #include "refdata/CodeTable.h"
-#include "refdata/UserInterface.h"
 #include "xls/Sheet.h"
 
 #include <cstdint>

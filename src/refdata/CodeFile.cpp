@@ -108,10 +108,6 @@ std::optional<std::string> readRegularFile(const char* name, ReadFailure& failur
     }
 }
 
-void reportCodeFileProblem(const std::string& gbkText, UserInterface& ui) {
-    ui.addError(gbkText);
-    ui.showMessage(gbkText, gbk("错误"), kStopMessage);
-}
 } // namespace
 
 void parseCodeFile(std::string_view content, CodeTable& map) {
@@ -127,19 +123,17 @@ void parseCodeFile(std::string_view content, CodeTable& map) {
     }
 }
 
-void loadCodeFile(CodeTable& CodeFileMap, UserInterface& ui) {
+std::optional<std::string> loadCodeFile(CodeTable& CodeFileMap) {
     CodeFileMap.clear();
     ReadFailure failure;
     const std::optional<std::string> content = readRegularFile(kCodeFileName, failure);
     if (!content) {
-        // Either way the run goes on without codes.
         static const std::string missing = gbk("代码文件dm.txt不存在");
-        reportCodeFileProblem(
-            failure.missing ? missing : utf8ToGbk("代码文件dm.txt无法读取：" + failure.reasonUtf8),
-            ui);
-        return;
+        return failure.missing ? missing
+                               : utf8ToGbk("代码文件dm.txt无法读取：" + failure.reasonUtf8);
     }
     parseCodeFile(*content, CodeFileMap);
+    return std::nullopt;
 }
 
 } // namespace wb

@@ -2,8 +2,9 @@
 // The code file dm.txt: lines of key "=" value in GBK, translating workbook texts to codes.
 
 #include "refdata/CodeTable.h"
-#include "refdata/UserInterface.h"
 
+#include <optional>
+#include <string>
 #include <string_view>
 
 namespace wb {
@@ -17,9 +18,10 @@ void parseCodeFile(std::string_view content, CodeTable& map);
 // The code-file set-up before every import: empties CodeFileMap and fills it from "dm.txt"
 // in the current directory. A missing file, and anything at that name that is not a
 // readable regular file (a directory, FIFO, device or socket, a file without read
-// permission, a read that fails part-way), is reported as an error-list line and a stop box
-// with the same text, and leaves the map empty; the import still follows. Never throws for
-// the file and never waits on it (a FIFO is refused, not opened for a blocking read).
-void loadCodeFile(CodeTable& CodeFileMap, UserInterface& ui);
+// permission, a read that fails part-way), leaves the map empty and gives the text that
+// reports it (GBK: "代码文件dm.txt不存在", or "代码文件dm.txt无法读取：" and the reason);
+// nothing when the file was read. Never throws for the file and never waits on it (a FIFO
+// is refused, not opened for a blocking read).
+std::optional<std::string> loadCodeFile(CodeTable& CodeFileMap);
 
 } // namespace wb

@@ -1,11 +1,11 @@
 #include "xls/BiffReader.h"
 
+#include "text/Encoding.h"
 #include "xls/Bytes.h"
 #include "xls/FormatError.h"
 #include "xls/NumberFormat.h"
 #include "xls/Records.h"
 #include "xls/SheetBuilder.h"
-#include "text/Encoding.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -4,11 +4,11 @@
 // bench/import/make_workbook.py 5000) has only lines that translate, so a row gives one
 // record per non-empty line of each cell.
 
-#include "xls/XlsWorkbook.h"
 #include "import/TitleColumnMap.h"
 #include "import/Titles.h"
 #include "text/Encoding.h"
 #include "text/GbkText.h"
+#include "xls/XlsWorkbook.h"
 
 #include <QSqlDatabase>
 #include <QSqlQuery>

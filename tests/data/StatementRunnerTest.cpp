@@ -171,8 +171,8 @@ TEST_F(StatementRunnerTest, ARolledBackUnitLeavesNothingAndAutocommitResumes) {
     EXPECT_FALSE(connection.database().inUnit());
     EXPECT_EQ(count("rykh"), "0");
     run("insert into rykh (mid,khnd,khjg) values (1,2008,1)");
-    EXPECT_EQ(count("rykh"), "1"); // visible at once: committed on its own
-    connection.database().rollbackUnit();     // outside a unit: nothing
+    EXPECT_EQ(count("rykh"), "1");        // visible at once: committed on its own
+    connection.database().rollbackUnit(); // outside a unit: nothing
     EXPECT_THROW(connection.database().commitUnit(), Error);
     connection.database().beginUnit();
     EXPECT_THROW(connection.database().beginUnit(), Error);

@@ -1,4 +1,4 @@
-#include "import/Departments.h"
+#include "refdata/Departments.h"
 #include "support/TempOffice.h"
 #include "text/Error.h"
 

@@ -4,8 +4,8 @@
 // the file being taken away mid-run, and from tables the database lacks.
 
 #include "data/DatabaseFailure.h"
-#include "import/Departments.h"
 #include "import/WrittenColumns.h"
+#include "refdata/Departments.h"
 #include "support/FaultyDisk.h"
 #include "support/TempOffice.h"
 

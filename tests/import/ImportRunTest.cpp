@@ -191,3 +191,12 @@ TEST_F(ImportRun, AQuoteInTheDepartmentCodeSelectsOnlyThatCode) {
     EXPECT_EQ(run("0'1", true), RunOutcome::Completed);
     EXPECT_EQ(rows("select bm, xm from ryjbxx order by id"), (Strings{"02|p2", "0'1|甲"}));
 }
+
+TEST_F(ImportRun, ACodeFileThatCannotBeReadIsReportedAsAnErrorLineAndAStopBox) {
+    std::filesystem::remove("dm.txt");
+    std::filesystem::create_directory("dm.txt");
+    office->loadCodeFile(ui);
+    EXPECT_EQ(ui.errors, Strings{"代码文件dm.txt无法读取：它不是普通文件"});
+    EXPECT_EQ(ui.boxes, Strings{"错误|代码文件dm.txt无法读取：它不是普通文件|16"});
+    EXPECT_TRUE(office->CodeFileMap.empty());
+}

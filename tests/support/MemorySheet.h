@@ -1,8 +1,8 @@
 #pragma once
 // A sheet held in memory, written in UTF-8 for readability: rows of cells, row 1 the titles.
 
-#include "xls/Sheet.h"
 #include "text/Encoding.h"
+#include "xls/Sheet.h"
 
 #include <map>
 #include <string>

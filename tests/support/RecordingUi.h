@@ -1,7 +1,7 @@
 #pragma once
 // Records everything the engine tells the user, in UTF-8 for readable test failures.
 
-#include "refdata/UserInterface.h"
+#include "import/UserInterface.h"
 #include "text/Encoding.h"
 
 #include <functional>

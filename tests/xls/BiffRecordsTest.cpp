@@ -2,9 +2,9 @@
 // Each must give a clear reason, never a read outside the stream or an allocation as large
 // as a count read from the file.
 
+#include "text/Encoding.h"
 #include "xls/BiffReader.h"
 #include "xls/FormatError.h"
-#include "text/Encoding.h"
 
 #include <gtest/gtest.h>
 

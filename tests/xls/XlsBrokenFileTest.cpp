@@ -1,9 +1,9 @@
 // Files that are no readable workbook: each gives a wb::Error that names the file and the
 // reason, never a crash or a read outside the file.
 
+#include "text/Error.h"
 #include "xls/FormatError.h"
 #include "xls/XlsWorkbook.h"
-#include "text/Error.h"
 
 #include <gtest/gtest.h>
 

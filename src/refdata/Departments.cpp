@@ -1,4 +1,4 @@
-#include "import/Departments.h"
+#include "refdata/Departments.h"
 
 #include "data/JetSql.h"
 #include "data/Query.h"
