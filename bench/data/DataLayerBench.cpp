@@ -8,6 +8,7 @@
 #include "data/Schema.h"
 #include "data/StatementRunner.h"
 #include "text/Encoding.h"
+#include "text/GbkText.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -18,6 +19,8 @@
 #include <string>
 
 namespace {
+
+using wb::operator""_ascii;
 
 using Clock = std::chrono::steady_clock;
 
@@ -40,11 +43,11 @@ int main(int argc, char* argv[]) {
     wb::StatementRunner runner(connection);
     table.open();
 
-    const std::string name = wb::gbk("张三丰");
-    const std::string fullTime = wb::gbk("全日制");
-    const std::string status = wb::gbk("干部");
+    const wb::Gbk name = wb::gbk("张三丰");
+    const wb::Gbk fullTime = wb::gbk("全日制");
+    const wb::Gbk status = wb::gbk("干部");
     Clock::duration inPerson{}, inStatements{}, inUnits{};
-    const auto run = [&](std::string text) {
+    const auto run = [&](wb::Gbk text) {
         runner.setText(std::move(text));
         runner.exec();
     };
@@ -57,30 +60,31 @@ int main(int argc, char* argv[]) {
 
         t = Clock::now();
         table.append();
-        table.setText("bm", "0101");
+        table.setText("bm", "0101"_ascii);
         table.setInteger("jxqyf", 12);
-        table.setText("jkzk", "10");
+        table.setText("jkzk", "10"_ascii);
         table.setText("xm", name);
         table.setCell("bh", wb::CellValue::ofNumber(i + 1));
-        table.setCell("sfzh", wb::CellValue::ofText("110101197001010011"));
-        table.setText("csny", "1970-01-01");
-        table.setText("gzsj", "1990-07-15");
+        table.setCell("sfzh", wb::CellValue::ofText("110101197001010011"_ascii));
+        table.setText("csny", "1970-01-01"_ascii);
+        table.setText("gzsj", "1990-07-15"_ascii);
         table.setCell("grsf", wb::CellValue::ofText(status));
-        table.setText("sylb", "1");
+        table.setText("sylb", "1"_ascii);
         table.post();
-        const std::string key = std::to_string(table.id());
+        const wb::Gbk key = wb::decimal(table.id());
         inPerson += Clock::now() - t;
 
         t = Clock::now();
-        for (const char* date : {"1986-07-1", "1990-07-1", "1995-07-1"})
-            run("insert into ryxl (mid,xxxs,xlrq,xldm) values (" + key + ",'" + fullTime + "','" +
-                date + "','21')");
-        run("update ryxl set dzysxl=2 where mid=" + key + " and xlrq=#1990-07-1#");
-        for (const char* date : {"1990-07-1", "2006-06-1", "2008-03-1"})
-            run("insert into ryrz (mid,rzrq,gzzwdm,gwzwdm ) values (" + key + ",'" + date +
-                "','3601','0301')");
-        for (const char* year : {"2007", "2008"})
-            run("insert into rykh (mid,khnd,khjg ) values (" + key + "," + year + ",1)");
+        for (const wb::Ascii date : {"1986-07-1"_ascii, "1990-07-1"_ascii, "1995-07-1"_ascii})
+            run("insert into ryxl (mid,xxxs,xlrq,xldm) values ("_ascii + key + ",'"_ascii +
+                fullTime + "','"_ascii + date + "','21')"_ascii);
+        run("update ryxl set dzysxl=2 where mid="_ascii + key + " and xlrq=#1990-07-1#"_ascii);
+        for (const wb::Ascii date : {"1990-07-1"_ascii, "2006-06-1"_ascii, "2008-03-1"_ascii})
+            run("insert into ryrz (mid,rzrq,gzzwdm,gwzwdm ) values ("_ascii + key + ",'"_ascii +
+                date + "','3601','0301')"_ascii);
+        for (const wb::Ascii year : {"2007"_ascii, "2008"_ascii})
+            run("insert into rykh (mid,khnd,khjg ) values ("_ascii + key + ',' + year +
+                ",1)"_ascii);
         inStatements += Clock::now() - t;
 
         t = Clock::now();

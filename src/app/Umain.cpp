@@ -73,7 +73,7 @@ QIcon programIcon() {
     return QIcon(pixmap);
 }
 
-void appendLine(QPlainTextEdit* memo, const std::string& gbkLine) {
+void appendLine(QPlainTextEdit* memo, const Gbk& gbkLine) {
     memo->appendPlainText(fromGbk(gbkLine));
     memo->verticalScrollBar()->setValue(memo->verticalScrollBar()->maximum());
 }
@@ -312,19 +312,19 @@ QString TFKvDbf::panelText(int panel) const {
     return panels_[panel]->text();
 }
 
-void TFKvDbf::addRunLog(const std::string& line) {
+void TFKvDbf::addRunLog(const Gbk& line) {
     appendLine(Memo1, line);
 }
 
-void TFKvDbf::addError(const std::string& line) {
+void TFKvDbf::addError(const Gbk& line) {
     appendLine(Memo2, line);
 }
 
-void TFKvDbf::setStatus(int panel, const std::string& text) {
+void TFKvDbf::setStatus(int panel, const Gbk& text) {
     panels_[panel]->setText(fromGbk(text));
 }
 
-void TFKvDbf::showMessage(const std::string& text, const std::string& caption, int flags) {
+void TFKvDbf::showMessage(const Gbk& text, const Gbk& caption, int flags) {
     // Once Exit was pressed during a run, its closing notices would only hold the window up.
     if (closeRequested_)
         return;

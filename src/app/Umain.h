@@ -68,10 +68,10 @@ public:
     QString panelText(int panel) const;
 
     // UserInterface
-    void addRunLog(const std::string& line) override;
-    void addError(const std::string& line) override;
-    void setStatus(int panel, const std::string& text) override;
-    void showMessage(const std::string& text, const std::string& caption, int flags) override;
+    void addRunLog(const Gbk& line) override;
+    void addError(const Gbk& line) override;
+    void setStatus(int panel, const Gbk& text) override;
+    void showMessage(const Gbk& text, const Gbk& caption, int flags) override;
     void processEvents() override;
     void clearAbort() override;
     bool abortRequested() const override { return abort_; }

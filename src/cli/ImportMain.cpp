@@ -33,7 +33,7 @@ void installAbortHandler() {
 }
 
 // Workbook and code-file text on the terminal: UTF-8 with its control characters shown.
-std::string printable(const std::string& gbkText) {
+std::string printable(const wb::Gbk& gbkText) {
     return wb::terminalSafe(wb::gbkToUtf8(gbkText));
 }
 
@@ -42,20 +42,21 @@ std::string printable(const std::string& gbkText) {
 // after a kill the log still holds every name logged.
 class TerminalUi : public wb::UserInterface {
 public:
-    void addRunLog(const std::string& line) override { out(line); }
-    void addError(const std::string& line) override {
+    void addRunLog(const wb::Gbk& line) override { out(line); }
+    void addError(const wb::Gbk& line) override {
         std::cerr << printable(line) << '\n' << std::flush;
     }
-    void setStatus(int, const std::string&) override {}
-    void showMessage(const std::string& text, const std::string& caption, int) override {
-        out(caption + ": " + text);
+    void setStatus(int, const wb::Gbk&) override {}
+    void showMessage(const wb::Gbk& text, const wb::Gbk& caption, int) override {
+        using wb::operator""_ascii;
+        out(caption + ": "_ascii + text);
     }
     void processEvents() override {}
     void clearAbort() override { abortFlag = 0; }
     bool abortRequested() const override { return abortFlag != 0; }
 
 private:
-    static void out(const std::string& gbkLine) {
+    static void out(const wb::Gbk& gbkLine) {
         std::cout << printable(gbkLine) << '\n' << std::flush;
     }
 };
@@ -73,7 +74,7 @@ constexpr const char* kUsage =
 
 struct Arguments {
     bool overwrite = false;
-    std::string department; // GBK
+    wb::Gbk department;
     std::string workbook;
 };
 
@@ -82,9 +83,9 @@ int usageError(const std::string& message) {
     return 2;
 }
 
-bool departmentExists(wb::Office& office, const std::string& code) {
+bool departmentExists(wb::Office& office, const wb::Gbk& code) {
     office.departmentQuery.close();
-    office.departmentQuery.setText("select jgdm from dm_jg");
+    office.departmentQuery.setText(wb::Gbk::ascii("select jgdm from dm_jg"));
     office.departmentQuery.open();
     bool found = false;
     for (; !office.departmentQuery.eof() && !found; office.departmentQuery.next())

@@ -10,6 +10,7 @@
 
 #include "data/EngineValue.h"
 #include "data/TableColumns.h"
+#include "text/Gbk.h"
 
 #include <QVariant>
 
@@ -38,9 +39,9 @@ public:
 
     // Runs a statement that returns no rows (Jet dialect, GBK). A rejected statement
     // changes nothing.
-    virtual void execute(std::string_view jetGbk) = 0;
+    virtual void execute(const Gbk& jet) = 0;
     // Runs a query (Jet dialect, GBK) and reads its rows whole, so that nothing stays open.
-    virtual QueryRows select(std::string_view jetGbk) = 0;
+    virtual QueryRows select(const Gbk& jet) = 0;
     // Inserts one row of `values` into the named columns of `table` (names as the database
     // declares them; no column: a row of defaults) and gives the key the database assigned.
     virtual std::int64_t insertRow(std::string_view table, const std::vector<std::string>& columns,
@@ -77,7 +78,7 @@ public:
 
     // The statement as the engine runs it, values written in (for a consumer that cannot
     // bind values). Throws wb::Error when it cannot be rendered.
-    virtual std::string engineText(std::string_view jetGbk) = 0;
+    virtual std::string engineText(const Gbk& jet) = 0;
     // A second connection for a read that stays open while the program writes (the staff
     // grid's lazily fetched rows); the same connection where the kind has no other.
     virtual QSqlDatabase& readerDatabase() = 0;

@@ -24,7 +24,7 @@ std::string utf8(const QString& text) {
     return text.toUtf8().toStdString();
 }
 
-QString fromGbk(std::string_view gbk) {
+QString fromGbk(const Gbk& gbk) {
     return QString::fromUtf8(gbkToUtf8(gbk));
 }
 
@@ -103,13 +103,13 @@ void JetDatabase::fail(const QString& engineText, const std::string& what) const
     throw Error(what + "：" + utf8(engineText));
 }
 
-void JetDatabase::execute(std::string_view jetGbk) {
+void JetDatabase::execute(const Gbk& jetGbk) {
     QSqlQuery query(database_);
     if (!query.exec(fromGbk(jetGbk)))
         fail(query.lastError().text(), "数据库拒绝了语句“" + gbkToUtf8(jetGbk) + "”");
 }
 
-QueryRows JetDatabase::select(std::string_view jetGbk) {
+QueryRows JetDatabase::select(const Gbk& jetGbk) {
     QSqlQuery query(database_);
     query.setForwardOnly(true);
     const std::string what = "查询“" + gbkToUtf8(jetGbk) + "”失败";
@@ -242,7 +242,7 @@ bool JetDatabase::inUnit() const {
 
 void JetDatabase::checkWritable() {}
 
-std::string JetDatabase::engineText(std::string_view jetGbk) {
+std::string JetDatabase::engineText(const Gbk& jetGbk) {
     return gbkToUtf8(jetGbk);
 }
 

@@ -22,8 +22,8 @@ public:
     JetDatabase& operator=(const JetDatabase&) = delete;
 
     std::string displayName() const override;
-    void execute(std::string_view jetGbk) override;
-    QueryRows select(std::string_view jetGbk) override;
+    void execute(const Gbk& jet) override;
+    QueryRows select(const Gbk& jet) override;
     std::int64_t insertRow(std::string_view table, const std::vector<std::string>& columns,
                            const std::vector<EngineValue>& values) override;
     void deleteRow(std::string_view table, std::int64_t key) override;
@@ -37,7 +37,7 @@ public:
     void rollbackUnit() override;
     bool inUnit() const override;
     void checkWritable() override;
-    std::string engineText(std::string_view jetGbk) override;
+    std::string engineText(const Gbk& jet) override;
     QSqlDatabase& readerDatabase() override;
 
 private:

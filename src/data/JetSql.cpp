@@ -37,16 +37,11 @@ std::size_t gbkCharLength(std::string_view text, std::size_t pos) {
     return std::min<std::size_t>(2, text.size() - pos);
 }
 
-[[noreturn]] void failStatement(std::string_view jetGbk, const std::string& why) {
-    throw Error("无法执行语句“" + gbkToUtf8(jetGbk) + "”：" + why);
-}
-
-} // namespace
-
-std::string escapeSqlText(std::string_view value) {
+// Every single quote doubled; the same in GBK and in UTF-8, which share ASCII.
+std::string doubledQuotes(std::string_view text) {
     std::string out;
-    out.reserve(value.size() + 2);
-    for (char c : value) {
+    out.reserve(text.size() + 2);
+    for (char c : text) {
         out += c;
         if (c == '\'')
             out += '\'';
@@ -54,33 +49,45 @@ std::string escapeSqlText(std::string_view value) {
     return out;
 }
 
-JetStatement splitJetLiterals(std::string_view text) {
+[[noreturn]] void failStatement(std::string_view jetGbk, const std::string& why) {
+    throw Error("无法执行语句“" + gbkToUtf8(Gbk::fromBytes(jetGbk)) + "”：" + why);
+}
+
+} // namespace
+
+Gbk escapeSqlText(const Gbk& value) {
+    return Gbk::fromBytes(doubledQuotes(value.view()));
+}
+
+JetStatement splitJetLiterals(const Gbk& jet) {
+    const std::string_view text = jet.view();
     JetStatement out;
-    out.shape.reserve(text.size());
+    std::string shape;
+    shape.reserve(text.size());
     out.literals.reserve(8); // an import statement holds up to seven
     std::size_t pos = 0;
     while (pos < text.size()) {
         const char c = text[pos];
         if (c == '\'' || c == '"' || c == '#') {
-            JetLiteral literal;
-            literal.kind = c == '#' ? JetLiteral::Kind::Date : JetLiteral::Kind::Text;
+            const auto kind = c == '#' ? JetLiteral::Kind::Date : JetLiteral::Kind::Text;
+            std::string value;
             std::size_t end = pos + 1;
             for (;;) {
                 const std::size_t close = text.find(c, end);
                 if (close == std::string_view::npos)
                     failStatement(text, c == '#' ? "日期没有结束的 #" : "文字没有结束的引号");
-                literal.value.append(text.substr(end, close - end));
+                value.append(text.substr(end, close - end));
                 end = close + 1;
                 // A doubled quote inside quoted text stands for one quote.
                 if (c != '#' && end < text.size() && text[end] == c) {
-                    literal.value += c;
+                    value += c;
                     ++end;
                     continue;
                 }
                 break;
             }
-            out.literals.push_back(std::move(literal));
-            out.shape += '?';
+            out.literals.push_back({kind, Gbk::fromBytes(std::move(value))});
+            shape += '?';
             pos = end;
         } else if (isDigit(c) || (c == '.' && pos + 1 < text.size() && isDigit(text[pos + 1]))) {
             std::size_t end = pos;
@@ -100,15 +107,15 @@ JetStatement splitJetLiterals(std::string_view text) {
                 }
             }
             out.literals.push_back(
-                {JetLiteral::Kind::Number, std::string(text.substr(pos, end - pos))});
-            out.shape += '?';
+                {JetLiteral::Kind::Number, Gbk::fromBytes(text.substr(pos, end - pos))});
+            shape += '?';
             pos = end;
         } else if (isWordChar(c)) {
             // A name, digits and GBK characters included, is copied whole.
             const std::size_t start = pos;
             while (pos < text.size() && isWordChar(text[pos]))
                 pos += isHigh(text[pos]) ? gbkCharLength(text, pos) : 1;
-            out.shape.append(text.substr(start, pos - start));
+            shape.append(text.substr(start, pos - start));
         } else if (c == '[') {
             // A GBK character's second byte may be "]": the name is read character-wise.
             std::size_t close = pos + 1;
@@ -116,15 +123,16 @@ JetStatement splitJetLiterals(std::string_view text) {
                 close += isHigh(text[close]) ? gbkCharLength(text, close) : 1;
             if (close >= text.size())
                 failStatement(text, "名称没有结束的 ]");
-            out.shape.append(text.substr(pos, close + 1 - pos));
+            shape.append(text.substr(pos, close + 1 - pos));
             pos = close + 1;
         } else if (c == '?') {
             failStatement(text, "语句中不能有参数标记 ?");
         } else {
-            out.shape += c;
+            shape += c;
             ++pos;
         }
     }
+    out.shape = Gbk::fromBytes(std::move(shape));
     return out;
 }
 
@@ -413,8 +421,9 @@ std::string render(const std::vector<Token>& tokens, WriteParameter&& writeParam
     return sql;
 }
 
-std::vector<Token> translateTokens(std::string_view shapeGbk, const ColumnsOfTable& columnsOf) {
-    std::vector<Token> tokens = tokenize(gbkToUtf8(shapeGbk));
+std::vector<Token> translateTokens(const Gbk& shape, const ColumnsOfTable& columnsOf) {
+    const std::string_view shapeGbk = shape.view();
+    std::vector<Token> tokens = tokenize(gbkToUtf8(shape));
     if (tokens.empty())
         failStatement(shapeGbk, "语句是空的");
     if (tokens.front().isWord("UPDATE"))
@@ -429,8 +438,8 @@ std::vector<Token> translateTokens(std::string_view shapeGbk, const ColumnsOfTab
 
 } // namespace
 
-EngineStatement translateJetShape(std::string_view shapeGbk, const ColumnsOfTable& columnsOf) {
-    const std::vector<Token> tokens = translateTokens(shapeGbk, columnsOf);
+EngineStatement translateJetShape(const Gbk& shape, const ColumnsOfTable& columnsOf) {
+    const std::vector<Token> tokens = translateTokens(shape, columnsOf);
     EngineStatement out;
     out.sql = render(tokens, [&](std::string& sql, const Token& token) {
         sql += '?';
@@ -456,7 +465,7 @@ std::string storedDateText(double dayNumber) {
     return text;
 }
 
-std::optional<std::string> storedDateText(std::string_view gbk) {
+std::optional<std::string> storedDateText(const Gbk& gbk) {
     const std::optional<double> day = parseDateText(gbk);
     if (!day)
         return std::nullopt;
@@ -487,23 +496,26 @@ std::string engineLikePattern(std::string_view jet) {
 
 } // namespace
 
-std::string likePrefixPattern(std::string_view prefixGbk) {
+Gbk likePrefixPattern(const Gbk& prefix) {
+    const std::string_view text = prefix.view();
     std::string out;
-    out.reserve(prefixGbk.size() + 1);
-    for (std::size_t i = 0; i < prefixGbk.size(); ++i) {
-        const auto byte = static_cast<unsigned char>(prefixGbk[i]);
-        if (byte >= 0x81 && byte <= 0xFE && i + 1 < prefixGbk.size()) {
-            out += prefixGbk.substr(i, 2); // a trail byte may look like "[" or "_"
-            ++i;
-        } else if (byte == '%' || byte == '_' || byte == '[') {
-            out += '[';
-            out += static_cast<char>(byte);
-            out += ']';
-        } else {
-            out += static_cast<char>(byte);
+    out.reserve(text.size() + 1);
+    for (std::size_t i = 0; i < text.size();) {
+        const char c = text[i];
+        if (isHigh(c)) {
+            // Whole characters: a trail byte may look like "[" or "_".
+            const std::size_t length = gbkCharLength(text, i);
+            out += text.substr(i, length);
+            i += length;
+            continue;
         }
+        if (c == '%' || c == '_' || c == '[')
+            out += std::string{'[', c, ']'};
+        else
+            out += c;
+        ++i;
     }
-    return out + '%';
+    return Gbk::fromBytes(out + '%');
 }
 
 EngineValue engineValue(const JetLiteral& literal, std::string_view dateColumn, bool likePattern) {
@@ -524,7 +536,7 @@ EngineValue engineValue(const JetLiteral& literal, std::string_view dateColumn, 
                         std::string(dateColumn));
         return EngineValue::ofText(std::move(*date));
     }
-    const std::string& digits = literal.value;
+    const std::string& digits = literal.value.bytes();
     std::int64_t integer = 0;
     const auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), integer);
     const bool whole = ec == std::errc() && end == digits.data() + digits.size();
@@ -536,8 +548,8 @@ EngineValue engineValue(const JetLiteral& literal, std::string_view dateColumn, 
     return whole ? EngineValue::ofInteger(integer) : EngineValue::ofReal(real);
 }
 
-std::string translateJet(std::string_view jetGbk, const ColumnsOfTable& columnsOf) {
-    const JetStatement split = splitJetLiterals(jetGbk);
+std::string translateJet(const Gbk& jet, const ColumnsOfTable& columnsOf) {
+    const JetStatement split = splitJetLiterals(jet);
     const std::vector<Token> tokens = translateTokens(split.shape, columnsOf);
     return render(tokens, [&](std::string& sql, const Token& token) {
         const JetLiteral& literal = split.literals[static_cast<std::size_t>(token.literal)];
@@ -547,10 +559,10 @@ std::string translateJet(std::string_view jetGbk, const ColumnsOfTable& columnsO
             sql += std::to_string(value.integer);
             break;
         case EngineValue::Kind::Real: // only a number literal gives a real
-            sql += literal.value;
+            sql += literal.value.bytes();
             break;
         case EngineValue::Kind::Text:
-            sql += '\'' + escapeSqlText(value.text) + '\'';
+            sql += '\'' + doubledQuotes(value.text) + '\'';
             break;
         case EngineValue::Kind::Null: // a literal is never NULL
             sql += "NULL";

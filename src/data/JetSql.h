@@ -9,6 +9,7 @@
 
 #include "data/EngineValue.h"
 #include "data/TableColumns.h"
+#include "text/Gbk.h"
 
 #include <cstdint>
 #include <functional>
@@ -21,33 +22,33 @@ namespace wb {
 
 // A value for placing between single quotes in a statement: every quote doubled, so a
 // quote in a code, a name or a department code is stored as it is.
-std::string escapeSqlText(std::string_view value);
+Gbk escapeSqlText(const Gbk& value);
 
 // A `like` pattern that matches exactly the texts beginning with `prefixGbk`: the wildcards
 // "%" and "_" and the bracket "[" in it are written "[%]", "[_]" and "[[]", so that each
 // matches only itself (double-byte characters are left whole), and "%" follows. Quotes are
 // left to escapeSqlText.
-std::string likePrefixPattern(std::string_view prefixGbk);
+Gbk likePrefixPattern(const Gbk& prefix);
 
 struct JetLiteral {
     enum class Kind : std::uint8_t { Text, Number, Date };
     Kind kind = Kind::Text;
     // Text: the text between the quotes (GBK), doubled quotes undone; Number: the digits as
     // written; Date: the text between the # marks.
-    std::string value;
+    Gbk value;
 
     bool operator==(const JetLiteral&) const = default;
 };
 
 struct JetStatement {
-    std::string shape; // the statement with each literal replaced by "?" (GBK)
+    Gbk shape; // the statement with each literal replaced by "?"
     std::vector<JetLiteral> literals;
 };
 
 // Cuts the literals out of a statement: '...' and "..." (a doubled quote stands for one),
 // #...#, and numbers that stand on their own (not the digits of a name such as dm_jg).
 // Throws wb::Error for a literal without its closing mark and for a "?" outside a literal.
-JetStatement splitJetLiterals(std::string_view jetGbk);
+JetStatement splitJetLiterals(const Gbk& jet);
 
 // The columns of a table by name (UTF-8); nullptr when the table is unknown.
 using ColumnsOfTable = std::function<const TableColumns*(std::string_view table)>;
@@ -69,7 +70,7 @@ struct EngineStatement {
 // writes into a DATE/DATETIME column is marked with that column. Throws wb::Error for an
 // update of comma-joined tables that cannot be rewritten (a SET of a column of a table
 // other than the first).
-EngineStatement translateJetShape(std::string_view shapeGbk, const ColumnsOfTable& columnsOf);
+EngineStatement translateJetShape(const Gbk& shape, const ColumnsOfTable& columnsOf);
 
 // The value of a literal: text as UTF-8, a number as an integer when it is whole and fits
 // 64 bits, else as a real; a date literal as stored date text. A text or number written
@@ -85,10 +86,10 @@ EngineValue engineValue(const JetLiteral& literal, std::string_view dateColumn =
 std::string storedDateText(double dayNumber);
 // The same for a date text in any form parseDateText reads; nullopt for a text that is no
 // date.
-std::optional<std::string> storedDateText(std::string_view gbk);
+std::optional<std::string> storedDateText(const Gbk& text);
 
 // The whole translation with every value written into the text (texts quoted and escaped),
 // for a consumer that cannot bind values, such as a grid model. Throws as above.
-std::string translateJet(std::string_view jetGbk, const ColumnsOfTable& columnsOf);
+std::string translateJet(const Gbk& jet, const ColumnsOfTable& columnsOf);
 
 } // namespace wb

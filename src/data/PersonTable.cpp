@@ -127,7 +127,7 @@ void PersonTable::append() {
     impl_->pending = true;
 }
 
-void PersonTable::setText(std::string_view column, const std::string& gbk) {
+void PersonTable::setText(std::string_view column, const Gbk& gbk) {
     const std::size_t index = impl_->field(column);
     switch (impl_->typeOf(index)) {
     case ColumnType::Integer:
@@ -139,7 +139,7 @@ void PersonTable::setText(std::string_view column, const std::string& gbk) {
             return impl_->set(index, EngineValue::ofReal(number->toDouble()));
         impl_->reject(index, gbkToUtf8(gbk), "不是数字");
     case ColumnType::Date:
-        if (auto date = storedDateText(std::string_view(gbk)))
+        if (auto date = storedDateText(gbk))
             return impl_->set(index, EngineValue::ofText(std::move(*date)));
         impl_->reject(index, gbkToUtf8(gbk), "不是日期");
     case ColumnType::Text:
@@ -153,7 +153,7 @@ void PersonTable::setInteger(std::string_view column, std::int32_t value) {
     const std::size_t index = impl_->field(column);
     switch (impl_->typeOf(index)) {
     case ColumnType::Text:
-        return impl_->set(index, EngineValue::ofText(decimal(value)));
+        return impl_->set(index, EngineValue::ofText(std::to_string(value)));
     case ColumnType::Date:
         return impl_->set(index, dateValue(value));
     case ColumnType::Integer:
@@ -172,7 +172,7 @@ void PersonTable::setCell(std::string_view column, const CellValue& value) {
     case CellValue::Kind::Text:
         return setText(column, value.text);
     case CellValue::Kind::Error:
-        impl_->reject(index, cellText(value), "单元格是错误值");
+        impl_->reject(index, gbkToUtf8(cellText(value)), "单元格是错误值");
     case CellValue::Kind::Number:
     case CellValue::Kind::Date:
     case CellValue::Kind::Boolean:
@@ -182,12 +182,12 @@ void PersonTable::setCell(std::string_view column, const CellValue& value) {
     case ColumnType::Integer:
         if (const auto number = wholeNumber(value.number))
             return impl_->set(index, EngineValue::ofInteger(*number));
-        impl_->reject(index, cellText(value), "不是整数");
+        impl_->reject(index, gbkToUtf8(cellText(value)), "不是整数");
     case ColumnType::Text:
         return impl_->set(index, EngineValue::ofText(gbkToUtf8(cellText(value))));
     case ColumnType::Date:
         if (value.kind == CellValue::Kind::Boolean)
-            impl_->reject(index, cellText(value), "不是日期");
+            impl_->reject(index, gbkToUtf8(cellText(value)), "不是日期");
         return impl_->set(index, dateValue(value.number));
     case ColumnType::Real:
     case ColumnType::Untyped:

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "text/Gbk.h"
 #include "xls/CellValue.h"
 
 #include <cstdint>
@@ -42,7 +43,7 @@ public:
     // Set a field of the pending record by column name (any case); throw wb::Error when
     // there is no pending record, the column does not exist or cannot take the value (the
     // field then keeps what it had).
-    void setText(std::string_view column, const std::string& gbk);
+    void setText(std::string_view column, const Gbk& text);
     void setInteger(std::string_view column, std::int32_t value);
     void setCell(std::string_view column, const CellValue& value);
     // Inserts the pending record (outside a unit it is committed on its own);

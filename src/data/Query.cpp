@@ -19,7 +19,7 @@ struct Query::Impl {
     explicit Impl(Connection& connection) : connection(connection) {}
 
     Connection& connection;
-    std::string text;
+    Gbk text;
     // The rows are read whole when the query opens, so that no statement stays open (it
     // would pin an old view of the database and block the next write).
     bool open = false;
@@ -51,8 +51,8 @@ void Query::close() {
     impl_->position = 0;
 }
 
-void Query::setText(std::string jetGbk) {
-    impl_->text = std::move(jetGbk);
+void Query::setText(Gbk jet) {
+    impl_->text = std::move(jet);
 }
 
 QString Query::engineSql() const {
@@ -110,16 +110,18 @@ std::int32_t Query::fieldInteger(std::string_view column) const {
     return static_cast<std::int32_t>(*number);
 }
 
-std::string Query::fieldText(std::string_view column) const {
+Gbk Query::fieldText(std::string_view column) const {
     const QVariant& value = impl_->value(column);
     if (value.isNull())
         return {};
     switch (value.metaType().id()) {
     case QMetaType::Double:
-        return numberText(value.toDouble());
+        return Gbk::ascii(numberText(value.toDouble()));
     case QMetaType::QByteArray: {
+        // Bytes stored as they are: taken for the GBK they were written as.
         const QByteArray bytes = value.toByteArray();
-        return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+        return Gbk::fromBytes(
+            std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
     }
     default:
         return utf8ToGbk(value.toString().toUtf8().toStdString());

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "text/Gbk.h"
+
 #include <QString>
 #include <cstdint>
 #include <memory>
@@ -21,7 +23,7 @@ public:
 
     void close();
     // Replaces the statement text; the query must be reopened for it to take effect.
-    void setText(std::string jetGbk);
+    void setText(Gbk jet);
     // Runs the statement and stands on its first row. Throws wb::Error on failure.
     void open();
     bool isOpen() const;
@@ -33,7 +35,7 @@ public:
     // reads as 0 or empty text. Throw wb::Error when there is no current row, for an
     // unknown column or a value that is no integer (a whole number, or a text of one).
     std::int32_t fieldInteger(std::string_view column) const;
-    std::string fieldText(std::string_view column) const; // GBK; numbers in general form
+    Gbk fieldText(std::string_view column) const; // numbers in general form
     // Number of rows the open query yielded; throws when closed.
     int rowCount() const;
     // The statement as the engine runs it, values written in, for a grid model that shows

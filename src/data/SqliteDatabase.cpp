@@ -67,7 +67,7 @@ struct SqliteDatabase::State {
 
     std::unordered_map<std::string, TableColumns> tables; // by lower-case name
     std::unordered_map<std::string, std::unique_ptr<SqliteStatement>> statements;
-    std::unordered_map<std::string, Shape> shapes;
+    std::unordered_map<Gbk, Shape> shapes;
     std::vector<EngineValue> values; // of the statement being run, kept for its capacity
     FileIdentity identity;
 };
@@ -216,7 +216,7 @@ void SqliteDatabase::run(SqliteStatement& statement, const std::string& what) {
         failWith(failure, what);
 }
 
-void SqliteDatabase::execute(std::string_view jetGbk) {
+void SqliteDatabase::execute(const Gbk& jetGbk) {
     const auto what = [&] {
         return "数据库拒绝了语句“" + gbkToUtf8(jetGbk) + "”";
     };
@@ -251,11 +251,11 @@ void SqliteDatabase::execute(std::string_view jetGbk) {
         failWith(failure, what());
 }
 
-std::string SqliteDatabase::engineText(std::string_view jetGbk) {
+std::string SqliteDatabase::engineText(const Gbk& jetGbk) {
     return translateJet(jetGbk, [this](std::string_view table) { return columns(table); });
 }
 
-QueryRows SqliteDatabase::select(std::string_view jetGbk) {
+QueryRows SqliteDatabase::select(const Gbk& jetGbk) {
     const std::string what = "查询“" + gbkToUtf8(jetGbk) + "”失败";
     const QString sql = QString::fromUtf8(engineText(jetGbk));
     QSqlQuery query(database_);

@@ -8,8 +8,8 @@ StatementRunner::StatementRunner(Connection& connection) : connection_(connectio
 
 StatementRunner::~StatementRunner() = default;
 
-void StatementRunner::setText(std::string jetGbk) {
-    text_ = std::move(jetGbk);
+void StatementRunner::setText(Gbk jet) {
+    text_ = std::move(jet);
 }
 
 void StatementRunner::exec() {

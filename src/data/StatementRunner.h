@@ -1,5 +1,7 @@
 #pragma once
 
+#include "text/Gbk.h"
+
 #include <string>
 
 namespace wb {
@@ -16,7 +18,7 @@ public:
     StatementRunner& operator=(const StatementRunner&) = delete;
 
     // Replaces the statement text (Jet dialect, GBK bytes).
-    void setText(std::string jetGbk);
+    void setText(Gbk jet);
     // Runs the statement. Throws wb::Error with the engine's reason when it is rejected
     // (including a text that is no date written into a date column; a rejected statement
     // changes nothing), DatabaseFailure when the database itself fails.
@@ -24,7 +26,7 @@ public:
 
 private:
     Connection& connection_;
-    std::string text_;
+    Gbk text_;
 };
 
 } // namespace wb

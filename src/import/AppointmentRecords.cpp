@@ -10,17 +10,19 @@ namespace wb {
 namespace {
 
 struct PostCodes {
-    std::string wagePost;
-    std::string positionGrade;
+    Gbk wagePost;
+    Gbk positionGrade;
 };
 
 // The two codes of a post text. Before July 2006 only the code file's wage post code counts;
 // from then on the position grade follows from the wage post code, or, when the code file
 // does not know the text, the text is read as a grade name.
-PostCodes postCodes(const std::string& post, const MonthDate& date, const CodeTable& CodeFileMap,
+PostCodes postCodes(const Gbk& post, const MonthDate& date, const CodeTable& CodeFileMap,
                     const BuiltinTables& tables) {
     PostCodes codes{CodeFileMap.lookup(post), {}};
-    const bool graded = date.year > "2006" || (date.year == "2006" && date.month >= "07");
+    static const Gbk kGradedYear = "2006"_ascii, kGradedMonth = "07"_ascii;
+    const bool graded =
+        date.year > kGradedYear || (date.year == kGradedYear && date.month >= kGradedMonth);
     if (!graded)
         return codes;
     if (codes.wagePost.empty()) {
@@ -37,29 +39,29 @@ PostCodes postCodes(const std::string& post, const MonthDate& date, const CodeTa
 
 void importAppointments(const RowContext& row, const PersonOutcome& person,
                         const BuiltinTables& tables, StatementRunner& ADOQuery1) {
-    static const std::string kPrefix = gbk("职务:");
+    static const Gbk kPrefix = gbk("职务:");
 
-    const std::vector<std::string> lines = dependentLines(row, person, titles::kAppointments);
+    const std::vector<Gbk> lines = dependentLines(row, person, titles::kAppointments);
     if (lines.empty())
         return;
-    const std::string key = std::to_string(*person.key);
+    const Gbk key = decimal(*person.key);
 
-    for (const std::string& rawLine : lines) {
-        const std::string line = trim(rawLine);
+    for (const Gbk& rawLine : lines) {
+        const Gbk line = trim(rawLine);
         if (line.size() < 5 || line[4] != '.')
             continue;
         const MonthDate date = clampedMonthDate(line);
-        const std::string post = trim(byteRange(line, fields::kPost));
+        const Gbk post = trim(byteRange(line, fields::kPost));
         const PostCodes codes = postCodes(post, date, row.CodeFileMap, tables);
         if (codes.wagePost.empty()) {
-            row.ui.addError(kPrefix + person.name + ":" + post);
+            row.ui.addError(kPrefix + person.name + ':' + post);
             continue;
         }
         runDependentStatement(ADOQuery1,
-                              "insert into ryrz (mid,rzrq,gzzwdm,gwzwdm ) values (" + key + ",'" +
-                                  escapeSqlText(date.text()) + "','" +
-                                  escapeSqlText(codes.wagePost) + "','" +
-                                  escapeSqlText(codes.positionGrade) + "')",
+                              "insert into ryrz (mid,rzrq,gzzwdm,gwzwdm ) values ("_ascii + key +
+                                  ",'"_ascii + escapeSqlText(date.text()) + "','"_ascii +
+                                  escapeSqlText(codes.wagePost) + "','"_ascii +
+                                  escapeSqlText(codes.positionGrade) + "')"_ascii,
                               row.ui, kPrefix, person.name, line);
     }
 }

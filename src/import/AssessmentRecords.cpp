@@ -31,34 +31,34 @@ bool isPlainNumber(std::string_view text) {
 
 void importAssessments(const RowContext& row, const PersonOutcome& person,
                        StatementRunner& ADOQuery1) {
-    static const std::string kPrefix = gbk("考核:");
-    static const std::string kNotANumber = gbk("结果代码不是数字 ");
+    static const Gbk kPrefix = gbk("考核:");
+    static const Gbk kNotANumber = gbk("结果代码不是数字 ");
 
-    const std::vector<std::string> lines = dependentLines(row, person, titles::kAssessments);
+    const std::vector<Gbk> lines = dependentLines(row, person, titles::kAssessments);
     if (lines.empty())
         return;
-    const std::string key = std::to_string(*person.key);
+    const Gbk key = decimal(*person.key);
 
-    for (const std::string& rawLine : lines) {
-        const std::string line = trim(rawLine);
+    for (const Gbk& rawLine : lines) {
+        const Gbk line = trim(rawLine);
         if (line.empty())
             continue;
         const std::int32_t year = parseWholeNumber(byteRange(line, fields::kYear)).value_or(0);
         if (year < 1900 || year > 2100)
             continue;
-        const std::string result = trim(byteRange(line, fields::kAssessmentResult));
-        const std::string& code = row.CodeFileMap.lookup(result);
+        const Gbk result = trim(byteRange(line, fields::kAssessmentResult));
+        const Gbk& code = row.CodeFileMap.lookup(result);
         if (code.empty()) {
-            row.ui.addError(kPrefix + person.name + ":" + result);
+            row.ui.addError(kPrefix + person.name + ':' + result);
             continue;
         }
-        if (!isPlainNumber(code)) {
-            row.ui.addError(kPrefix + person.name + ":" + line + ":" + kNotANumber + code);
+        if (!isPlainNumber(code.view())) {
+            row.ui.addError(kPrefix + person.name + ':' + line + ':' + kNotANumber + code);
             continue;
         }
         runDependentStatement(ADOQuery1,
-                              "insert into rykh (mid,khnd,khjg ) values (" + key + "," +
-                                  std::to_string(year) + "," + code + ")",
+                              "insert into rykh (mid,khnd,khjg ) values ("_ascii + key + ',' +
+                                  decimal(year) + ',' + code + ')',
                               row.ui, kPrefix, person.name, line);
     }
 }

@@ -6,40 +6,37 @@
 #include "text/Encoding.h"
 #include "text/GbkText.h"
 
+#include <algorithm>
 #include <exception>
 
 namespace wb {
 
-std::vector<std::string> dependentLines(const RowContext& row, const PersonOutcome& person,
-                                        const std::string& title) {
+std::vector<Gbk> dependentLines(const RowContext& row, const PersonOutcome& person,
+                                const Gbk& title) {
     if (!person.key || row.titles.column(title) == 0)
         return {};
     return splitLines(cellText(row.cell(title)));
 }
 
-MonthDate clampedMonthDate(std::string_view line) {
+MonthDate clampedMonthDate(const Gbk& line) {
+    // Clamped byte-wise, as texts: "19x5" lies between "1900" and "2100".
+    static const Gbk kFirstYear = Gbk::ascii("1900"), kLastYear = Gbk::ascii("2100");
+    static const Gbk kFirstMonth = Gbk::ascii("01"), kLastMonth = Gbk::ascii("12");
     MonthDate date{byteRange(line, fields::kYear), byteRange(line, fields::kMonth)};
-    if (date.year < "1900")
-        date.year = "1900";
-    else if (date.year > "2100")
-        date.year = "2100";
-    if (date.month < "01")
-        date.month = "01";
-    else if (date.month > "12")
-        date.month = "12";
+    date.year = std::clamp(date.year, kFirstYear, kLastYear);
+    date.month = std::clamp(date.month, kFirstMonth, kLastMonth);
     return date;
 }
 
-void runDependentStatement(StatementRunner& runner, std::string statement, UserInterface& ui,
-                           const std::string& prefix, const std::string& name,
-                           const std::string& text) {
+void runDependentStatement(StatementRunner& runner, Gbk statement, UserInterface& ui,
+                           const Gbk& prefix, const Gbk& name, const Gbk& text) {
     try {
         runner.setText(std::move(statement));
         runner.exec();
     } catch (const DatabaseFailure&) {
         throw; // nothing more can be stored: the run ends
     } catch (const std::exception& error) {
-        ui.addError(prefix + name + ":" + text + ":" + utf8ToGbk(error.what()));
+        ui.addError(prefix + name + ':' + text + ':' + utf8ToGbk(error.what()));
     }
 }
 

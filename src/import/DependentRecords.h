@@ -16,8 +16,8 @@ class StatementRunner;
 
 // The lines of a row's multi-line cell for dependent records: none when the title is absent
 // or the row's person was not stored (the cell is then not read).
-std::vector<std::string> dependentLines(const RowContext& row, const PersonOutcome& person,
-                                        const std::string& title);
+std::vector<Gbk> dependentLines(const RowContext& row, const PersonOutcome& person,
+                                const Gbk& title);
 
 // Where the lines of the multi-line cells, and the stored "yyyy-mm-dd" dates, keep their parts.
 namespace fields {
@@ -31,17 +31,16 @@ inline constexpr ByteField kAssessmentResult{5, 44}; // the result text after th
 // Year and month of a dated line (bytes 1-4 and 6-7), clamped byte-wise to 1900..2100 and
 // 01..12; `text()` is the month date "yyyy-mm-1".
 struct MonthDate {
-    std::string year;
-    std::string month;
-    std::string text() const { return year + "-" + month + "-1"; }
+    Gbk year;
+    Gbk month;
+    Gbk text() const { return year + '-' + month + Gbk::ascii("-1"); }
 };
-MonthDate clampedMonthDate(std::string_view line);
+MonthDate clampedMonthDate(const Gbk& line);
 
 // Runs a statement for a dependent record. A statement the database rejects is reported in
 // the error list as prefix name ":" text ":" reason, and the import goes on.
-void runDependentStatement(StatementRunner& runner, std::string statement, UserInterface& ui,
-                           const std::string& prefix, const std::string& name,
-                           const std::string& text);
+void runDependentStatement(StatementRunner& runner, Gbk statement, UserInterface& ui,
+                           const Gbk& prefix, const Gbk& name, const Gbk& text);
 
 void importEducation(const RowContext& row, const PersonOutcome& person,
                      StatementRunner& ADOQuery1);

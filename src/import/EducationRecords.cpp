@@ -9,19 +9,19 @@ namespace wb {
 
 void importEducation(const RowContext& row, const PersonOutcome& person,
                      StatementRunner& ADOQuery1) {
-    static const std::string kPrefix = gbk("学历:");
-    static const std::string kFullTime = gbk("'全日制'");
-    static const std::string kInService = gbk("'在职'");
+    static const Gbk kPrefix = gbk("学历:");
+    static const Gbk kFullTime = gbk("'全日制'");
+    static const Gbk kInService = gbk("'在职'");
 
-    const std::vector<std::string> lines = dependentLines(row, person, titles::kEducation);
+    const std::vector<Gbk> lines = dependentLines(row, person, titles::kEducation);
     if (lines.empty())
         return;
-    const std::string key = std::to_string(*person.key);
-    const std::string workYear = byteRange(person.workDate, fields::kYear);
-    const std::string workMonth = byteRange(person.workDate, fields::kMonth);
-    std::string lastFullTimeDate;
+    const Gbk key = decimal(*person.key);
+    const Gbk workYear = byteRange(person.workDate, fields::kYear);
+    const Gbk workMonth = byteRange(person.workDate, fields::kMonth);
+    Gbk lastFullTimeDate;
 
-    for (const std::string& line : lines) {
+    for (const Gbk& line : lines) {
         if (line.size() < 5 || line[4] != '.')
             continue;
         const MonthDate date = clampedMonthDate(line);
@@ -31,30 +31,32 @@ void importEducation(const RowContext& row, const PersonOutcome& person,
             (date.year < workYear || (date.year == workYear && date.month <= workMonth));
         if (fullTime)
             lastFullTimeDate = date.text();
-        const std::string education = byteRange(line, fields::kEducation);
-        const std::string& code = row.CodeFileMap.lookup(education);
+        const Gbk education = byteRange(line, fields::kEducation);
+        const Gbk& code = row.CodeFileMap.lookup(education);
         if (code.empty()) {
-            row.ui.addError(kPrefix + person.name + ":" + education);
+            row.ui.addError(kPrefix + person.name + ':' + education);
             continue;
         }
         runDependentStatement(ADOQuery1,
-                              "insert into ryxl (mid,xxxs,xlrq,xldm) values (" + key + "," +
-                                  (fullTime ? kFullTime : kInService) + ",'" +
-                                  escapeSqlText(date.text()) + "','" + escapeSqlText(code) + "')",
+                              "insert into ryxl (mid,xxxs,xlrq,xldm) values ("_ascii + key + ',' +
+                                  (fullTime ? kFullTime : kInService) + ",'"_ascii +
+                                  escapeSqlText(date.text()) + "','"_ascii + escapeSqlText(code) +
+                                  "')"_ascii,
                               row.ui, kPrefix, person.name, line);
     }
 
     if (lastFullTimeDate.empty() || person.wholeYears == 0)
         return;
     // The date stands between # marks unquoted: only a date of digits may be placed there.
-    if (lastFullTimeDate.find_first_not_of("0123456789-") != std::string::npos) {
-        static const std::string kNoDate = gbk("不是日期");
-        row.ui.addError(kPrefix + person.name + ":" + lastFullTimeDate + ":" + kNoDate);
+    if (lastFullTimeDate.find_first_not_of("0123456789-") != Gbk::npos) {
+        static const Gbk kNoDate = gbk("不是日期");
+        row.ui.addError(kPrefix + person.name + ':' + lastFullTimeDate + ':' + kNoDate);
         return;
     }
     runDependentStatement(ADOQuery1,
-                          "update ryxl set dzysxl=" + std::to_string(person.wholeYears) +
-                              " where mid=" + key + " and xlrq=#" + lastFullTimeDate + "#",
+                          "update ryxl set dzysxl="_ascii + decimal(person.wholeYears) +
+                              " where mid="_ascii + key + " and xlrq=#"_ascii + lastFullTimeDate +
+                              '#',
                           row.ui, kPrefix, person.name, lastFullTimeDate);
 }
 

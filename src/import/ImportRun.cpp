@@ -36,7 +36,7 @@ bool workbookFileExists(const std::string& path) {
 
 // Imports one row as one unit: the person record, then its education, appointment and
 // assessment records. Anything that escapes rolls the row back whole.
-void importRow(const RowContext& row, const std::string& name, const ImportRequest& request,
+void importRow(const RowContext& row, const Gbk& name, const ImportRequest& request,
                Office& office) {
     Database& database = office.connection.database();
     database.beginUnit();
@@ -104,9 +104,9 @@ private:
 // The import after its checks: the deletion of an overwrite run and the rows.
 void importRows(const ImportRequest& request, const Sheet& sheet, const TitleColumnMap& titles,
                 Office& office, UserInterface& ui) {
-    static const std::string kDeleting = gbk("正在删除旧数据!");
-    static const std::string kAborted = gbk("用户中止!");
-    static const std::string kNotice = gbk("提示");
+    static const Gbk kDeleting = gbk("正在删除旧数据!");
+    static const Gbk kAborted = gbk("用户中止!");
+    static const Gbk kNotice = gbk("提示");
 
     OverwriteTransaction transaction(office.connection.database(), request.overwrite);
     if (request.overwrite) {
@@ -121,7 +121,7 @@ void importRows(const ImportRequest& request, const Sheet& sheet, const TitleCol
     const int rowsToImport = countRowsToImport(sheet, nameColumn);
     ui.setProgress(0, rowsToImport);
     for (int row = 2;; ++row) {
-        const std::string name = cellText(sheet.cell(row, nameColumn));
+        const Gbk name = cellText(sheet.cell(row, nameColumn));
         if (name.empty())
             break;
         importRow(RowContext{sheet, row, titles, office.CodeFileMap, ui}, name, request, office);
@@ -138,7 +138,7 @@ void importRows(const ImportRequest& request, const Sheet& sheet, const TitleCol
 }
 
 // The text of an error that ended an overwrite run: what failed, and that nothing changed.
-std::string overwriteFailure(const std::exception& error, const std::string& departmentCode) {
+std::string overwriteFailure(const std::exception& error, const Gbk& departmentCode) {
     return std::string(error.what()) + "。覆盖导入没有完成：部门 " + gbkToUtf8(departmentCode) +
            " 原有的数据都已保留，没有写入新数据。";
 }
@@ -147,14 +147,14 @@ std::string overwriteFailure(const std::exception& error, const std::string& dep
 
 RunOutcome runImport(const ImportRequest& request, Office& office, UserInterface& ui,
                      const WorkbookOpener& openWorkbook) {
-    static const std::string kFileMissing = gbk("文件不存在!");
-    static const std::string kNoFile = gbk("未选择导入文件!");
-    static const std::string kFailed = gbk("失败");
-    static const std::string kError = gbk("错误");
-    static const std::string kNotMatching = gbk("XLS数据格式不配置!不能导入");
-    static const std::string kMatching = gbk("XLS相配置!准备导入");
-    static const std::string kSucceeded = gbk("数据导入成功!");
-    static const std::string kNotice = gbk("提示");
+    static const Gbk kFileMissing = gbk("文件不存在!");
+    static const Gbk kNoFile = gbk("未选择导入文件!");
+    static const Gbk kFailed = gbk("失败");
+    static const Gbk kError = gbk("错误");
+    static const Gbk kNotMatching = gbk("XLS数据格式不配置!不能导入");
+    static const Gbk kMatching = gbk("XLS相配置!准备导入");
+    static const Gbk kSucceeded = gbk("数据导入成功!");
+    static const Gbk kNotice = gbk("提示");
 
     ui.clearAbort();
     if (!workbookFileExists(request.workbookPath)) {

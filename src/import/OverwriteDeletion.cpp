@@ -5,26 +5,28 @@
 
 namespace wb {
 
-std::vector<std::string> overwriteDeletionStatements(const std::string& departmentCode) {
-    const std::string pattern = escapeSqlText(likePrefixPattern(departmentCode));
-    const std::string filter = "b.bm like '" + pattern + "'";
+std::vector<Gbk> overwriteDeletionStatements(const Gbk& departmentCode) {
+    const Gbk pattern = escapeSqlText(likePrefixPattern(departmentCode));
+    const Gbk filter = "b.bm like '"_ascii + pattern + '\'';
     // rygzbhb's statement has always had two blanks after the table name.
-    const char* const marks[] = {"ryrz ", "rybdrz ", "rykh ",    "ryxl ",
-                                 "ryjl ", "ryjc ",   "rygzbhb  "};
-    std::vector<std::string> statements;
-    for (const std::string table : marks) {
-        statements.push_back("update " + table + "a,ryjbxx b set a.mid=0 where a.mid=b.id and " +
-                             filter);
-        statements.push_back("delete from " + table.substr(0, table.find(' ')) + " where mid=0");
+    const Ascii marks[] = {"ryrz "_ascii, "rybdrz "_ascii, "rykh "_ascii,    "ryxl "_ascii,
+                           "ryjl "_ascii, "ryjc "_ascii,   "rygzbhb  "_ascii};
+    std::vector<Gbk> statements;
+    for (const Ascii mark : marks) {
+        const Gbk table = mark;
+        statements.push_back("update "_ascii + table +
+                             "a,ryjbxx b set a.mid=0 where a.mid=b.id and "_ascii + filter);
+        statements.push_back("delete from "_ascii + table.substr(0, table.find(' ')) +
+                             " where mid=0"_ascii);
     }
-    statements.push_back("delete from ryjbxx where bm like '" + pattern + "'");
+    statements.push_back("delete from ryjbxx where bm like '"_ascii + pattern + '\'');
     return statements;
 }
 
-void deleteDepartmentData(const std::string& departmentCode, StatementRunner& ADOQuery1) {
-    for (std::string& statement : overwriteDeletionStatements(departmentCode)) {
-        ADOQuery1.setText(std::move(statement));
-        ADOQuery1.exec();
+void deleteDepartmentData(const Gbk& departmentCode, StatementRunner& statements) {
+    for (Gbk& statement : overwriteDeletionStatements(departmentCode)) {
+        statements.setText(std::move(statement));
+        statements.exec();
     }
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "text/Gbk.h"
+
 #include <string>
 #include <vector>
 
@@ -12,9 +14,9 @@ class StatementRunner;
 // with mid 0 and deleted before the next, the persons go last so the joins still find them.
 // The code matches as a literal prefix (a "%" or "_" in it only itself) and is placed
 // through the escaping helper.
-std::vector<std::string> overwriteDeletionStatements(const std::string& departmentCode);
+std::vector<Gbk> overwriteDeletionStatements(const Gbk& departmentCode);
 
 // Runs them in order; the first failure is thrown and the rest do not run.
-void deleteDepartmentData(const std::string& departmentCode, StatementRunner& ADOQuery1);
+void deleteDepartmentData(const Gbk& departmentCode, StatementRunner& statements);
 
 } // namespace wb

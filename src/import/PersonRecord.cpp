@@ -17,12 +17,12 @@ namespace {
 
 // A sex cell is looked up in the code file only when its text lies between these, compared
 // byte-wise: "1", "2", and longer texts such as "1x" that begin with "1".
-constexpr std::string_view kFirstSexCode = "1";
-constexpr std::string_view kLastSexCode = "2";
+const Gbk kFirstSexCode = Gbk::ascii("1");
+const Gbk kLastSexCode = Gbk::ascii("2");
 
 // The seniority adjustment's column: the first of its four spellings that is present.
-const std::string* seniorityTitle(const TitleColumnMap& titles) {
-    for (const std::string& title : titles::kSeniorityAdjustment)
+const Gbk* seniorityTitle(const TitleColumnMap& titles) {
+    for (const Gbk& title : titles::kSeniorityAdjustment)
         if (titles.column(title) != 0)
             return &title;
     return nullptr;
@@ -30,26 +30,25 @@ const std::string* seniorityTitle(const TitleColumnMap& titles) {
 
 // A code-file coded field with a reported miss: sets `field` to the code of a non-empty
 // cell text, or adds prefix name ":" text to the error list.
-void setCodedOrReport(const RowContext& row, PersonTable& table, const std::string& title,
-                      const char* field, const std::string& prefix, const std::string& name) {
+void setCodedOrReport(const RowContext& row, PersonTable& table, const Gbk& title,
+                      const char* field, const Gbk& prefix, const Gbk& name) {
     if (row.titles.column(title) == 0)
         return;
-    const std::string text = cellText(row.cell(title));
+    const Gbk text = cellText(row.cell(title));
     if (text.empty())
         return;
-    const std::string& code = row.CodeFileMap.lookup(text);
+    const Gbk& code = row.CodeFileMap.lookup(text);
     if (!code.empty())
         table.setText(field, code);
     else
-        row.ui.addError(prefix + name + ":" + text);
+        row.ui.addError(prefix + name + ':' + text);
 }
 
 // A date field in a guard of its own: gives the stored "yyyy-mm-dd" text, or empty text
 // when the cell holds no date or the field does not take it.
-std::string setDateField(const RowContext& row, PersonTable& table, const std::string& title,
-                         const char* field) {
+Gbk setDateField(const RowContext& row, PersonTable& table, const Gbk& title, const char* field) {
     try {
-        const std::string text = formatIsoDate(cellDate(row.cell(title)));
+        const Gbk text = Gbk::ascii(formatIsoDate(cellDate(row.cell(title))));
         table.setText(field, text);
         return text;
     } catch (const std::exception&) {
@@ -64,28 +63,28 @@ bool fitsInt32(std::int64_t value) {
 
 // Everything after the name: fields, post and key. Throws when the record cannot be stored.
 void fillAndPost(const RowContext& row, PersonTable& table, PersonOutcome& outcome) {
-    static const std::string kWagePrefix = gbk("工资类别:");
-    static const std::string kPerformancePrefix = gbk("绩效工资类别:");
+    static const Gbk kWagePrefix = gbk("工资类别:");
+    static const Gbk kPerformancePrefix = gbk("绩效工资类别:");
 
     if (row.titles.column(titles::kSerial) != 0)
         table.setCell("bh", row.cell(titles::kSerial));
     if (row.titles.column(titles::kIdCard) != 0)
         table.setCell("sfzh", row.cell(titles::kIdCard));
 
-    if (const std::string* title = seniorityTitle(row.titles)) {
+    if (const Gbk* title = seniorityTitle(row.titles)) {
         const std::int32_t months = parseWholeNumber(cellText(row.cell(*title))).value_or(0);
         if (months != 0 && months != std::numeric_limits<std::int32_t>::min())
             table.setInteger("kjgl", -months);
     }
 
     if (row.titles.column(titles::kSex) != 0) {
-        const std::string text = cellText(row.cell(titles::kSex));
+        const Gbk text = cellText(row.cell(titles::kSex));
         if (text >= kFirstSexCode && text <= kLastSexCode)
             table.setText("xb", row.CodeFileMap.lookup(text));
     }
 
     if (row.titles.column(titles::kEthnicGroup) != 0) {
-        const std::string text = cellText(row.cell(titles::kEthnicGroup));
+        const Gbk text = cellText(row.cell(titles::kEthnicGroup));
         const bool isName = !text.empty() && static_cast<unsigned char>(text[0]) > '9';
         table.setText("mz", isName ? row.CodeFileMap.lookup(text) : text);
     }
@@ -93,7 +92,7 @@ void fillAndPost(const RowContext& row, PersonTable& table, PersonOutcome& outco
     if (row.titles.column(titles::kBirthDate) != 0)
         setDateField(row, table, titles::kBirthDate, "csny");
 
-    const std::string& workTitle =
+    const Gbk& workTitle =
         row.titles.column(titles::kWorkTime) != 0 ? titles::kWorkTime : titles::kWorkStart;
     if (row.titles.column(workTitle) != 0)
         outcome.workDate = setDateField(row, table, workTitle, "gzsj");
@@ -102,7 +101,7 @@ void fillAndPost(const RowContext& row, PersonTable& table, PersonOutcome& outco
         table.setCell("grsf", row.cell(titles::kPersonalStatus));
 
     if (row.titles.column(titles::kDeductedYears) != 0) {
-        const std::string text = cellText(row.cell(titles::kDeductedYears));
+        const Gbk text = cellText(row.cell(titles::kDeductedYears));
         const std::int32_t years = text.empty() ? 0 : parseWholeNumber(text).value_or(0);
         if (years != 0)
             table.setInteger("kjtgnf", years);
@@ -125,7 +124,7 @@ void fillAndPost(const RowContext& row, PersonTable& table, PersonOutcome& outco
 
 } // namespace
 
-CollegeYears collegeYears(const std::string& text) {
+CollegeYears collegeYears(const Gbk& text) {
     if (text.empty())
         return {};
     const auto value = parseDecimal(text);
@@ -141,16 +140,16 @@ CollegeYears collegeYears(const std::string& text) {
     return {static_cast<std::int32_t>(*whole), static_cast<std::int32_t>(months)};
 }
 
-PersonOutcome importPerson(const RowContext& row, const std::string& departmentCode,
-                           const std::string& name, PersonTable& ADOTable1) {
-    static const std::string kPersonPrefix = gbk("人员:");
+PersonOutcome importPerson(const RowContext& row, const Gbk& departmentCode, const Gbk& name,
+                           PersonTable& ADOTable1) {
+    static const Gbk kPersonPrefix = gbk("人员:");
     PersonOutcome outcome;
     outcome.name = name;
 
     ADOTable1.append();
     ADOTable1.setText("bm", departmentCode);
     ADOTable1.setInteger("jxqyf", 12);
-    ADOTable1.setText("jkzk", "10");
+    ADOTable1.setText("jkzk", Gbk::ascii("10"));
     ADOTable1.setText("xm", name);
     row.ui.addRunLog(name);
 
@@ -163,7 +162,7 @@ PersonOutcome importPerson(const RowContext& row, const std::string& departmentC
         // Discarded, so that the next append cannot post it without its key and records.
         ADOTable1.cancel();
         outcome.key.reset();
-        row.ui.addError(kPersonPrefix + name + ":" + utf8ToGbk(error.what()));
+        row.ui.addError(kPersonPrefix + name + ':' + utf8ToGbk(error.what()));
     }
     return outcome;
 }

@@ -16,12 +16,12 @@ struct CollegeYears {
     std::int32_t wholeYears = 0;
     std::int32_t months = 0;
 };
-CollegeYears collegeYears(const std::string& text);
+CollegeYears collegeYears(const Gbk& text);
 
 // Writes the person record of one row through ADOTable1 and reads back its key. The name is
 // added to the run log first. A record the database cannot store is reported in the error
 // list as "人员:" name ":" reason and discarded; the outcome then has no key.
-PersonOutcome importPerson(const RowContext& row, const std::string& departmentCode,
-                           const std::string& name, PersonTable& ADOTable1);
+PersonOutcome importPerson(const RowContext& row, const Gbk& departmentCode, const Gbk& name,
+                           PersonTable& personTable);
 
 } // namespace wb

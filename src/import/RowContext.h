@@ -24,7 +24,7 @@ struct RowContext {
     UserInterface& ui;
 
     // The cell of a title in this row; an absent title reads as an empty cell.
-    CellValue cell(const std::string& title) const {
+    CellValue cell(const Gbk& title) const {
         const int column = titles.column(title);
         return column == 0 ? CellValue{} : sheet.cell(row, column);
     }
@@ -33,8 +33,8 @@ struct RowContext {
 // What the person step hands on to the dependent records of the same row.
 struct PersonOutcome {
     std::optional<std::int32_t> key; // none when the person record could not be stored
-    std::string name;
-    std::string workDate;        // "yyyy-mm-dd", empty when the row gives none
+    Gbk name;
+    Gbk workDate;                // "yyyy-mm-dd", empty when the row gives none
     std::int32_t wholeYears = 0; // college years not counted toward seniority
 };
 

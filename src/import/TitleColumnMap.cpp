@@ -7,20 +7,20 @@ namespace wb {
 void TitleColumnMap::scan(const Sheet& sheet) {
     columns_.clear();
     for (int column = 1;; ++column) {
-        std::string title = cellText(sheet.cell(1, column));
+        Gbk title = cellText(sheet.cell(1, column));
         if (title.empty())
             break;
         columns_.insert_or_assign(std::move(title), column);
     }
 }
 
-int TitleColumnMap::column(std::string_view title) const {
+int TitleColumnMap::column(const Gbk& title) const {
     const auto it = columns_.find(title);
     return it == columns_.end() ? 0 : it->second;
 }
 
 bool TitleColumnMap::layoutMatches() const {
-    for (const std::string* title :
+    for (const Gbk* title :
          {&titles::kName, &titles::kBirthDate, &titles::kWorkStart, &titles::kPersonalStatus})
         if (column(*title) == 0)
             return false;

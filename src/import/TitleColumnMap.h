@@ -15,13 +15,13 @@ public:
     // to its rightmost column. Replaces what an earlier scan found.
     void scan(const Sheet& sheet);
     // The column of a title, 0 when the title is absent.
-    int column(std::string_view title) const;
+    int column(const Gbk& title) const;
     // Whether the four required titles (name, birth date, work start, personal status) are
     // all present.
     bool layoutMatches() const;
 
 private:
-    std::map<std::string, int, std::less<>> columns_;
+    std::map<Gbk, int> columns_;
 };
 
 } // namespace wb

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "text/Gbk.h"
+
 #include <string>
 
 namespace wb {
@@ -12,19 +14,19 @@ enum MessageFlags : int {
 
 // Everything the engine tells the user or asks of the user goes through this interface.
 // The window implements it with its controls, the command line with stdout and stderr,
-// tests with a recorder. All texts are GBK bytes.
+// tests with a recorder.
 class UserInterface {
 public:
     virtual ~UserInterface() = default;
 
     // A line added to the run log (Memo1); lines are only ever added.
-    virtual void addRunLog(const std::string& line) = 0;
+    virtual void addRunLog(const Gbk& line) = 0;
     // A line added to the error list (Memo2).
-    virtual void addError(const std::string& line) = 0;
+    virtual void addError(const Gbk& line) = 0;
     // Sets a status bar panel: 0 is the staff count, 1 the state of the last run.
-    virtual void setStatus(int panel, const std::string& text) = 0;
+    virtual void setStatus(int panel, const Gbk& text) = 0;
     // A modal message box; returns when the user has closed it.
-    virtual void showMessage(const std::string& text, const std::string& caption, int flags) = 0;
+    virtual void showMessage(const Gbk& text, const Gbk& caption, int flags) = 0;
     // Handles pending user input once (Abort clicks among it).
     virtual void processEvents() = 0;
     // Clears the abort request; called when a run starts.

@@ -42,11 +42,11 @@ constexpr GradeRow kGrades[] = {
 
 void fillBuiltinTables(BuiltinTables& tables) {
     for (const auto& row : kWagePostToGrade)
-        tables.WagePostToPositionGrade.set(row.wagePost, row.grade);
+        tables.WagePostToPositionGrade.set(Gbk::ascii(row.wagePost), Gbk::ascii(row.grade));
     for (const auto& row : kGrades)
-        tables.PositionGradeNameToCode.set(gbk(row.name), row.grade);
+        tables.PositionGradeNameToCode.set(gbk(row.name), Gbk::ascii(row.grade));
     for (const auto& row : kGrades)
-        tables.PositionGradeToWagePost.set(row.grade, row.wagePost);
+        tables.PositionGradeToWagePost.set(Gbk::ascii(row.grade), Gbk::ascii(row.wagePost));
 }
 
 } // namespace wb

@@ -38,7 +38,7 @@ std::string failureReason(int error) {
         break;
     }
     const char* name = ::strerrorname_np(error);
-    return "系统错误 " + (name ? std::string(name) : decimal(error));
+    return "系统错误 " + (name ? std::string(name) : std::to_string(error));
 }
 
 // Closes the descriptor on every way out.
@@ -110,29 +110,30 @@ std::optional<std::string> readRegularFile(const char* name, ReadFailure& failur
 
 } // namespace
 
-void parseCodeFile(std::string_view content, CodeTable& map) {
-    for (const std::string& rawLine : splitLines(content)) {
-        const std::string line = trim(rawLine);
+void parseCodeFile(const Gbk& content, CodeTable& map) {
+    for (const Gbk& rawLine : splitLines(content)) {
+        const Gbk line = trim(rawLine);
         const std::size_t equals = line.find('=');
-        if (equals == std::string::npos)
+        if (equals == Gbk::npos)
             continue;
-        std::string key = trim(std::string_view(line).substr(0, equals));
+        Gbk key = trim(line.substr(0, equals));
         if (key.empty())
             continue;
-        map.set(std::move(key), trim(std::string_view(line).substr(equals + 1, kValueBytes)));
+        map.set(std::move(key), trim(line.substr(equals + 1, kValueBytes)));
     }
 }
 
-std::optional<std::string> loadCodeFile(CodeTable& CodeFileMap) {
+std::optional<Gbk> loadCodeFile(CodeTable& CodeFileMap) {
     CodeFileMap.clear();
     ReadFailure failure;
     const std::optional<std::string> content = readRegularFile(kCodeFileName, failure);
     if (!content) {
-        static const std::string missing = gbk("代码文件dm.txt不存在");
+        static const Gbk missing = gbk("代码文件dm.txt不存在");
         return failure.missing ? missing
                                : utf8ToGbk("代码文件dm.txt无法读取：" + failure.reasonUtf8);
     }
-    parseCodeFile(*content, CodeFileMap);
+    // The file is GBK as it stands: read raw, with no conversion.
+    parseCodeFile(Gbk::fromBytes(*content), CodeFileMap);
     return std::nullopt;
 }
 

@@ -13,7 +13,7 @@ namespace wb {
 // before the first "=", the value the text after it cut to 20 bytes and then trimmed; lines
 // without "=" or with an empty key are skipped; a later line replaces an earlier one. The
 // content ends at its first NUL byte. Does not empty `map` first.
-void parseCodeFile(std::string_view content, CodeTable& map);
+void parseCodeFile(const Gbk& content, CodeTable& map);
 
 // The code-file set-up before every import: empties CodeFileMap and fills it from "dm.txt"
 // in the current directory. A missing file, and anything at that name that is not a
@@ -22,6 +22,6 @@ void parseCodeFile(std::string_view content, CodeTable& map);
 // reports it (GBK: "代码文件dm.txt不存在", or "代码文件dm.txt无法读取：" and the reason);
 // nothing when the file was read. Never throws for the file and never waits on it (a FIFO
 // is refused, not opened for a blocking read).
-std::optional<std::string> loadCodeFile(CodeTable& CodeFileMap);
+std::optional<Gbk> loadCodeFile(CodeTable& CodeFileMap);
 
 } // namespace wb

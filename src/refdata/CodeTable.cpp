@@ -2,12 +2,12 @@
 
 namespace wb {
 
-void CodeTable::set(std::string key, std::string value) {
+void CodeTable::set(Gbk key, Gbk value) {
     entries_.insert_or_assign(std::move(key), std::move(value));
 }
 
-const std::string& CodeTable::lookup(std::string_view key) const {
-    static const std::string kNone;
+const Gbk& CodeTable::lookup(const Gbk& key) const {
+    static const Gbk kNone;
     const auto it = entries_.find(key);
     return it == entries_.end() ? kNone : it->second;
 }

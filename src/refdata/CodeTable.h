@@ -1,5 +1,7 @@
 #pragma once
 
+#include "text/Gbk.h"
+
 #include <map>
 #include <string>
 #include <string_view>
@@ -11,15 +13,15 @@ namespace wb {
 class CodeTable {
 public:
     // Sets the key's value, replacing an earlier one.
-    void set(std::string key, std::string value);
+    void set(Gbk key, Gbk value);
     // The key's value, or the empty text when the key is absent.
-    const std::string& lookup(std::string_view key) const;
+    const Gbk& lookup(const Gbk& key) const;
     void clear() { entries_.clear(); }
     std::size_t size() const { return entries_.size(); }
     bool empty() const { return entries_.empty(); }
 
 private:
-    std::map<std::string, std::string, std::less<>> entries_;
+    std::map<Gbk, Gbk> entries_;
 };
 
 } // namespace wb

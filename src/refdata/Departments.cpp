@@ -9,7 +9,7 @@ namespace wb {
 
 std::vector<TDeptRecord> LoadDepartments(Query& AQ1) {
     AQ1.close();
-    AQ1.setText("select count(*) as cnt from dm_jg ");
+    AQ1.setText(Gbk::ascii("select count(*) as cnt from dm_jg "));
     AQ1.open();
     const int counted = AQ1.fieldInteger("cnt");
     std::vector<TDeptRecord> records;
@@ -17,7 +17,7 @@ std::vector<TDeptRecord> LoadDepartments(Query& AQ1) {
         return records;
 
     AQ1.close();
-    AQ1.setText("select * from dm_jg order by len(jgdm),jgdm");
+    AQ1.setText(Gbk::ascii("select * from dm_jg order by len(jgdm),jgdm"));
     AQ1.open();
     records.reserve(counted);
     // Rows deleted between the two statements leave fewer records; rows added are ignored.
@@ -35,20 +35,20 @@ std::vector<TDeptRecord> LoadDepartments(Query& AQ1) {
     return records;
 }
 
-std::string staffStatement(std::string_view departmentCode) {
-    return "select * from ryjbxx where bm like '" +
-           escapeSqlText(likePrefixPattern(departmentCode)) + "'";
+Gbk staffStatement(const Gbk& departmentCode) {
+    return Gbk::ascii("select * from ryjbxx where bm like '") +
+           escapeSqlText(likePrefixPattern(departmentCode)) + '\'';
 }
 
-int listStaff(Query& AQ2, std::string_view departmentCode) {
-    AQ2.close();
-    AQ2.setText(staffStatement(departmentCode));
-    AQ2.open();
-    return AQ2.rowCount();
+int listStaff(Query& staffQuery, const Gbk& departmentCode) {
+    staffQuery.close();
+    staffQuery.setText(staffStatement(departmentCode));
+    staffQuery.open();
+    return staffQuery.rowCount();
 }
 
-std::string staffCountText(int count) {
-    static const std::string persons = gbk("人");
+Gbk staffCountText(int count) {
+    static const Gbk persons = gbk("人");
     return decimal(count) + persons;
 }
 

@@ -20,13 +20,13 @@ std::vector<TDeptRecord> LoadDepartments(Query& AQ1);
 // The staff query of a department: the persons whose bm begins with `departmentCode`
 // (trimmed, GBK), the code matched as a literal prefix. Quotes in the code are doubled, so
 // the code can never end the text early.
-std::string staffStatement(std::string_view departmentCode);
+Gbk staffStatement(const Gbk& departmentCode);
 
 // Puts the staff query of `departmentCode` on AQ2 and opens it; returns its row count.
 // Throws wb::Error when the query fails.
-int listStaff(Query& AQ2, std::string_view departmentCode);
+int listStaff(Query& staffQuery, const Gbk& departmentCode);
 
 // The staff count as status panel 0 shows it: the number followed by "人", GBK.
-std::string staffCountText(int count);
+Gbk staffCountText(int count);
 
 } // namespace wb

@@ -30,20 +30,20 @@ bool DeptTree::fill(std::vector<TDeptRecord> records) {
     return true;
 }
 
-std::string DeptTree::departmentCode(int record) const {
+Gbk DeptTree::departmentCode(int record) const {
     return trim(records_.at(record).jgdm);
 }
 
 int DeptTree::addNode(int record, int parent) {
     const int index = static_cast<int>(nodes_.size());
     TDeptRecord& data = records_[record];
-    nodes_.push_back(DeptNode{record, parent, {}, data.jgmc + "_" + data.jgdm});
+    nodes_.push_back(DeptNode{record, parent, {}, data.jgmc + '_' + data.jgdm});
     data.Node = index;
     (parent < 0 ? roots_ : nodes_[parent].children).push_back(index);
     return index;
 }
 
-int DeptTree::findNode(const std::string& code) const {
+int DeptTree::findNode(const Gbk& code) const {
     if (code.empty())
         return -1;
     // Pre-order walk: a node, its children, then its next sibling.

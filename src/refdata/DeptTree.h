@@ -2,6 +2,8 @@
 // The department list and the tree built from its codes, free of any widget: the window
 // mirrors the nodes into its tree view, tests read them directly.
 
+#include "text/Gbk.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -14,9 +16,9 @@ struct TDeptRecord {
     std::int32_t upid = 0;
     std::int32_t px = 0;
     std::int32_t CodeLen = 0; // bytes of jgdm
-    std::string jgdm;
-    std::string jgmc;
-    std::string jgjb;
+    Gbk jgdm;
+    Gbk jgmc;
+    Gbk jgjb;
     int Node = -1; // index into DeptTree::nodes(); -1 while the record has no node
 };
 
@@ -25,7 +27,7 @@ struct DeptNode {
     int record = -1;           // index into DeptTree::records()
     int parent = -1;           // index into DeptTree::nodes(); -1 for a top-level node
     std::vector<int> children; // indexes into DeptTree::nodes(), in display order
-    std::string text;          // jgmc "_" jgdm, GBK
+    Gbk text;                  // jgmc "_" jgdm
 };
 
 // DeptList and the tree over it. Only jgdm decides the shape: upid and px are carried along.
@@ -46,11 +48,11 @@ public:
 
     // The department code of a record for queries and imports: jgdm without blanks and
     // control characters at either end.
-    std::string departmentCode(int record) const;
+    Gbk departmentCode(int record) const;
 
 private:
     int addNode(int record, int parent);
-    int findNode(const std::string& code) const;
+    int findNode(const Gbk& code) const;
 
     std::vector<TDeptRecord> records_;
     std::vector<DeptNode> nodes_;

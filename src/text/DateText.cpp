@@ -191,8 +191,8 @@ std::string formatShortDate(double dayNumberValue) {
     return buffer;
 }
 
-std::optional<double> parseDateText(std::string_view gbk) {
-    const std::string text = trim(gbk);
+std::optional<double> parseDateText(const Gbk& gbk) {
+    const std::string text = trim(gbk).bytes();
     if (text.empty())
         return std::nullopt;
     if (const auto date = parseCalendarText(text))

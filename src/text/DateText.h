@@ -2,6 +2,8 @@
 // Dates as the spreadsheet and the database exchange them: a day number counted from
 // 1899-12-30 (day 0), whose fraction is the time of day.
 
+#include "text/Gbk.h"
+
 #include <optional>
 #include <string>
 #include <string_view>
@@ -37,6 +39,6 @@ std::string formatShortDate(double dayNumber);
 // of the month); blanks around the text are ignored and an optional time "h:mm[:ss]" may
 // follow the date. Failing those, a decimal number is taken as a day count. Two-digit years
 // fall in 1930..2029; y.m forms need a four-digit year. Gives nullopt for anything else.
-std::optional<double> parseDateText(std::string_view gbk);
+std::optional<double> parseDateText(const Gbk& gbk);
 
 } // namespace wb

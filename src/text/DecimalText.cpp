@@ -14,7 +14,7 @@ bool isDigit(char c) {
 } // namespace
 
 std::optional<DecimalText> parseDecimal(std::string_view input) {
-    const std::string text = trim(input);
+    const std::string text(trimBytes(input));
     std::size_t pos = 0;
     DecimalText result;
     if (pos < text.size() && (text[pos] == '+' || text[pos] == '-'))

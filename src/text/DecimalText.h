@@ -2,7 +2,9 @@
 // Decimal numbers kept as written, so that arithmetic on their digits is exact
 // (2.06 stays 2.06, not 2.0599999...).
 
+#include "text/Gbk.h"
 #include <cstdint>
+
 #include <optional>
 #include <string>
 #include <string_view>
@@ -23,5 +25,8 @@ struct DecimalText {
 // Decimal parse: optional sign, digits with at most one point (digits on at least one
 // side), optional exponent (e or E, optional sign, digits); blanks around it are ignored.
 std::optional<DecimalText> parseDecimal(std::string_view text);
+inline std::optional<DecimalText> parseDecimal(const Gbk& text) {
+    return parseDecimal(text.view());
+}
 
 } // namespace wb

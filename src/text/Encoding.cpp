@@ -84,36 +84,37 @@ bool isAscii(std::string_view text) {
 
 } // namespace
 
-std::string gbkToUtf8(std::string_view gbk) {
+std::string gbkToUtf8(const Gbk& text) {
+    const std::string_view gbk = text.view();
     if (isAscii(gbk))
         return std::string(gbk);
     return converter("UTF-8", "GB18030").convert(gbk, 1, kUtf8Replacement);
 }
 
-std::string utf8ToGbk(std::string_view utf8) {
+Gbk utf8ToGbk(std::string_view utf8) {
     if (isAscii(utf8))
-        return std::string(utf8);
-    return converter("GB18030", "UTF-8").convert(utf8, 1, kGbReplacement);
+        return Gbk::ascii(utf8);
+    return Gbk::fromBytes(converter("GB18030", "UTF-8").convert(utf8, 1, kGbReplacement));
 }
 
-std::string utf16ToGbk(std::u16string_view utf16) {
+Gbk utf16ToGbk(std::u16string_view utf16) {
     bool ascii = true;
     for (char16_t unit : utf16)
         ascii = ascii && unit < 0x80;
     if (ascii)
-        return std::string(utf16.begin(), utf16.end());
+        return Gbk::ascii(std::string(utf16.begin(), utf16.end()));
     const std::string_view bytes(reinterpret_cast<const char*>(utf16.data()), utf16.size() * 2);
-    return converter("GB18030", "UTF-16LE").convert(bytes, 2, kGbReplacement);
+    return Gbk::fromBytes(converter("GB18030", "UTF-16LE").convert(bytes, 2, kGbReplacement));
 }
 
-std::string codePageToGbk(std::string_view bytes, int codePage) {
+Gbk codePageToGbk(std::string_view bytes, int codePage) {
     if (codePage == 936 || codePage == 54936 || isAscii(bytes))
-        return std::string(bytes);
+        return Gbk::fromBytes(bytes);
     const std::string name = "CP" + std::to_string(codePage);
     try {
-        return converter("GB18030", name.c_str()).convert(bytes, 1, kGbReplacement);
+        return Gbk::fromBytes(converter("GB18030", name.c_str()).convert(bytes, 1, kGbReplacement));
     } catch (const std::runtime_error&) {
-        return converter("GB18030", "CP1252").convert(bytes, 1, kGbReplacement);
+        return Gbk::fromBytes(converter("GB18030", "CP1252").convert(bytes, 1, kGbReplacement));
     }
 }
 

@@ -3,6 +3,8 @@
 // used for GBK: it equals GBK byte for byte on every GBK character and also encodes every
 // other character, so nothing becomes "?" on the way in or out.
 
+#include "text/Gbk.h"
+
 #include <string>
 #include <string_view>
 
@@ -10,21 +12,21 @@ namespace wb {
 
 // GBK (GB18030) bytes to UTF-8. A byte sequence that is no character (for example half a
 // double-byte character left by a byte cut) becomes U+FFFD; nothing fails.
-std::string gbkToUtf8(std::string_view gbk);
+std::string gbkToUtf8(const Gbk& gbk);
 
 // UTF-8 to GB18030 bytes. Invalid UTF-8 bytes become U+FFFD's encoding; nothing fails.
-std::string utf8ToGbk(std::string_view utf8);
+Gbk utf8ToGbk(std::string_view utf8);
 
 // UTF-16 little-endian code units (as spreadsheet files store them) to GB18030 bytes.
-std::string utf16ToGbk(std::u16string_view utf16);
+Gbk utf16ToGbk(std::u16string_view utf16);
 
 // Bytes in a Windows code page (936, 1252, ...) to GB18030 bytes. Code page 936 and 54936
 // are returned as they are; an unknown code page is read as 1252.
-std::string codePageToGbk(std::string_view bytes, int codePage);
+Gbk codePageToGbk(std::string_view bytes, int codePage);
 
 // The program's own Chinese texts are written in UTF-8 in the source; this gives their GBK
 // bytes. Call it once per text (a static), not per row.
-inline std::string gbk(std::string_view utf8Literal) {
+inline Gbk gbk(std::string_view utf8Literal) {
     return utf8ToGbk(utf8Literal);
 }
 

@@ -10,19 +10,24 @@ bool isBlankOrControl(char c) {
 }
 } // namespace
 
-std::string trim(std::string_view text) {
+Gbk trim(const Gbk& gbk) {
+    return Gbk::fromBytes(trimBytes(gbk.view()));
+}
+
+std::string_view trimBytes(std::string_view text) {
     std::size_t begin = 0;
     std::size_t end = text.size();
     while (begin < end && isBlankOrControl(text[begin]))
         ++begin;
     while (end > begin && isBlankOrControl(text[end - 1]))
         --end;
-    return std::string(text.substr(begin, end - begin));
+    return text.substr(begin, end - begin);
 }
 
-std::vector<std::string> splitLines(std::string_view text) {
+std::vector<Gbk> splitLines(const Gbk& gbk) {
+    std::string_view text = gbk.view();
     text = text.substr(0, text.find('\0'));
-    std::vector<std::string> lines;
+    std::vector<Gbk> lines;
     std::size_t start = 0;
     std::size_t i = 0;
     while (i < text.size()) {
@@ -31,19 +36,19 @@ std::vector<std::string> splitLines(std::string_view text) {
             ++i;
             continue;
         }
-        lines.emplace_back(text.substr(start, i - start));
+        lines.push_back(Gbk::fromBytes(text.substr(start, i - start)));
         i += (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ? 2 : 1;
         start = i;
     }
     if (start < text.size())
-        lines.emplace_back(text.substr(start));
+        lines.push_back(Gbk::fromBytes(text.substr(start)));
     return lines;
 }
 
-std::string byteRange(std::string_view text, std::size_t first, std::size_t last) {
+Gbk byteRange(const Gbk& text, std::size_t first, std::size_t last) {
     if (first < 1 || first > text.size() || last < first)
         return {};
-    return std::string(text.substr(first - 1, last - first + 1));
+    return text.substr(first - 1, last - first + 1);
 }
 
 std::optional<std::int32_t> parseWholeNumber(std::string_view text) {
@@ -92,8 +97,8 @@ bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b) {
     return true;
 }
 
-std::string decimal(std::int64_t value) {
-    return std::to_string(value);
+Gbk decimal(std::int64_t value) {
+    return Gbk::ascii(std::to_string(value));
 }
 
 } // namespace wb

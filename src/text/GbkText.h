@@ -1,8 +1,9 @@
 #pragma once
-// Byte-level helpers for GBK text. Every text the import talks about is a GBK byte string
-// held in std::string; lengths, positions and cuts count bytes, positions start at 1.
-// std::string comparison is already byte-wise on unsigned bytes, which is the order used
-// for every code and date comparison.
+// Byte-level helpers for GBK text (Gbk.h): lengths, positions and cuts count bytes,
+// positions start at 1. The parsers and the ASCII helpers take any bytes: they look at
+// ASCII only.
+
+#include "text/Gbk.h"
 
 #include <cstdint>
 #include <optional>
@@ -13,31 +14,36 @@
 namespace wb {
 
 // Removes the bytes 0x00..0x20 (blanks and control characters) at both ends.
-std::string trim(std::string_view text);
+Gbk trim(const Gbk& text);
+// The same on any bytes, for the parsers of ASCII numbers.
+std::string_view trimBytes(std::string_view text);
 
 // Splits a multi-line text: CR, LF and the pair CR LF each end a line; a break at the very
 // end adds no empty last line; the text ends at its first NUL byte. Empty text gives no lines.
-std::vector<std::string> splitLines(std::string_view text);
+std::vector<Gbk> splitLines(const Gbk& text);
 
 // Bytes first..last (1-based, inclusive) of text, clipped to its length; may cut a
 // double-byte character in half. Gives empty text when first lies past the end.
-std::string byteRange(std::string_view text, std::size_t first, std::size_t last);
+Gbk byteRange(const Gbk& text, std::size_t first, std::size_t last);
 
 // A field of fixed byte positions in a line (1-based, inclusive).
 struct ByteField {
     std::size_t first;
     std::size_t last;
 };
-inline std::string byteRange(std::string_view text, ByteField field) {
+inline Gbk byteRange(const Gbk& text, ByteField field) {
     return byteRange(text, field.first, field.last);
 }
 
 // Whole-number parse: optional sign and decimal digits, within the 32-bit signed range.
 // Nothing else is accepted: no blanks, no point, no exponent, not the empty text.
 std::optional<std::int32_t> parseWholeNumber(std::string_view text);
+inline std::optional<std::int32_t> parseWholeNumber(const Gbk& text) {
+    return parseWholeNumber(text.view());
+}
 
 // Decimal text of an integer.
-std::string decimal(std::int64_t value);
+Gbk decimal(std::int64_t value);
 
 // ASCII letters folded to upper or lower case; every other byte (GBK included) as it is.
 // The locale plays no part: names of SQL words, tables and columns must not depend on it.

@@ -204,7 +204,7 @@ public:
         }
     }
 
-    XlsSheet read(const SheetEntry& entry, std::string name) {
+    XlsSheet read(const SheetEntry& entry, Gbk name) {
         RecordStream records(stream_, entry.offset);
         Record r;
         if (!records.next(r) || r.id != record::kBof)
@@ -365,8 +365,8 @@ XlsSheet readActiveSheet(std::string_view stream, bool namedBook) {
         throw FormatError(reason::kNoSheet);
     const SheetEntry& entry =
         globals.sheets[globals.activeTab < globals.sheets.size() ? globals.activeTab : 0];
-    std::string name = globals.biff == 8 ? utf16ToGbk(entry.wideName)
-                                         : codePageToGbk(entry.byteName, globals.codePage);
+    Gbk name = globals.biff == 8 ? utf16ToGbk(entry.wideName)
+                                 : codePageToGbk(entry.byteName, globals.codePage);
     if (entry.type == kChartSheet || entry.type == kModuleSheet)
         throw FormatError(reason::activeSheetHasNoCells(gbkToUtf8(name)));
     return SheetReader(stream, globals).read(entry, std::move(name));

@@ -69,20 +69,20 @@ std::string numberText(double value) {
     return out + digits.substr(0, integerDigits) + "." + digits.substr(integerDigits);
 }
 
-std::string cellText(const CellValue& cell) {
+Gbk cellText(const CellValue& cell) {
     switch (cell.kind) {
     case CellValue::Kind::Empty:
         return {};
     case CellValue::Kind::Number:
-        return numberText(cell.number);
+        return Gbk::ascii(numberText(cell.number));
     case CellValue::Kind::Text:
         return cell.text;
     case CellValue::Kind::Date:
-        return formatShortDate(cell.number);
+        return Gbk::ascii(formatShortDate(cell.number));
     case CellValue::Kind::Boolean:
-        return cell.number != 0 ? "True" : "False";
+        return Gbk::ascii(cell.number != 0 ? "True" : "False");
     case CellValue::Kind::Error:
-        return errorText(static_cast<int>(cell.number));
+        return Gbk::ascii(errorText(static_cast<int>(cell.number)));
     }
     return {};
 }

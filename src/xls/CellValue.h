@@ -2,6 +2,8 @@
 // One cell of a workbook sheet as the spreadsheet delivers it, and the three ways the import
 // reads it: as text, as a date, or as delivered (handed to a field that converts it).
 
+#include "text/Gbk.h"
+
 #include <cstdint>
 #include <string>
 
@@ -14,10 +16,10 @@ struct CellValue {
     // Number: the value; Date: the day number from 1899-12-30 (fraction = time of day);
     // Boolean: 0 or 1; Error: the spreadsheet's error code (0x07 #DIV/0!, 0x2A #N/A, ...).
     double number = 0;
-    std::string text; // Text: GBK bytes; line breaks of multi-line cells kept
+    Gbk text; // Text: line breaks of multi-line cells kept
 
     static CellValue ofNumber(double value) { return {Kind::Number, value, {}}; }
-    static CellValue ofText(std::string value) { return {Kind::Text, 0, std::move(value)}; }
+    static CellValue ofText(Gbk value) { return {Kind::Text, 0, std::move(value)}; }
     static CellValue ofDate(double dayNumber) { return {Kind::Date, dayNumber, {}}; }
     static CellValue ofBoolean(bool value) { return {Kind::Boolean, value ? 1.0 : 0.0, {}}; }
     static CellValue ofError(int code) { return {Kind::Error, static_cast<double>(code), {}}; }
@@ -32,7 +34,7 @@ std::string numberText(double value);
 
 // The cell as text: empty cell "", number numberText, text as is, date the run's short
 // date text (formatShortDate), boolean "True"/"False", error "#N/A", "#DIV/0!" and so on.
-std::string cellText(const CellValue& cell);
+Gbk cellText(const CellValue& cell);
 
 // The cell as a date (day number): a date or number as it is, an empty cell 0 (1899-12-30),
 // a text through parseDateText. Throws wb::Error for a text that is no date, a day outside

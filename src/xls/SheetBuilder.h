@@ -22,11 +22,11 @@ public:
     std::size_t addText(std::uint16_t row, std::uint16_t column, std::uint32_t text);
 
     // Adds GBK text to the pool and gives its index. Index 0 is the empty text.
-    std::uint32_t appendText(std::string_view gbk);
+    std::uint32_t appendText(const Gbk& text);
     void setText(std::size_t cellPosition, std::uint32_t text);
 
     void reserve(std::size_t cells);
-    XlsSheet finish(std::string name);
+    XlsSheet finish(Gbk name);
 
 private:
     XlsSheet sheet_;

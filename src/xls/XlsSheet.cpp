@@ -20,7 +20,7 @@ CellValue XlsSheet::cell(int row, int column) const {
     if (found == last || found->key != key)
         return {};
     if (found->kind == CellValue::Kind::Text)
-        return CellValue::ofText(std::string(textAt(found->text)));
+        return CellValue::ofText(Gbk::fromBytes(textAt(found->text)));
     return CellValue{found->kind, found->number, {}};
 }
 
@@ -43,7 +43,8 @@ std::size_t SheetBuilder::addText(std::uint16_t row, std::uint16_t column, std::
     return sheet_.cells_.size() - 1;
 }
 
-std::uint32_t SheetBuilder::appendText(std::string_view gbk) {
+std::uint32_t SheetBuilder::appendText(const Gbk& text) {
+    const std::string_view gbk = text.view();
     if (gbk.size() > std::numeric_limits<std::uint32_t>::max() - sheet_.text_.size())
         throw FormatError(reason::kTooLarge);
     sheet_.text_.append(gbk);
@@ -59,7 +60,7 @@ void SheetBuilder::reserve(std::size_t cells) {
     sheet_.cells_.reserve(cells);
 }
 
-XlsSheet SheetBuilder::finish(std::string name) {
+XlsSheet SheetBuilder::finish(Gbk name) {
     auto& cells = sheet_.cells_;
     const auto byKey = [](const XlsSheet::StoredCell& a, const XlsSheet::StoredCell& b) {
         return a.key < b.key;

@@ -2,6 +2,7 @@
 // The values of one worksheet of an .xls workbook, held compactly: one 16-byte entry per
 // cell that has a value, sorted by row and column, and one pool of GBK text.
 
+#include "text/Gbk.h"
 #include "xls/Sheet.h"
 
 #include <cstdint>
@@ -26,7 +27,7 @@ public:
     int lastColumn() const { return lastColumn_; }
 
     // The sheet's tab name, GBK.
-    const std::string& name() const { return name_; }
+    const Gbk& name() const { return name_; }
 
 private:
     friend class xls::SheetBuilder;
@@ -45,7 +46,7 @@ private:
                                               textStart_[index + 1] - textStart_[index]);
     }
 
-    std::string name_;
+    Gbk name_;
     std::vector<StoredCell> cells_;
     // Cells of 0-based row r are cells_[rowStart_[r] .. rowStart_[r + 1]).
     std::vector<std::uint32_t> rowStart_{0};

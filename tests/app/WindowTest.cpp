@@ -6,6 +6,7 @@
 #include "app/StaffGridModel.h"
 #include "app/Umain.h"
 #include "data/Schema.h"
+#include "support/GbkBytes.h"
 
 #include <QApplication>
 #include <QComboBox>

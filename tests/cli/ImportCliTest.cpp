@@ -1,6 +1,7 @@
 // wagebook-import run as a user runs it: in a folder with wagebook.mdb and dm.txt, on real
 // workbooks; exit status, stdout, stderr and the database are checked.
 
+#include "support/GbkBytes.h"
 #include "support/SqlRows.h"
 #include "text/Encoding.h"
 

@@ -6,6 +6,7 @@
 
 #include "import/TitleColumnMap.h"
 #include "import/Titles.h"
+#include "support/GbkBytes.h"
 #include "text/Encoding.h"
 #include "text/GbkText.h"
 #include "xls/XlsWorkbook.h"
@@ -34,6 +35,7 @@
 
 namespace fs = std::filesystem;
 using namespace wb;
+using test::bytes;
 
 namespace {
 
@@ -49,15 +51,15 @@ std::map<std::string, RecordCounts> recordsByName(const fs::path& workbookPath) 
     const Sheet& sheet = workbook->activeSheet();
     TitleColumnMap titles;
     titles.scan(sheet);
-    const auto lines = [&](int row, const std::string& title) {
+    const auto lines = [&](int row, const Gbk& title) {
         int count = 0;
-        for (const std::string& line : splitLines(cellText(sheet.cell(row, titles.column(title)))))
+        for (const Gbk& line : splitLines(cellText(sheet.cell(row, titles.column(title)))))
             count += !trim(line).empty();
         return count;
     };
     std::map<std::string, RecordCounts> result;
     for (int row = 2;; ++row) {
-        const std::string name = cellText(sheet.cell(row, titles.column(titles::kName)));
+        const Gbk name = cellText(sheet.cell(row, titles.column(titles::kName)));
         if (name.empty())
             break;
         result[gbkToUtf8(name)] = {lines(row, titles::kEducation),

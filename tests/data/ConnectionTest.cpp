@@ -1,5 +1,6 @@
 #include "data/Connection.h"
 #include "data/SqliteDatabase.h"
+#include "support/GbkBytes.h"
 #include "text/Error.h"
 
 #include "TestDatabase.h"
@@ -10,6 +11,7 @@
 #include <gtest/gtest.h>
 
 using namespace wb;
+using test::bytes;
 using wb::test::TestDatabase;
 
 namespace {
@@ -87,7 +89,7 @@ TEST(Connection, OpensInWalModeWithItsBusyTimeout) {
     Connection connection(db.path(), 1234);
     EXPECT_FALSE(connection.isOpen()); // not before first use
     const auto pragma = [&connection](const char* name) {
-        const QueryRows result = connection.database().select(name);
+        const QueryRows result = connection.database().select(Gbk::ascii(name));
         return result.rows.empty() ? -1 : result.rows.front().front().toInt();
     };
     EXPECT_EQ(pragma("PRAGMA busy_timeout"), 1234);

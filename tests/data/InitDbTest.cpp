@@ -1,4 +1,5 @@
 #include "TestDatabase.h"
+#include "support/GbkBytes.h"
 
 #include <QFile>
 #include <QProcess>

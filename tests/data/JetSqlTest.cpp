@@ -1,4 +1,5 @@
 #include "data/JetSql.h"
+#include "support/GbkBytes.h"
 #include "text/Encoding.h"
 #include "text/Error.h"
 
@@ -11,6 +12,11 @@ using namespace wb;
 namespace {
 
 using Kind = JetLiteral::Kind;
+using test::bytes;
+
+JetLiteral lit(Kind kind, std::string_view value) {
+    return {kind, Gbk::fromBytes(value)};
+}
 
 // The columns of the tables the statements name, typed as initdb creates them.
 const TableColumns* testColumns(std::string_view table) {
@@ -41,28 +47,28 @@ struct SplitCase {
 };
 
 TEST(SplitJetLiterals, CutsEveryLiteralOutAndLeavesNamesWhole) {
-    const std::string chinese = gbk("全日制");
-    const std::string fourByte = gbk("\xF0\xA0\x80\x80"); // U+20000, digits among its bytes
+    const std::string chinese = gbk("全日制").bytes();
+    const std::string fourByte = gbk("\xF0\xA0\x80\x80").bytes(); // U+20000, digits among its bytes
     const std::vector<SplitCase> cases = {
         {"comma-joined update",
          "update ryrz a,ryjbxx b set a.mid=0 where a.mid=b.id and b.bm like '01%'",
          "update ryrz a,ryjbxx b set a.mid=? where a.mid=b.id and b.bm like ?",
-         {{Kind::Number, "0"}, {Kind::Text, "01%"}}},
+         {lit(Kind::Number, "0"), lit(Kind::Text, "01%")}},
         {"GBK text",
          "values (57,'" + chinese + "','1990-07-1')",
          "values (?,?,?)",
-         {{Kind::Number, "57"}, {Kind::Text, chinese}, {Kind::Text, "1990-07-1"}}},
+         {lit(Kind::Number, "57"), lit(Kind::Text, chinese), lit(Kind::Text, "1990-07-1")}},
         {"doubled quotes and empty text",
          "values ('O''Brien','','''')",
          "values (?,?,?)",
-         {{Kind::Text, "O'Brien"}, {Kind::Text, ""}, {Kind::Text, "'"}}},
-        {"double-quoted text", "where a=\"x\"\"y\"", "where a=?", {{Kind::Text, "x\"y"}}},
-        {"date literal", "where xlrq=#1990-07-1#", "where xlrq=?", {{Kind::Date, "1990-07-1"}}},
+         {lit(Kind::Text, "O'Brien"), lit(Kind::Text, ""), lit(Kind::Text, "'")}},
+        {"double-quoted text", "where a=\"x\"\"y\"", "where a=?", {lit(Kind::Text, "x\"y")}},
+        {"date literal", "where xlrq=#1990-07-1#", "where xlrq=?", {lit(Kind::Date, "1990-07-1")}},
         {"digits inside names",
          "select t1.c2 from dm_jg9 where x3=4.5e2 and y=.5",
          "select t1.c2 from dm_jg9 where x3=? and y=?",
-         {{Kind::Number, "4.5e2"}, {Kind::Number, ".5"}}},
-        {"sign stays outside", "set dzysxl=-3", "set dzysxl=-?", {{Kind::Number, "3"}}},
+         {lit(Kind::Number, "4.5e2"), lit(Kind::Number, ".5")}},
+        {"sign stays outside", "set dzysxl=-3", "set dzysxl=-?", {lit(Kind::Number, "3")}},
         {"bracketed name", "select [a 1] from t", "select [a 1] from t", {}},
         {"bracketed GBK name with a ] byte",
          "select [\xB0\x5D] from t",
@@ -74,7 +80,7 @@ TEST(SplitJetLiterals, CutsEveryLiteralOutAndLeavesNamesWhole) {
          {}},
     };
     for (const SplitCase& c : cases) {
-        const JetStatement split = splitJetLiterals(c.jet);
+        const JetStatement split = splitJetLiterals(bytes(c.jet));
         EXPECT_EQ(split.shape, c.shape) << c.name;
         EXPECT_EQ(split.literals, c.literals) << c.name;
     }
@@ -83,7 +89,7 @@ TEST(SplitJetLiterals, CutsEveryLiteralOutAndLeavesNamesWhole) {
 TEST(SplitJetLiterals, RejectsUnfinishedLiteralsAndParameterMarks) {
     for (const char* jet :
          {"values ('abc)", "where a='it''s", "where d=#1990-07-1", "where a=?", "select [a from t"})
-        EXPECT_THROW(splitJetLiterals(jet), Error) << jet;
+        EXPECT_THROW(splitJetLiterals(bytes(jet)), Error) << jet;
 }
 
 struct TranslationCase {
@@ -94,7 +100,7 @@ struct TranslationCase {
 };
 
 TEST(TranslateJet, EveryStatementFormGivesItsEngineText) {
-    const std::string fullTime = gbk("全日制");
+    const std::string fullTime = gbk("全日制").bytes();
     const std::vector<TranslationCase> cases = {
         {"comma-joined update",
          "update ryrz a,ryjbxx b set a.mid=0 where a.mid=b.id and b.bm like '0102%'",
@@ -158,21 +164,21 @@ TEST(TranslateJet, EveryStatementFormGivesItsEngineText) {
          "SELECT len FROM t WHERE len>?", "SELECT len FROM t WHERE len>1"},
     };
     for (const TranslationCase& c : cases) {
-        const JetStatement split = splitJetLiterals(c.jet);
+        const JetStatement split = splitJetLiterals(bytes(c.jet));
         const EngineStatement statement = translateJetShape(split.shape, testColumns);
         EXPECT_EQ(statement.sql, c.sql) << c.name;
         EXPECT_EQ(statement.parameters.size(), split.literals.size()) << c.name;
-        EXPECT_EQ(translateJet(c.jet, testColumns), c.inlineSql) << c.name;
+        EXPECT_EQ(translateJet(bytes(c.jet), testColumns), c.inlineSql) << c.name;
     }
 }
 
 TEST(LikePrefixPattern, MakesEveryByteOfThePrefixMatchOnlyItself) {
-    EXPECT_EQ(likePrefixPattern("0102"), "0102%");
-    EXPECT_EQ(likePrefixPattern("0%_["), "0[%][_][[]%");
-    EXPECT_EQ(likePrefixPattern("]\\'"), "]\\'%"); // quotes are escapeSqlText's
+    EXPECT_EQ(likePrefixPattern("0102"_ascii), "0102%");
+    EXPECT_EQ(likePrefixPattern("0%_["_ascii), "0[%][_][[]%");
+    EXPECT_EQ(likePrefixPattern("]\\'"_ascii), "]\\'%"); // quotes are escapeSqlText's
     // A double-byte character whose second byte is "[" or "_" stays whole.
-    EXPECT_EQ(likePrefixPattern("\x81[\x81_"), "\x81[\x81_%");
-    EXPECT_EQ(likePrefixPattern(""), "%");
+    EXPECT_EQ(likePrefixPattern(Gbk::fromBytes("\x81[\x81_")), "\x81[\x81_%");
+    EXPECT_EQ(likePrefixPattern(""_ascii), "%");
 }
 
 TEST(TranslateJet, MarksValuesWrittenIntoDateColumns) {
@@ -195,7 +201,7 @@ TEST(TranslateJet, MarksValuesWrittenIntoDateColumns) {
     };
     for (const Case& c : cases) {
         const EngineStatement statement =
-            translateJetShape(splitJetLiterals(c.jet).shape, testColumns);
+            translateJetShape(splitJetLiterals(bytes(c.jet)).shape, testColumns);
         std::vector<std::string> marked;
         for (const auto& parameter : statement.parameters)
             marked.push_back(parameter.dateColumn);
@@ -206,7 +212,8 @@ TEST(TranslateJet, MarksValuesWrittenIntoDateColumns) {
 TEST(TranslateJet, RefusesAJoinedUpdateItCannotRewrite) {
     for (const char* jet : {"update ryrz a,ryjbxx b set b.bm='x' where a.mid=b.id",
                             "update ryrz a,(select id from ryjbxx) b set a.mid=0"})
-        EXPECT_THROW(translateJetShape(splitJetLiterals(jet).shape, testColumns), Error) << jet;
+        EXPECT_THROW(translateJetShape(splitJetLiterals(bytes(jet)).shape, testColumns), Error)
+            << jet;
 }
 
 TEST(EngineValue, DatesBecomeIsoTextAndNonDatesFail) {
@@ -217,15 +224,15 @@ TEST(EngineValue, DatesBecomeIsoTextAndNonDatesFail) {
         const char* stored; // nullptr: fails
     };
     const std::vector<Case> cases = {
-        {"date literal, one-digit day", {Kind::Date, "1990-07-1"}, "", "1990-07-01"},
-        {"date literal with time", {Kind::Date, "1990-7-1 8:05"}, "", "1990-07-01 08:05:00"},
-        {"date literal, no such month", {Kind::Date, "1990-13-1"}, "", nullptr},
-        {"text into a date column", {Kind::Text, "2008-01-1"}, "rzrq", "2008-01-01"},
-        {"slashed text into a date column", {Kind::Text, "2008/1/1"}, "rzrq", "2008-01-01"},
-        {"word into a date column", {Kind::Text, "abc"}, "rzrq", nullptr},
-        {"empty text into a date column", {Kind::Text, ""}, "rzrq", nullptr},
-        {"day number into a date column", {Kind::Number, "33055"}, "rzrq", "1990-07-01"},
-        {"date-like text elsewhere stays", {Kind::Text, "2008-01-1"}, "", "2008-01-1"},
+        {"date literal, one-digit day", lit(Kind::Date, "1990-07-1"), "", "1990-07-01"},
+        {"date literal with time", lit(Kind::Date, "1990-7-1 8:05"), "", "1990-07-01 08:05:00"},
+        {"date literal, no such month", lit(Kind::Date, "1990-13-1"), "", nullptr},
+        {"text into a date column", lit(Kind::Text, "2008-01-1"), "rzrq", "2008-01-01"},
+        {"slashed text into a date column", lit(Kind::Text, "2008/1/1"), "rzrq", "2008-01-01"},
+        {"word into a date column", lit(Kind::Text, "abc"), "rzrq", nullptr},
+        {"empty text into a date column", lit(Kind::Text, ""), "rzrq", nullptr},
+        {"day number into a date column", lit(Kind::Number, "33055"), "rzrq", "1990-07-01"},
+        {"date-like text elsewhere stays", lit(Kind::Text, "2008-01-1"), "", "2008-01-1"},
     };
     for (const Case& c : cases) {
         if (!c.stored) {
@@ -242,14 +249,14 @@ TEST(StoredDateText, TimeOfDayOnlyWhenThere) {
     EXPECT_EQ(storedDateText(33055.0), "1990-07-01");
     EXPECT_EQ(storedDateText(33055.5), "1990-07-01 12:00:00");
     EXPECT_EQ(storedDateText(33055.999999999), "1990-07-02"); // rounds to midnight
-    EXPECT_EQ(storedDateText(std::string_view(gbk("1990年7月"))), "1990-07-01");
-    EXPECT_FALSE(storedDateText(std::string_view("1990-02-30")));
+    EXPECT_EQ(storedDateText(gbk("1990年7月")), "1990-07-01");
+    EXPECT_FALSE(storedDateText("1990-02-30"_ascii));
 }
 
 TEST(EscapeSqlText, DoublesEveryQuote) {
-    EXPECT_EQ(escapeSqlText("O'Brien"), "O''Brien");
-    EXPECT_EQ(escapeSqlText("''"), "''''");
-    EXPECT_EQ(escapeSqlText(""), "");
+    EXPECT_EQ(escapeSqlText("O'Brien"_ascii), "O''Brien");
+    EXPECT_EQ(escapeSqlText("''"_ascii), "''''");
+    EXPECT_EQ(escapeSqlText(""_ascii), "");
     EXPECT_EQ(escapeSqlText(gbk("张'三")), gbk("张''三"));
 }
 

@@ -1,5 +1,6 @@
 #include "data/PersonTable.h"
 #include "data/Connection.h"
+#include "support/GbkBytes.h"
 #include "text/Encoding.h"
 #include "text/Error.h"
 
@@ -10,6 +11,7 @@
 #include <functional>
 
 using namespace wb;
+using test::bytes;
 using wb::test::TestDatabase;
 
 namespace {
@@ -36,10 +38,13 @@ struct ConversionCase {
     const char* stored; // "type|value" as SQLite keeps it; nullptr: the set fails
 };
 
-std::function<void(PersonTable&, const char*)> text(std::string gbkText) {
-    return [gbkText](PersonTable& t, const char* column) {
-        t.setText(column, gbkText);
+std::function<void(PersonTable&, const char*)> text(Gbk value) {
+    return [value](PersonTable& t, const char* column) {
+        t.setText(column, value);
     };
+}
+std::function<void(PersonTable&, const char*)> text(const char* ascii) {
+    return text(Gbk::ascii(ascii));
 }
 std::function<void(PersonTable&, const char*)> integer(std::int32_t value) {
     return [value](PersonTable& t, const char* column) {
@@ -69,7 +74,7 @@ TEST_F(PersonTableTest, ValuesAreConvertedToTheirColumnsType) {
         {"fraction into TEXT", "bh", cell(CellValue::ofNumber(12.5)), "text|12.5"},
         {"long number into TEXT", "sfzh", cell(CellValue::ofNumber(110101199001011234.0)),
          "text|1.10101199001011E17"},
-        {"text cell into TEXT", "bh", cell(CellValue::ofText("A1")), "text|A1"},
+        {"text cell into TEXT", "bh", cell(CellValue::ofText("A1"_ascii)), "text|A1"},
         {"empty cell into TEXT", "grsf", cell(CellValue{}), "null|NULL"},
         {"empty cell into DATE", "gzsj", cell(CellValue{}), "null|NULL"},
         {"date cell into DATE", "csny", cell(CellValue::ofDate(33055)), "text|1990-07-01"},
@@ -79,7 +84,7 @@ TEST_F(PersonTableTest, ValuesAreConvertedToTheirColumnsType) {
         {"date cell into TEXT", "bh", cell(CellValue::ofDate(33055)), "text|1990-7-1"},
         {"whole number into INTEGER", "kjgl", cell(CellValue::ofNumber(6)), "integer|6"},
         {"fraction into INTEGER", "kjgl", cell(CellValue::ofNumber(6.5)), nullptr},
-        {"word cell into INTEGER", "kjgl", cell(CellValue::ofText("x")), nullptr},
+        {"word cell into INTEGER", "kjgl", cell(CellValue::ofText("x"_ascii)), nullptr},
         {"error cell into TEXT", "bh", cell(CellValue::ofError(0x2A)), nullptr},
         {"boolean into DATE", "csny", cell(CellValue::ofBoolean(true)), nullptr},
         {"column in capitals", "XM", text("a"), "text|a"},
@@ -87,7 +92,7 @@ TEST_F(PersonTableTest, ValuesAreConvertedToTheirColumnsType) {
     };
     for (const ConversionCase& c : cases) {
         table.append();
-        table.setText("bm", "01"); // so that a record whose set failed still has a field
+        table.setText("bm", "01"_ascii); // so that a record whose set failed still has a field
         const std::string column = c.column;
         const std::string lower = column == "XM" ? "xm" : column;
         if (!c.stored) {
@@ -106,19 +111,19 @@ TEST_F(PersonTableTest, ValuesAreConvertedToTheirColumnsType) {
 
 TEST_F(PersonTableTest, AFailedSetKeepsTheFieldsEarlierValue) {
     table.append();
-    table.setText("jxqyf", "12");
-    EXPECT_THROW(table.setText("jxqyf", "abc"), Error);
+    table.setText("jxqyf", "12"_ascii);
+    EXPECT_THROW(table.setText("jxqyf", "abc"_ascii), Error);
     table.post();
     EXPECT_EQ(stored(table.id(), "jxqyf"), "integer|12");
 }
 
 TEST_F(PersonTableTest, PostInsertsOnlyTheSetFieldsAndGivesEachRecordItsOwnId) {
     table.append();
-    table.setText("xm", "a");
+    table.setText("xm", "a"_ascii);
     table.post();
     const std::int32_t first = table.id();
     table.append();
-    table.setText("xm", "b");
+    table.setText("xm", "b"_ascii);
     table.setInteger("jxqyf", 12);
     table.post();
     const std::int32_t second = table.id();
@@ -131,22 +136,22 @@ TEST_F(PersonTableTest, PostInsertsOnlyTheSetFieldsAndGivesEachRecordItsOwnId) {
 
 TEST_F(PersonTableTest, AnIdIsNeverReused) {
     table.append();
-    table.setText("xm", "a");
+    table.setText("xm", "a"_ascii);
     table.post();
     const std::int32_t first = table.id();
     db.exec("DELETE FROM ryjbxx");
     table.append();
-    table.setText("xm", "b");
+    table.setText("xm", "b"_ascii);
     table.post();
     EXPECT_GT(table.id(), first);
 }
 
 TEST_F(PersonTableTest, AppendPostsAPendingRecordThatHasFields) {
     table.append();
-    table.setText("xm", "a");
+    table.setText("xm", "a"_ascii);
     table.append(); // the record above was never posted
     EXPECT_EQ(db.rows("SELECT xm FROM ryjbxx"), (std::vector<std::string>{"a"}));
-    table.setText("xm", "b"); // the new record is empty
+    table.setText("xm", "b"_ascii); // the new record is empty
     table.post();
     EXPECT_EQ(db.value("SELECT xm, bm FROM ryjbxx WHERE id=" + std::to_string(table.id())),
               "b|NULL");
@@ -160,7 +165,7 @@ TEST_F(PersonTableTest, AppendDropsAPendingRecordWithoutFields) {
 
 TEST_F(PersonTableTest, AFailedPostStaysPendingAndTheNextAppendPostsIt) {
     table.append();
-    table.setText("xm", "a");
+    table.setText("xm", "a"_ascii);
     db.exec("BEGIN IMMEDIATE"); // another program holds the write lock
     EXPECT_THROW(table.post(), Error);
     EXPECT_THROW(table.append(), Error); // settling fails too: still locked
@@ -172,11 +177,11 @@ TEST_F(PersonTableTest, AFailedPostStaysPendingAndTheNextAppendPostsIt) {
 
 TEST_F(PersonTableTest, CancelAndCloseDiscardThePendingRecord) {
     table.append();
-    table.setText("xm", "a");
+    table.setText("xm", "a"_ascii);
     table.cancel();
-    EXPECT_THROW(table.setText("xm", "b"), Error); // no record to set
+    EXPECT_THROW(table.setText("xm", "b"_ascii), Error); // no record to set
     table.append();
-    table.setText("xm", "c");
+    table.setText("xm", "c"_ascii);
     table.close();
     EXPECT_FALSE(table.isOpen());
     EXPECT_THROW(table.append(), Error);

@@ -1,6 +1,7 @@
 #include "data/StatementRunner.h"
 #include "data/Connection.h"
 #include "data/JetSql.h"
+#include "support/GbkBytes.h"
 #include "text/Encoding.h"
 #include "text/Error.h"
 
@@ -9,6 +10,7 @@
 #include <gtest/gtest.h>
 
 using namespace wb;
+using test::bytes;
 using wb::test::TestDatabase;
 
 namespace {
@@ -19,7 +21,7 @@ const char* const kDependentTables[] = {"ryrz", "rybdrz", "rykh",   "ryxl",
 class StatementRunnerTest : public testing::Test {
 protected:
     void run(const std::string& jetGbk) {
-        runner.setText(jetGbk);
+        runner.setText(bytes(jetGbk));
         runner.exec();
     }
     std::string count(const std::string& table, const std::string& where = "1") {
@@ -37,10 +39,11 @@ std::vector<std::string> deletionStatements(const std::string& code) {
     for (std::string table : kDependentTables) {
         const std::string name = table == "rygzbhb" ? table + "  " : table + " ";
         statements.push_back("update " + name + "a,ryjbxx b set a.mid=0 where a.mid=b.id and " +
-                             "b.bm like '" + escapeSqlText(code) + "%'");
+                             "b.bm like '" + escapeSqlText(bytes(code)).bytes() + "%'");
         statements.push_back("delete from " + table + " where mid=0");
     }
-    statements.push_back("delete from ryjbxx where bm like '" + escapeSqlText(code) + "%'");
+    statements.push_back("delete from ryjbxx where bm like '" + escapeSqlText(bytes(code)).bytes() +
+                         "%'");
     return statements;
 }
 
@@ -64,12 +67,12 @@ TEST_F(StatementRunnerTest, DeletionRemovesTheDepartmentAndItsSubDepartmentsOnly
 
 TEST_F(StatementRunnerTest, AQuoteInADepartmentCodeStaysInsideTheValue) {
     db.exec("INSERT INTO ryjbxx (id, bm) VALUES (1,'0''1'), (2,'01')");
-    run("delete from ryjbxx where bm like '" + escapeSqlText("0'1") + "%'");
+    run("delete from ryjbxx where bm like '" + escapeSqlText("0'1"_ascii).bytes() + "%'");
     EXPECT_EQ(db.rows("SELECT bm FROM ryjbxx"), (std::vector<std::string>{"01"}));
 }
 
 TEST_F(StatementRunnerTest, EducationDateIsStoredIsoAndMatchedByItsDateLiteral) {
-    const std::string fullTime = gbk("全日制");
+    const std::string fullTime = gbk("全日制").bytes();
     run("insert into ryxl (mid,xxxs,xlrq,xldm) values (57,'" + fullTime + "','1990-07-1','21')");
     run("insert into ryxl (mid,xxxs,xlrq,xldm) values (57,'" + fullTime + "','1993-07-1','31')");
     run("insert into ryxl (mid,xxxs,xlrq,xldm) values (58,'" + fullTime + "','1990-07-1','21')");
@@ -107,13 +110,14 @@ TEST_F(StatementRunnerTest, OneShapeServesManyValues) {
 TEST_F(StatementRunnerTest, TextsAreStoredAsTheyAre) {
     const std::vector<std::pair<std::string, std::string>> texts = {
         {"O'Brien", "O'Brien"},
-        {gbk("张'三"), "张'三"},
-        {gbk("\xF0\xA0\x80\x80"), "\xF0\xA0\x80\x80"}, // outside GBK, still itself
+        {gbk("张'三").bytes(), "张'三"},
+        {gbk("\xF0\xA0\x80\x80").bytes(), "\xF0\xA0\x80\x80"}, // outside GBK, still itself
         {"#1990-07-1#", "#1990-07-1#"},
         {"50%", "50%"},
     };
     for (const auto& [gbkText, utf8] : texts) {
-        run("insert into ryrz (mid,gzzwdm) values (7,'" + escapeSqlText(gbkText) + "')");
+        run("insert into ryrz (mid,gzzwdm) values (7,'" + escapeSqlText(bytes(gbkText)).bytes() +
+            "')");
         EXPECT_EQ(db.value("SELECT gzzwdm FROM ryrz ORDER BY id DESC LIMIT 1"), utf8);
     }
 }
@@ -128,7 +132,7 @@ TEST_F(StatementRunnerTest, RejectedStatementsThrowAndWriteNothing) {
         "insert into ryrz (mid) values ('unfinished)",
     };
     for (const std::string& statement : rejected) {
-        runner.setText(statement);
+        runner.setText(bytes(statement));
         EXPECT_THROW(runner.exec(), Error) << statement;
     }
     EXPECT_EQ(count("ryrz"), "0");
@@ -137,7 +141,7 @@ TEST_F(StatementRunnerTest, RejectedStatementsThrowAndWriteNothing) {
 }
 
 TEST_F(StatementRunnerTest, TheErrorNamesTheStatementAndTheDateColumn) {
-    runner.setText("insert into ryrz (mid,rzrq) values (1,'abc')");
+    runner.setText("insert into ryrz (mid,rzrq) values (1,'abc')"_ascii);
     try {
         runner.exec();
         FAIL() << "no error";
@@ -154,7 +158,8 @@ TEST_F(StatementRunnerTest, ARejectedStatementInsideAUnitUndoesOnlyItself) {
     connection.database().beginUnit();
     run("insert into rykh (mid,khnd,khjg) values (2,2007,1)");
     // Two rows, the second clashing on id: the engine undoes the first one too.
-    runner.setText("insert into rykh (id,mid,khnd,khjg) values (200,2,2008,1),(100,2,2008,1)");
+    runner.setText(
+        "insert into rykh (id,mid,khnd,khjg) values (200,2,2008,1),(100,2,2008,1)"_ascii);
     EXPECT_THROW(runner.exec(), Error);
     run("insert into rykh (mid,khnd,khjg) values (2,2009,1)");
     EXPECT_EQ(count("rykh", "mid=2"), "0"); // not visible before the commit
@@ -215,7 +220,7 @@ TEST_F(StatementRunnerTest, AnUncommittedTransactionLeavesNothing) {
         Connection closing{db.path(), 100};
         StatementRunner closingRunner{closing};
         closing.database().beginTransaction();
-        closingRunner.setText("delete from rykh");
+        closingRunner.setText("delete from rykh"_ascii);
         closingRunner.exec();
     } // closed without a commit
     EXPECT_EQ(db.rows("SELECT mid FROM rykh"), std::vector<std::string>{"1"});
@@ -223,7 +228,7 @@ TEST_F(StatementRunnerTest, AnUncommittedTransactionLeavesNothing) {
 
 TEST_F(StatementRunnerTest, ALockedDatabaseIsReportedAsSuchAndLaterWritesGoThrough) {
     db.exec("BEGIN IMMEDIATE");
-    runner.setText("insert into rykh (mid,khnd,khjg) values (1,2007,1)");
+    runner.setText("insert into rykh (mid,khnd,khjg) values (1,2007,1)"_ascii);
     try {
         runner.exec();
         FAIL() << "no error";

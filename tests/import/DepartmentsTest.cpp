@@ -1,10 +1,12 @@
 #include "refdata/Departments.h"
+#include "support/GbkBytes.h"
 #include "support/TempOffice.h"
 #include "text/Error.h"
 
 #include <gtest/gtest.h>
 
 using namespace wb;
+using test::bytes;
 using wb::test::TempOffice;
 
 namespace {
@@ -12,7 +14,7 @@ namespace {
 std::string codeList(const std::vector<TDeptRecord>& records) {
     std::string joined;
     for (const TDeptRecord& record : records)
-        joined += (joined.empty() ? "" : " ") + ("[" + record.jgdm + "]");
+        joined += (joined.empty() ? "" : " ") + ("[" + record.jgdm.bytes() + "]");
     return joined;
 }
 
@@ -30,7 +32,7 @@ TEST(StaffStatement, PlacesTheCodeWithQuotesDoubled) {
                                       "ryjbxx; --%'"},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(staffStatement(c.code), c.statement) << c.code;
+        EXPECT_EQ(staffStatement(bytes(c.code)), c.statement) << c.code;
 }
 
 TEST(StaffCountText, IsTheNumberFollowedByPersons) {
@@ -77,9 +79,9 @@ TEST_F(Departments, AMissingTableIsAnError) {
 TEST_F(Departments, ListingStaffCountsTheDepartmentAndItsSubdepartments) {
     exec("insert into ryjbxx (xm, bm) values ('a', '01'), ('b', '0101'), ('c', '010'),"
          " ('d', '02'), ('e', '0''1')");
-    EXPECT_EQ(listStaff(office->staffQuery, "01"), 3);
-    EXPECT_EQ(listStaff(office->staffQuery, "0101"), 1);
-    EXPECT_EQ(listStaff(office->staffQuery, "03"), 0);
-    EXPECT_EQ(listStaff(office->staffQuery, "0'1"), 1);
+    EXPECT_EQ(listStaff(office->staffQuery, "01"_ascii), 3);
+    EXPECT_EQ(listStaff(office->staffQuery, "0101"_ascii), 1);
+    EXPECT_EQ(listStaff(office->staffQuery, "03"_ascii), 0);
+    EXPECT_EQ(listStaff(office->staffQuery, "0'1"_ascii), 1);
     EXPECT_TRUE(office->staffQuery.isOpen());
 }

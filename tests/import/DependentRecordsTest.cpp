@@ -1,3 +1,4 @@
+#include "support/GbkBytes.h"
 #include "support/TempOffice.h"
 
 using namespace wb;

@@ -7,6 +7,7 @@
 #include "import/WrittenColumns.h"
 #include "refdata/Departments.h"
 #include "support/FaultyDisk.h"
+#include "support/GbkBytes.h"
 #include "support/TempOffice.h"
 
 #include <functional>

@@ -1,8 +1,10 @@
 #include "import/OverwriteDeletion.h"
 #include "import/TitleColumnMap.h"
+#include "support/GbkBytes.h"
 #include "support/TempOffice.h"
 
 using namespace wb;
+using test::bytes;
 using namespace wb::test;
 using Strings = std::vector<std::string>;
 
@@ -20,7 +22,7 @@ protected:
     // One person of department `bm` with a row in every dependent table.
     void storedPerson(int id, const std::string& bm) {
         exec("insert into ryjbxx (id, bm, xm) values (" + std::to_string(id) + ", '" +
-             escapeSqlText(bm) + "', 'p" + std::to_string(id) + "')");
+             escapeSqlText(bytes(bm)).bytes() + "', 'p" + std::to_string(id) + "')");
         for (const char* table : {"ryrz", "rybdrz", "rykh", "ryxl", "ryjl", "ryjc", "rygzbhb"})
             exec(std::string("insert into ") + table + " (mid) values (" + std::to_string(id) +
                  ")");
@@ -65,7 +67,7 @@ TEST_F(ImportRun, MissingWorkbookEndsBeforeAnyDatabaseWork) {
 
 TEST_F(ImportRun, UnreadableWorkbookIsReportedAndDeletesNothing) {
     storedPerson(7, "01");
-    const auto outcome = office->import(ImportRequest{"01", "book.xls", true}, ui,
+    const auto outcome = office->import(ImportRequest{"01"_ascii, "book.xls", true}, ui,
                                         [](const std::string&) -> std::shared_ptr<const Sheet> {
                                             throw Error("工作簿 \"book.xls\" 无法读取: 文件已截断");
                                         });
@@ -134,7 +136,7 @@ TEST_F(ImportRun, TheGridShownIsRefreshedWithItsCount) {
     EXPECT_EQ(run(), RunOutcome::Completed);
     EXPECT_EQ(ui.status[0], "") << "no department shown yet";
 
-    office->staffQuery.setText("select * from ryjbxx where bm like '01%'");
+    office->staffQuery.setText("select * from ryjbxx where bm like '01%'"_ascii);
     office->staffQuery.open();
     EXPECT_EQ(run(), RunOutcome::Completed);
     EXPECT_EQ(ui.status[0], "4人");
@@ -170,7 +172,7 @@ TEST_F(ImportRun, DuplicateTitlesUseTheRightmostAndWorkTimeWins) {
 }
 
 TEST(OverwriteDeletionStatements, AreTheFifteenInOrder) {
-    const auto statements = overwriteDeletionStatements("0102");
+    const auto statements = overwriteDeletionStatements("0102"_ascii);
     ASSERT_EQ(statements.size(), 15u);
     EXPECT_EQ(statements[0],
               "update ryrz a,ryjbxx b set a.mid=0 where a.mid=b.id and b.bm like '0102%'");
@@ -181,7 +183,8 @@ TEST(OverwriteDeletionStatements, AreTheFifteenInOrder) {
               "update rygzbhb  a,ryjbxx b set a.mid=0 where a.mid=b.id and b.bm like '0102%'");
     EXPECT_EQ(statements[13], "delete from rygzbhb where mid=0");
     EXPECT_EQ(statements[14], "delete from ryjbxx where bm like '0102%'");
-    EXPECT_EQ(overwriteDeletionStatements("0'1")[14], "delete from ryjbxx where bm like '0''1%'");
+    EXPECT_EQ(overwriteDeletionStatements("0'1"_ascii)[14],
+              "delete from ryjbxx where bm like '0''1%'");
 }
 
 TEST_F(ImportRun, AQuoteInTheDepartmentCodeSelectsOnlyThatCode) {

@@ -1,4 +1,5 @@
 #include "import/PersonRecord.h"
+#include "support/GbkBytes.h"
 #include "support/TempOffice.h"
 
 using namespace wb;

@@ -1,4 +1,5 @@
 #include "refdata/CodeFile.h"
+#include "support/GbkBytes.h"
 #include "text/Encoding.h"
 
 #include <gtest/gtest.h>
@@ -18,13 +19,17 @@
 #include <vector>
 
 using namespace wb;
+using test::bytes;
 
 namespace {
 
 CodeTable parsed(std::string_view content) {
     CodeTable map;
-    parseCodeFile(content, map);
+    parseCodeFile(bytes(content), map);
     return map;
+}
+CodeTable parsed(const Gbk& content) {
+    return parsed(content.view());
 }
 
 // Runs a test body in a fresh temporary directory as the current directory.
@@ -58,55 +63,55 @@ TEST(ParseCodeFile, KeysAndValuesAreTrimmed) {
 
 TEST(ParseCodeFile, TheFirstEqualsSignSplits) {
     const CodeTable map = parsed("a=b=c\n=skipped\nempty=\nnone\n");
-    EXPECT_EQ(map.lookup("a"), "b=c");
-    EXPECT_EQ(map.lookup("empty"), "");
+    EXPECT_EQ(map.lookup("a"_ascii), "b=c");
+    EXPECT_EQ(map.lookup("empty"_ascii), "");
     EXPECT_EQ(map.size(), 2u); // "a" and "empty"
 }
 
 TEST(ParseCodeFile, ValueIsCutTo20BytesBeforeTrimming) {
     // 19 ASCII bytes then a double-byte character: the cut keeps its first byte only.
-    const std::string value = "1234567890123456789" + gbk("汉") + "tail";
-    EXPECT_EQ(parsed("k=" + value).lookup("k"), value.substr(0, 20));
+    const std::string value = "1234567890123456789" + gbk("汉").bytes() + "tail";
+    EXPECT_EQ(parsed("k=" + value).lookup("k"_ascii), value.substr(0, 20));
     // Blanks right after "=" count toward the 20 bytes.
-    EXPECT_EQ(parsed("k=     123456789012345678").lookup("k"), "123456789012345");
+    EXPECT_EQ(parsed("k=     123456789012345678").lookup("k"_ascii), "123456789012345");
 }
 
 TEST(ParseCodeFile, LaterLinesWinAndKeysAreCaseAndWidthExact) {
     const CodeTable map = parsed(gbk("A=1\nA=2\na=3\nＡ=4"));
-    EXPECT_EQ(map.lookup("A"), "2");
-    EXPECT_EQ(map.lookup("a"), "3");
+    EXPECT_EQ(map.lookup("A"_ascii), "2");
+    EXPECT_EQ(map.lookup("a"_ascii), "3");
     EXPECT_EQ(map.lookup(gbk("Ａ")), "4");
 }
 
 TEST(ParseCodeFile, LineBreakVariantsAndTheEndOfContent) {
     const CodeTable map = parsed(std::string("a=1\rb=2\n\rc=3\r\nd=4\0e=5\n", 24));
-    EXPECT_EQ(map.lookup("a"), "1");
-    EXPECT_EQ(map.lookup("b"), "2");
-    EXPECT_EQ(map.lookup("c"), "3");
-    EXPECT_EQ(map.lookup("d"), "4");
-    EXPECT_EQ(map.lookup("e"), "");
+    EXPECT_EQ(map.lookup("a"_ascii), "1");
+    EXPECT_EQ(map.lookup("b"_ascii), "2");
+    EXPECT_EQ(map.lookup("c"_ascii), "3");
+    EXPECT_EQ(map.lookup("d"_ascii), "4");
+    EXPECT_EQ(map.lookup("e"_ascii), "");
 }
 
 TEST(ParseCodeFile, AByteOrderMarkStaysOnTheFirstKey) {
     const CodeTable map = parsed("\xEF\xBB\xBFkey=1\nkey=2");
-    EXPECT_EQ(map.lookup("\xEF\xBB\xBFkey"), "1");
-    EXPECT_EQ(map.lookup("key"), "2");
+    EXPECT_EQ(map.lookup(Gbk::fromBytes("\xEF\xBB\xBFkey")), "1");
+    EXPECT_EQ(map.lookup("key"_ascii), "2");
 }
 
 TEST_F(InTempDir, MissingCodeFileIsReportedAndLeavesTheMapEmpty) {
     CodeTable map;
-    map.set("stale", "1");
-    EXPECT_EQ(gbkToUtf8(loadCodeFile(map).value_or("")), "代码文件dm.txt不存在");
+    map.set("stale"_ascii, "1"_ascii);
+    EXPECT_EQ(gbkToUtf8(loadCodeFile(map).value_or(Gbk())), "代码文件dm.txt不存在");
     EXPECT_TRUE(map.empty());
 }
 
 TEST_F(InTempDir, PresentCodeFileReplacesTheWholeMap) {
     CodeTable map;
-    map.set("stale", "1");
+    map.set("stale"_ascii, "1"_ascii);
     write("only=2\nno equals sign\n");
     EXPECT_EQ(loadCodeFile(map), std::nullopt);
-    EXPECT_EQ(map.lookup("stale"), "");
-    EXPECT_EQ(map.lookup("only"), "2");
+    EXPECT_EQ(map.lookup("stale"_ascii), "");
+    EXPECT_EQ(map.lookup("only"_ascii), "2");
     EXPECT_EQ(map.size(), 1u);
 }
 
@@ -123,7 +128,7 @@ std::string loadWithoutHanging(CodeTable& map) {
         if (writer >= 0)
             ::close(writer);
     }
-    const std::optional<std::string> problem = load.get();
+    const std::optional<Gbk> problem = load.get();
     return problem ? gbkToUtf8(*problem) : std::string();
 }
 
@@ -174,7 +179,7 @@ TEST_F(InTempDir, AnythingButAReadableRegularFileIsReportedAndTheRunGoesOn) {
         fs::remove_all("dm.txt");
         c.make();
         CodeTable map;
-        map.set("stale", "1");
+        map.set("stale"_ascii, "1"_ascii);
         EXPECT_EQ(loadWithoutHanging(map), c.report);
         EXPECT_TRUE(map.empty());
     }
@@ -185,5 +190,5 @@ TEST_F(InTempDir, ALinkToARegularFileIsRead) {
     std::filesystem::create_symlink("codes.txt", "dm.txt");
     CodeTable map;
     EXPECT_EQ(loadCodeFile(map), std::nullopt);
-    EXPECT_EQ(map.lookup("k"), "v");
+    EXPECT_EQ(map.lookup("k"_ascii), "v");
 }

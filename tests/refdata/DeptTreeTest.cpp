@@ -1,4 +1,5 @@
 #include "refdata/DeptTree.h"
+#include "support/GbkBytes.h"
 
 #include <gtest/gtest.h>
 
@@ -6,6 +7,7 @@
 #include <vector>
 
 using namespace wb;
+using test::bytes;
 
 namespace {
 
@@ -17,8 +19,8 @@ departments(std::initializer_list<std::pair<std::string, std::string>> rows) {
     for (const auto& [code, name] : rows) {
         TDeptRecord record;
         record.id = id++;
-        record.jgdm = code;
-        record.jgmc = name;
+        record.jgdm = bytes(code);
+        record.jgmc = bytes(name);
         records.push_back(record);
     }
     return records;
@@ -26,7 +28,7 @@ departments(std::initializer_list<std::pair<std::string, std::string>> rows) {
 
 // The tree as indented lines of node text, in pre-order, one level of indent per depth.
 void outline(const DeptTree& tree, int node, int depth, std::vector<std::string>& lines) {
-    lines.push_back(std::string(2 * depth, ' ') + tree.nodes()[node].text);
+    lines.push_back(std::string(2 * depth, ' ') + tree.nodes()[node].text.bytes());
     for (int child : tree.nodes()[node].children)
         outline(tree, child, depth + 1, lines);
 }
@@ -113,11 +115,11 @@ TEST(DeptTree, RecordsAndNodesReferToEachOther) {
     for (int i = 0; i < tree.DeptCount(); ++i) {
         const TDeptRecord& record = tree.records()[i];
         EXPECT_EQ(record.CodeLen, static_cast<int>(record.jgdm.size()));
-        if (record.jgdm == "0401") {
+        if (record.jgdm == "0401"_ascii) {
             EXPECT_EQ(record.Node, -1);
             continue;
         }
-        ASSERT_GE(record.Node, 0) << record.jgdm;
+        ASSERT_GE(record.Node, 0) << record.jgdm.bytes();
         EXPECT_EQ(tree.nodes()[record.Node].record, i);
     }
     const DeptNode& child = tree.nodes()[tree.records()[2].Node];

@@ -1,6 +1,7 @@
 #pragma once
 // A sheet held in memory, written in UTF-8 for readability: rows of cells, row 1 the titles.
 
+#include "support/GbkBytes.h"
 #include "text/Encoding.h"
 #include "xls/Sheet.h"
 

@@ -1,4 +1,5 @@
 // Test main for programs that use Qt SQL: its drivers need an application object.
+#include "support/GbkBytes.h"
 #include <QCoreApplication>
 #include <gtest/gtest.h>
 

@@ -2,6 +2,7 @@
 // Records everything the engine tells the user, in UTF-8 for readable test failures.
 
 #include "import/UserInterface.h"
+#include "support/GbkBytes.h"
 #include "text/Encoding.h"
 
 #include <functional>
@@ -20,10 +21,10 @@ struct RecordingUi : UserInterface {
     // Called from processEvents, to act "during" a run (press Abort, look at the database).
     std::function<void(RecordingUi&)> onEvents;
 
-    void addRunLog(const std::string& line) override { runLog.push_back(gbkToUtf8(line)); }
-    void addError(const std::string& line) override { errors.push_back(gbkToUtf8(line)); }
-    void setStatus(int panel, const std::string& text) override { status[panel] = gbkToUtf8(text); }
-    void showMessage(const std::string& text, const std::string& caption, int flags) override {
+    void addRunLog(const Gbk& line) override { runLog.push_back(gbkToUtf8(line)); }
+    void addError(const Gbk& line) override { errors.push_back(gbkToUtf8(line)); }
+    void setStatus(int panel, const Gbk& text) override { status[panel] = gbkToUtf8(text); }
+    void showMessage(const Gbk& text, const Gbk& caption, int flags) override {
         boxes.push_back(gbkToUtf8(caption) + "|" + gbkToUtf8(text) + "|" + std::to_string(flags));
     }
     void processEvents() override {

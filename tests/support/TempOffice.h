@@ -6,6 +6,7 @@
 #include "data/Schema.h"
 #include "import/ImportRun.h"
 #include "import/Office.h"
+#include "support/GbkBytes.h"
 #include "support/MemorySheet.h"
 #include "support/RecordingUi.h"
 #include "support/SqlRows.h"
@@ -52,7 +53,7 @@ protected:
 
     // Code file entries, UTF-8 "key=value" lines.
     void codes(const std::string& utf8Lines) {
-        std::ofstream("dm.txt", std::ios::binary) << gbk(utf8Lines);
+        std::ofstream("dm.txt", std::ios::binary) << gbk(utf8Lines).bytes();
         office->loadCodeFile(ui);
     }
 

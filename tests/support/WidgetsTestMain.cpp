@@ -1,5 +1,6 @@
 // Test main for programs that show widgets (offscreen in CTest): they need the widget
 // application object, created once for all tests.
+#include "support/GbkBytes.h"
 #include <QApplication>
 #include <gtest/gtest.h>
 

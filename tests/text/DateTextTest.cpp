@@ -1,9 +1,11 @@
 #include "text/DateText.h"
+#include "support/GbkBytes.h"
 #include "text/Encoding.h"
 
 #include <gtest/gtest.h>
 
 using namespace wb;
+using test::bytes;
 
 TEST(DayNumber, CountsFrom18991230) {
     EXPECT_EQ(dayNumber(1899, 12, 30), 0.0);
@@ -32,27 +34,27 @@ TEST(FormatDate, IsoAndShortForms) {
 
 TEST(ParseDateText, AcceptsTheChineseLocaleForms) {
     const double july1 = 33055, july15 = 33069;
-    EXPECT_EQ(parseDateText("1990-07-15"), july15);
-    EXPECT_EQ(parseDateText("1990-7-15"), july15);
-    EXPECT_EQ(parseDateText("1990/7/15"), july15);
-    EXPECT_EQ(parseDateText("1990.7.15"), july15);
+    EXPECT_EQ(parseDateText("1990-07-15"_ascii), july15);
+    EXPECT_EQ(parseDateText("1990-7-15"_ascii), july15);
+    EXPECT_EQ(parseDateText("1990/7/15"_ascii), july15);
+    EXPECT_EQ(parseDateText("1990.7.15"_ascii), july15);
     EXPECT_EQ(parseDateText(gbk("1990年7月15日")), july15);
-    EXPECT_EQ(parseDateText("1990-07"), july1);
-    EXPECT_EQ(parseDateText("1990/7"), july1);
-    EXPECT_EQ(parseDateText("1990.07"), july1);
+    EXPECT_EQ(parseDateText("1990-07"_ascii), july1);
+    EXPECT_EQ(parseDateText("1990/7"_ascii), july1);
+    EXPECT_EQ(parseDateText("1990.07"_ascii), july1);
     EXPECT_EQ(parseDateText(gbk("1990年7月")), july1);
-    EXPECT_EQ(parseDateText(" 1990-07-15 "), july15);
-    EXPECT_EQ(parseDateText("1990-07-15 12:00"), july15 + 0.5);
-    EXPECT_EQ(parseDateText("90-7-15"), july15);
-    EXPECT_EQ(parseDateText("05-7-15"), dayNumber(2005, 7, 15));
+    EXPECT_EQ(parseDateText(" 1990-07-15 "_ascii), july15);
+    EXPECT_EQ(parseDateText("1990-07-15 12:00"_ascii), july15 + 0.5);
+    EXPECT_EQ(parseDateText("90-7-15"_ascii), july15);
+    EXPECT_EQ(parseDateText("05-7-15"_ascii), dayNumber(2005, 7, 15));
 }
 
 TEST(ParseDateText, FallsBackToADayCountAndRejectsTheRest) {
-    EXPECT_EQ(parseDateText("33055"), 33055.0);
-    EXPECT_EQ(parseDateText("1.5"), 1.5);
+    EXPECT_EQ(parseDateText("33055"_ascii), 33055.0);
+    EXPECT_EQ(parseDateText("1.5"_ascii), 1.5);
     for (const char* text : {"", "abc", "1990-13-01", "1990-02-30", "1990-07-15x", "1990-",
                              "1990--07", "1990-07-15 25:00", "1990.07.15.1"})
-        EXPECT_FALSE(parseDateText(text)) << text;
+        EXPECT_FALSE(parseDateText(Gbk::ascii(text))) << text;
     EXPECT_FALSE(parseDateText(gbk("1990年7")));
     EXPECT_FALSE(parseDateText(gbk("不详")));
 }

@@ -1,4 +1,5 @@
 #include "text/DecimalText.h"
+#include "support/GbkBytes.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,5 @@
 #include "text/TerminalText.h"
+#include "support/GbkBytes.h"
 
 #include <gtest/gtest.h>
 

@@ -2,6 +2,7 @@
 // Each must give a clear reason, never a read outside the stream or an allocation as large
 // as a count read from the file.
 
+#include "support/GbkBytes.h"
 #include "text/Encoding.h"
 #include "xls/BiffReader.h"
 #include "xls/FormatError.h"
@@ -123,7 +124,7 @@ TEST(BiffRecords, AStringCountFromTheFileDoesNotDecideTheAllocation) {
     const std::string cells = record(0x00FD, cellHeader(0, 0) + le32(1));
     const XlsSheet read =
         readActiveSheet(workbook(sst({"a", "b"}, 0xFFFFFFF0u), {sheet(cells)}), false);
-    EXPECT_EQ(read.cell(1, 1), CellValue::ofText("b"));
+    EXPECT_EQ(read.cell(1, 1), CellValue::ofText("b"_ascii));
 }
 
 TEST(BiffRecords, AnActiveSheetNumberPastTheSheetsMeansTheFirst) {
@@ -141,7 +142,7 @@ TEST(BiffRecords, AFormulaTextWithoutItsStringRecordIsEmptyText) {
         record(0x0006, cellHeader(0, 0) + result + le16(0) + le32(0) + le16(0));
     const std::string number = record(0x0203, cellHeader(0, 1) + std::string(8, '\0'));
     const XlsSheet read = readActiveSheet(workbook("", {sheet(formula + number)}), false);
-    EXPECT_EQ(read.cell(1, 1), CellValue::ofText(""));
+    EXPECT_EQ(read.cell(1, 1), CellValue::ofText(""_ascii));
     EXPECT_EQ(read.cell(1, 2), CellValue::ofNumber(0));
 }
 

@@ -1,4 +1,5 @@
 #include "xls/CellValue.h"
+#include "support/GbkBytes.h"
 #include "text/Encoding.h"
 #include "text/Error.h"
 
@@ -39,11 +40,11 @@ TEST(CellDate, EmptyIsDayZeroAndTextIsParsed) {
     EXPECT_EQ(cellDate(CellValue{}), 0.0);
     EXPECT_EQ(cellDate(CellValue::ofNumber(33055)), 33055.0);
     EXPECT_EQ(cellDate(CellValue::ofDate(33055.5)), 33055.5);
-    EXPECT_EQ(cellDate(CellValue::ofText("1990-07")), 33055.0);
+    EXPECT_EQ(cellDate(CellValue::ofText("1990-07"_ascii)), 33055.0);
     EXPECT_THROW(cellDate(CellValue::ofText(gbk("不详"))), Error);
     EXPECT_THROW(cellDate(CellValue::ofBoolean(true)), Error);
     EXPECT_THROW(cellDate(CellValue::ofNumber(5.96e233)), Error);
-    EXPECT_THROW(cellDate(CellValue::ofText("1e300")), Error);
+    EXPECT_THROW(cellDate(CellValue::ofText("1e300"_ascii)), Error);
     EXPECT_EQ(cellDate(CellValue::ofNumber(2958465)), 2958465.0); // 9999-12-31
     EXPECT_THROW(cellDate(CellValue::ofError(0x2A)), Error);
 }

@@ -1,4 +1,5 @@
 #include "xls/NumberFormat.h"
+#include "support/GbkBytes.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,7 @@
 // Files that are no readable workbook: each gives a wb::Error that names the file and the
 // reason, never a crash or a read outside the file.
 
+#include "support/GbkBytes.h"
 #include "text/Error.h"
 #include "xls/FormatError.h"
 #include "xls/XlsWorkbook.h"

@@ -2,6 +2,7 @@
 // compared with what xlrd, an independent reader, read from the same file
 // (tools/make_xls_fixtures.py wrote the .expected files).
 
+#include "support/GbkBytes.h"
 #include "text/Encoding.h"
 #include "xls/XlsWorkbook.h"
 

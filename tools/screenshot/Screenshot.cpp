@@ -32,7 +32,7 @@ protected:
     }
 };
 
-QTreeWidgetItem* findDepartment(const wb::TFKvDbf& window, const std::string& code) {
+QTreeWidgetItem* findDepartment(const wb::TFKvDbf& window, const wb::Gbk& code) {
     for (QTreeWidgetItemIterator it(window.TV1); *it; ++it) {
         if (window.Depts.departmentCode((*it)->data(0, Qt::UserRole).toInt()) == code)
             return *it;
