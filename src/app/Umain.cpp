@@ -38,6 +38,8 @@ constexpr int kClientHeight = 664;
 constexpr int kStatusHeight = 19;
 constexpr int kTreeWidth = 267;
 constexpr int kRecordRole = Qt::UserRole;
+// How often lines added during a run are shown: often enough to look live.
+constexpr int kLineIntervalMs = 50;
 
 // "宋体" where it is installed, else a font the system has for simplified Chinese,
 // preferring a proportional one.
@@ -73,9 +75,13 @@ QIcon programIcon() {
     return QIcon(pixmap);
 }
 
-void appendLine(QPlainTextEdit* memo, const std::string& gbkLine) {
-    memo->appendPlainText(fromGbk(gbkLine));
+// Appends the lines as one edit (each its own paragraph) and scrolls to the last.
+void appendLines(QPlainTextEdit* memo, QStringList& lines) {
+    if (lines.isEmpty())
+        return;
+    memo->appendPlainText(lines.join(QLatin1Char('\n')));
     memo->verticalScrollBar()->setValue(memo->verticalScrollBar()->maximum());
+    lines.clear();
 }
 
 QPlainTextEdit* memo(QWidget* parent) {
@@ -199,6 +205,11 @@ void TFKvDbf::createControls() {
     Button3->hide();
     connect(Button3, &QPushButton::clicked, this, [this] { Button3Click(); });
 
+    lineTimer_ = new QTimer(this);
+    lineTimer_->setInterval(kLineIntervalMs);
+    lineTimer_->setSingleShot(true);
+    connect(lineTimer_, &QTimer::timeout, this, [this] { showPendingLines(); });
+
     Timer1 = new QTimer(this);
     Timer1->setInterval(1000);
     Timer1->setSingleShot(true);
@@ -236,6 +247,7 @@ void TFKvDbf::Button1Click() {
         finished = true;
     });
     running_ = false;
+    showPendingLines();
     if (finished) {
         Button1->setEnabled(true);
         BitBtn1->setEnabled(false);
@@ -313,11 +325,25 @@ QString TFKvDbf::panelText(int panel) const {
 }
 
 void TFKvDbf::addRunLog(const std::string& line) {
-    appendLine(Memo1, line);
+    addLine(pendingRunLog_, line);
 }
 
 void TFKvDbf::addError(const std::string& line) {
-    appendLine(Memo2, line);
+    addLine(pendingErrors_, line);
+}
+
+void TFKvDbf::addLine(QStringList& pending, const std::string& gbkLine) {
+    pending.append(fromGbk(gbkLine));
+    if (!running_)
+        showPendingLines();
+    else if (!lineTimer_->isActive())
+        lineTimer_->start();
+}
+
+void TFKvDbf::showPendingLines() {
+    lineTimer_->stop();
+    appendLines(Memo1, pendingRunLog_);
+    appendLines(Memo2, pendingErrors_);
 }
 
 void TFKvDbf::setStatus(int panel, const std::string& text) {
@@ -328,6 +354,8 @@ void TFKvDbf::showMessage(const std::string& text, const std::string& caption, i
     // Once Exit was pressed during a run, its closing notices would only hold the window up.
     if (closeRequested_)
         return;
+    // A box stands in front of the log: the log shows everything that led to it.
+    showPendingLines();
     messageBox(fromGbk(text), fromGbk(caption), flags);
 }
 

@@ -4,6 +4,7 @@
 #include "refdata/DeptTree.h"
 #include "refdata/UserInterface.h"
 
+#include <QStringList>
 #include <QWidget>
 #include <string>
 
@@ -115,8 +116,17 @@ private:
     template <class Handler> void guarded(Handler&& handler);
     void showDeptTree();
     void showStaffGrid();
+    void addLine(QStringList& pending, const std::string& gbkLine);
+    // Puts the lines waiting for the run log and the error list into their memos.
+    void showPendingLines();
 
     QLabel* panels_[2];
+    // During a run, lines reach the memos a few times a second rather than one by one: a
+    // memo re-laid out and repainted for every row would make the window several times
+    // slower than the command line.
+    QTimer* lineTimer_;
+    QStringList pendingRunLog_;
+    QStringList pendingErrors_;
     bool abort_ = false;
     bool running_ = false;
     bool closeRequested_ = false;

@@ -19,10 +19,12 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QSqlQuery>
 #include <QStorageInfo>
 #include <QTableView>
 #include <QTemporaryDir>
+#include <QTextBlock>
 #include <QTimer>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
@@ -43,14 +45,17 @@ std::string utf8(const QString& text) {
     return text.toStdString();
 }
 
-// The window with its message boxes recorded as "caption|text|flags".
+// The window with its message boxes recorded as "caption|text|flags", and the run log's last
+// line when each box came up.
 class RecordingWindow : public TFKvDbf {
 public:
     Strings boxes;
+    Strings lastLogLineAtBox;
 
 protected:
     void messageBox(const QString& text, const QString& caption, int flags) override {
         boxes.push_back(utf8(caption) + "|" + utf8(text) + "|" + std::to_string(flags));
+        lastLogLineAtBox.push_back(utf8(Memo1->document()->lastBlock().text()));
     }
 };
 
@@ -347,6 +352,33 @@ TEST_F(WindowOffice, AbortDuringARunStopsAfterTheCurrentRow) {
     EXPECT_EQ(gridNames(), Strings{"张伟"});
     EXPECT_EQ(buttonStates(), "import exit");
     EXPECT_TRUE(window->isVisible());
+}
+
+TEST_F(WindowOffice, TheRunLogKeepsUpDuringARunAndIsCompleteWhenABoxComesUp) {
+    startedWindow();
+    Strings shownDuringRun;
+    importStaff("01", [&] {
+        // The user sees the first row's name within a moment, while the run goes on.
+        waitFor([&] { return lines(window->Memo1).size() >= 2; }, 2000);
+        shownDuringRun = lines(window->Memo1);
+        window->BitBtn1->click();
+    });
+
+    EXPECT_EQ(shownDuringRun, (Strings{"XLS相配置!准备导入", "张伟"}));
+    EXPECT_EQ(window->lastLogLineAtBox, (Strings{"张伟", "张伟"}));
+    EXPECT_EQ(lines(window->Memo1), (Strings{"XLS相配置!准备导入", "张伟"}));
+}
+
+TEST_F(WindowOffice, AFullRunLogsEveryRowOnceInOrder) {
+    startedWindow();
+    importStaff("01");
+
+    Strings expected = {"XLS相配置!准备导入"};
+    expected.insert(expected.end(), kSixNames.begin(), kSixNames.end());
+    EXPECT_EQ(lines(window->Memo1), expected);
+    EXPECT_EQ(window->lastLogLineAtBox, Strings{"杨帆"});
+    const QScrollBar* scroll = window->Memo1->verticalScrollBar();
+    EXPECT_EQ(scroll->value(), scroll->maximum());
 }
 
 TEST_F(WindowOffice, ImportDuringARunStartsNoSecondRun) {
