@@ -92,6 +92,25 @@ QPlainTextEdit* memo(QWidget* parent) {
     return edit;
 }
 
+// TV1: a department once selected stays selected until another one is chosen. A click where
+// no node is, or a Ctrl-click or Ctrl-Space on the selected node, leaves the selection alone,
+// so Import goes to the department the user last chose.
+class DepartmentTree : public QTreeWidget {
+public:
+    using QTreeWidget::QTreeWidget;
+
+protected:
+    QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
+                                                         const QEvent* event) const override {
+        const QItemSelectionModel::SelectionFlags command =
+            QTreeWidget::selectionCommand(index, event);
+        if (!index.isValid() ||
+            (command & (QItemSelectionModel::Deselect | QItemSelectionModel::Toggle)))
+            return QItemSelectionModel::NoUpdate;
+        return command;
+    }
+};
+
 QPushButton* button(const QString& caption, QWidget* parent) {
     auto* pushButton = new QPushButton(caption, parent);
     pushButton->setAutoDefault(false);
@@ -167,7 +186,7 @@ void TFKvDbf::createControls() {
     DBGrid1->horizontalHeader()->setFont(chineseFont(16));
     showStaffGrid();
 
-    TV1 = new QTreeWidget(this);
+    TV1 = new DepartmentTree(this);
     TV1->setGeometry(kClientWidth - kTreeWidth, 0, kTreeWidth, kClientHeight - kStatusHeight);
     TV1->setFont(chineseFont(13));
     TV1->setHeaderHidden(true);

@@ -24,6 +24,7 @@
 #include <QStorageInfo>
 #include <QTableView>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTextBlock>
 #include <QTimer>
 #include <QTreeWidget>
@@ -245,6 +246,58 @@ TEST_F(WindowOffice, ClickingADepartmentListsItsStaffAndTheirCount) {
     EXPECT_EQ(gridNames(), Strings{});
     EXPECT_EQ(utf8(window->panelText(0)), "0人");
     EXPECT_TRUE(window->boxes.empty());
+}
+
+// A point in the tree's viewport below its last node: no node under the mouse.
+QPoint emptyTreePoint(const QTreeWidget* tree) {
+    QTreeWidgetItem* last = tree->topLevelItem(tree->topLevelItemCount() - 1);
+    while (last->childCount() > 0 && last->isExpanded())
+        last = last->child(last->childCount() - 1);
+    const QRect lastRow = tree->visualItemRect(last);
+    const QPoint point(lastRow.left() + 20, lastRow.bottom() + 40);
+    EXPECT_LT(point.y(), tree->viewport()->height());
+    EXPECT_EQ(tree->itemAt(point), nullptr);
+    return point;
+}
+
+TEST_F(WindowOffice, ClickingTheTreesEmptyAreaKeepsTheSelectedDepartment) {
+    startedWindow();
+    addPerson("甲", "0101");
+    QTreeWidget* tree = window->TV1;
+    const QPoint empty = emptyTreePoint(tree);
+
+    // Nothing selected yet: an empty click selects nothing.
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, empty);
+    EXPECT_EQ(window->selectedDepartment(), -1);
+
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {},
+                      tree->visualItemRect(department("0101")).center());
+    ASSERT_EQ(tree->selectedItems(), QList<QTreeWidgetItem*>{department("0101")});
+    EXPECT_EQ(utf8(window->panelText(0)), "1人");
+
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, empty);
+    QTest::mouseDClick(tree->viewport(), Qt::LeftButton, {}, empty);
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, Qt::ControlModifier, empty);
+    EXPECT_EQ(tree->selectedItems(), QList<QTreeWidgetItem*>{department("0101")});
+    EXPECT_EQ(utf8(window->panelText(0)), "1人");
+
+    // The keyboard moves the selection; an empty click then keeps where it went.
+    tree->setFocus();
+    QTest::keyClick(tree, Qt::Key_Down);
+    ASSERT_EQ(tree->selectedItems(), QList<QTreeWidgetItem*>{department("0102")});
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, empty);
+    EXPECT_EQ(tree->selectedItems(), QList<QTreeWidgetItem*>{department("0102")});
+
+    // A Ctrl-click on the selected node does not unselect it either.
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, Qt::ControlModifier,
+                      tree->visualItemRect(department("0102")).center());
+    EXPECT_EQ(tree->selectedItems(), QList<QTreeWidgetItem*>{department("0102")});
+
+    // And Import goes to the department still selected, without the refusal.
+    selectWorkbook(QStringLiteral("staff.xls"));
+    window->Button1->click();
+    EXPECT_EQ(window->boxes, Strings{"提示|数据导入成功!|0"});
+    EXPECT_EQ(persons("0102"), 6);
 }
 
 TEST_F(WindowOffice, TheGridShowsItsNineColumnsAtTheirWidths) {
