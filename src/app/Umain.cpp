@@ -4,7 +4,6 @@
 #include "app/QtText.h"
 #include "app/StaffGridModel.h"
 #include "import/Departments.h"
-#include "text/Error.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -21,7 +20,6 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QScrollBar>
-#include <QSqlError>
 #include <QStatusBar>
 #include <QTableView>
 #include <QTimer>
@@ -428,11 +426,8 @@ void TFKvDbf::showDeptTree() {
 }
 
 void TFKvDbf::showStaffGrid() {
-    if (office.AQ2.isOpen()) {
-        DataSource1->setQuery(office.AQ2.engineSql(), office.ADOConnection1.readerDatabase());
-        if (DataSource1->lastError().isValid())
-            throw Error("员工列表无法显示: " + DataSource1->lastError().text().toStdString());
-    }
+    if (office.AQ2.isOpen())
+        DataSource1->load(office.AQ2);
     const std::vector<StaffGridModel::Column>& columns = StaffGridModel::columns();
     for (std::size_t i = 0; i < columns.size(); ++i) {
         if (columns[i].width > 0)

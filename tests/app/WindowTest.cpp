@@ -20,6 +20,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QStorageInfo>
 #include <QTableView>
@@ -128,11 +129,9 @@ protected:
         window->FileListBox1->setCurrentItem(found.first());
     }
 
-    // The names in the grid's xm column, fetching every row.
+    // The names in the grid's xm column.
     Strings gridNames() const {
-        StaffGridModel* model = window->DataSource1;
-        while (model->canFetchMore())
-            model->fetchMore();
+        const StaffGridModel* model = window->DataSource1;
         Strings names;
         for (int row = 0; row < model->rowCount(); ++row)
             names.push_back(utf8(model->index(row, 1).data().toString()));
@@ -318,6 +317,50 @@ TEST_F(WindowOffice, TheGridShowsItsNineColumnsAtTheirWidths) {
     }
 }
 
+// The texts of the grid's row.
+Strings gridRow(const StaffGridModel* model, int row) {
+    Strings texts;
+    for (int column = 0; column < model->columnCount(); ++column)
+        texts.push_back(utf8(model->index(row, column).data().toString()));
+    return texts;
+}
+
+TEST_F(WindowOffice, TheGridShowsEachRowsNineFieldsInItsOrder) {
+    startedWindow();
+    QSqlQuery insert(window->office.ADOConnection1.database());
+    ASSERT_TRUE(insert.exec(QStringLiteral(
+        "insert into ryjbxx (bm, bh, xm, sfzh, grsf, xb, mz, csny, jkzk, gzsj, sylb)"
+        " values ('01', '7', '李明', '110101197203150017', '干部', '1', '01', '1972-03-15',"
+        " '10', '1994-07-01', 'x')")));
+    ASSERT_TRUE(insert.exec(QStringLiteral("insert into ryjbxx (bm, xm) values ('01', '空')")));
+
+    clickDepartment("01");
+    ASSERT_EQ(window->DataSource1->rowCount(), 2);
+    EXPECT_EQ(gridRow(window->DataSource1, 0),
+              (Strings{"7", "李明", "110101197203150017", "干部", "1", "01", "1972-03-15", "10",
+                       "1994-07-01"}));
+    EXPECT_EQ(gridRow(window->DataSource1, 1), (Strings{"", "空", "", "", "", "", "", "", ""}));
+}
+
+TEST_F(WindowOffice, AGridColumnTheTableLacksStaysEmpty) {
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("q"));
+        db.setDatabaseName(QStringLiteral("wagebook.mdb"));
+        ASSERT_TRUE(db.open());
+        ASSERT_TRUE(QSqlQuery(db).exec(QStringLiteral("alter table ryjbxx drop column jkzk")));
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("q"));
+    startedWindow();
+    addPerson("甲", "01");
+    addPerson("乙", "01");
+
+    clickDepartment("01");
+    EXPECT_TRUE(window->boxes.empty()) << window->boxes.front();
+    EXPECT_EQ(gridNames(), (Strings{"甲", "乙"}));
+    EXPECT_EQ(window->DataSource1->columnCount(), 9);
+    EXPECT_EQ(window->DataSource1->index(1, 7).data().toString(), QString());
+}
+
 TEST_F(WindowOffice, AQuoteInADepartmentCodeCannotBreakTheStaffQuery) {
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("q"));
@@ -334,6 +377,72 @@ TEST_F(WindowOffice, AQuoteInADepartmentCodeCannotBreakTheStaffQuery) {
     EXPECT_TRUE(window->boxes.empty()) << window->boxes.front();
     EXPECT_EQ(gridNames(), Strings{"甲"});
     EXPECT_EQ(utf8(window->panelText(0)), "1人");
+}
+
+// Another program's connection to the office's database, as a second process would have it.
+class OtherProgram {
+public:
+    OtherProgram() {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name_);
+        db.setDatabaseName(QStringLiteral("wagebook.mdb"));
+        EXPECT_TRUE(db.open());
+    }
+    ~OtherProgram() { QSqlDatabase::removeDatabase(name_); }
+    OtherProgram(const OtherProgram&) = delete;
+    OtherProgram& operator=(const OtherProgram&) = delete;
+
+    // Commits `count` persons in department `code`, named by their number, in one transaction.
+    void commitPersons(int count, const QString& code) {
+        QSqlDatabase db = QSqlDatabase::database(name_);
+        ASSERT_TRUE(db.transaction());
+        QSqlQuery insert(db);
+        insert.prepare(QStringLiteral("insert into ryjbxx (xm, bm) values (?, ?)"));
+        for (int i = 0; i < count; ++i) {
+            insert.addBindValue(QString::number(i));
+            insert.addBindValue(code);
+            ASSERT_TRUE(insert.exec()) << utf8(insert.lastError().text());
+        }
+        ASSERT_TRUE(db.commit()) << utf8(db.lastError().text());
+    }
+
+private:
+    const QString name_ = QStringLiteral("other-program");
+};
+
+TEST_F(WindowOffice, TheGridHoldsEveryRowTheStatusBarCounts) {
+    startedWindow();
+    OtherProgram other;
+    other.commitPersons(400, QStringLiteral("0102"));
+
+    clickDepartment("0102");
+    EXPECT_EQ(utf8(window->panelText(0)), "400人");
+    EXPECT_EQ(window->DataSource1->rowCount(), 400);
+    EXPECT_FALSE(window->DataSource1->canFetchMore(QModelIndex()));
+    EXPECT_EQ(window->DataSource1->index(399, 1).data().toString(), QStringLiteral("399"));
+    // The window reads through its one connection; the other is the other program's.
+    EXPECT_EQ(QSqlDatabase::connectionNames().size(), 2);
+}
+
+TEST_F(WindowOffice, AnotherProgramsCommitWhileTheGridShowsADepartmentLeavesImportWorking) {
+    startedWindow();
+    OtherProgram other;
+    other.commitPersons(300, QStringLiteral("01"));
+    clickDepartment("01");
+    ASSERT_EQ(window->DataSource1->rowCount(), 300);
+
+    other.commitPersons(1, QStringLiteral("02"));
+    importStaff("01");
+
+    EXPECT_EQ(window->boxes, Strings{"提示|数据导入成功!|0"});
+    EXPECT_EQ(persons("01"), 306);
+    EXPECT_EQ(persons("02"), 1);
+    EXPECT_EQ(window->DataSource1->rowCount(), 306);
+    EXPECT_EQ(utf8(window->panelText(0)), "306人");
+    EXPECT_EQ(QSqlDatabase::connectionNames().size(), 2);
+
+    // And the other program can still write once the window has.
+    other.commitPersons(1, QStringLiteral("02"));
+    EXPECT_EQ(persons("02"), 2);
 }
 
 TEST_F(WindowOffice, ImportIntoTheSelectedDepartmentRefreshesGridAndCount) {
