@@ -2,6 +2,7 @@
 
 #include "app/FolderBrowser.h"
 #include "app/QtText.h"
+#include "app/QtTranslations.h"
 #include "app/StaffGridModel.h"
 #include "import/Departments.h"
 
@@ -120,6 +121,7 @@ QPushButton* button(const QString& caption, QWidget* parent) {
 TFKvDbf::TFKvDbf(QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
       office(kDatabaseFile) {
+    installChineseQtTranslations();
     setWindowTitle(QStringLiteral("从(xls)数据导入zq"));
     setWindowIcon(programIcon());
     setFont(chineseFont(16));

@@ -38,7 +38,8 @@ class TFKvDbf : public QWidget, public UserInterface {
     Q_OBJECT
 
 public:
-    // Fills the built-in tables; touches no database. The start-up check runs about a
+    // Fills the built-in tables and puts Qt's own texts into Chinese (see
+    // installChineseQtTranslations); touches no database. The start-up check runs about a
     // second later, from the event loop.
     explicit TFKvDbf(QWidget* parent = nullptr);
     ~TFKvDbf() override;

@@ -14,7 +14,9 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QHeaderView>
+#include <QLibraryInfo>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -578,6 +580,27 @@ TEST_F(WindowOffice, AnErrorInAHandlerIsShownAndTheWindowStaysOpen) {
     EXPECT_TRUE(window->isVisible());
     EXPECT_TRUE(window->Button1->isEnabled());
     EXPECT_EQ(window->TV1->topLevelItemCount(), 0);
+}
+
+TEST_F(WindowOffice, MessageBoxButtonsSpeakChinese) {
+    const QString catalog =
+        QLibraryInfo::path(QLibraryInfo::TranslationsPath) + QStringLiteral("/qtbase_zh_CN.qm");
+    if (!QFile::exists(catalog))
+        GTEST_SKIP() << utf8(catalog) << " is missing: install qt6-translations-l10n";
+    // The window as the program shows it: its boxes are real, modal and closed from here.
+    TFKvDbf shown;
+    shown.show();
+    QString buttonText;
+    QTimer::singleShot(0, &shown, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        buttonText = box->button(QMessageBox::Ok)->text();
+        box->button(QMessageBox::Ok)->click();
+    });
+    shown.showMessage(toGbk(QStringLiteral("数据导入成功!")), toGbk(QStringLiteral("提示")),
+                      kPlainMessage);
+
+    EXPECT_EQ(utf8(buttonText), "确定");
 }
 
 TEST_F(WindowOffice, OpeningADirectoryMakesItCurrentButLeavesTheDatabase) {
