@@ -6,6 +6,7 @@
 #include "app/StaffGridModel.h"
 #include "import/Departments.h"
 
+#include <QAccessibleWidget>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -110,6 +111,14 @@ protected:
     }
 };
 
+// The window as assistive technology should see it: a frame named by its caption, not the
+// filler a plain widget is taken for.
+QAccessibleInterface* accessibleWindow(const QString& className, QObject* object) {
+    if (className == QLatin1String(TFKvDbf::staticMetaObject.className()) && object->isWidgetType())
+        return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Window);
+    return nullptr;
+}
+
 QPushButton* button(const QString& caption, QWidget* parent) {
     auto* pushButton = new QPushButton(caption, parent);
     pushButton->setAutoDefault(false);
@@ -122,6 +131,7 @@ TFKvDbf::TFKvDbf(QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
       office(kDatabaseFile) {
     installChineseQtTranslations();
+    QAccessible::installFactory(accessibleWindow);
     setWindowTitle(QStringLiteral("从(xls)数据导入zq"));
     setWindowIcon(programIcon());
     setFont(chineseFont(16));
@@ -148,6 +158,11 @@ void TFKvDbf::createControls() {
     FileListBox1 = new QListWidget(this);
     FileListBox1->setGeometry(8, 296, 145, 345);
     Browser = new FolderBrowser(DriveComboBox1, DirectoryListBox1, FileListBox1, this);
+    // Each control is named for a screen reader after its label or what it holds.
+    Label2->setBuddy(DirectoryListBox1);
+    DriveComboBox1->setAccessibleName(QStringLiteral("驱动器"));
+    DirectoryListBox1->setAccessibleName(QStringLiteral("数据目录"));
+    FileListBox1->setAccessibleName(QStringLiteral("导入文件"));
 
     Memo1 = memo(this);
     Memo1->setGeometry(160, 40, 265, 257);
@@ -155,10 +170,14 @@ void TFKvDbf::createControls() {
     Label3->setGeometry(432, 16, 64, 16);
     Memo2 = memo(this);
     Memo2->setGeometry(432, 40, 273, 197);
+    Memo1->setAccessibleName(QStringLiteral("运行记录"));
+    Label3->setBuddy(Memo2);
+    Memo2->setAccessibleName(QStringLiteral("错误信息"));
 
     Panel1 = new QFrame(this);
     Panel1->setFrameShape(QFrame::NoFrame);
     Panel1->setGeometry(432, 232, 65, 73);
+    Panel1->setAccessibleName(QStringLiteral("导入方式"));
     RadioButton4 = new QRadioButton(QStringLiteral("追加"), Panel1);
     RadioButton4->setGeometry(8, 16, 57, 17);
     RadioButton4->setChecked(true);
@@ -179,6 +198,7 @@ void TFKvDbf::createControls() {
     DBGrid1 = new QTableView(this);
     DBGrid1->setGeometry(160, 304, 553, 337);
     DBGrid1->setModel(DataSource1);
+    DBGrid1->setAccessibleName(QStringLiteral("人员列表"));
     DBGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     DBGrid1->verticalHeader()->hide();
     DBGrid1->verticalHeader()->setDefaultSectionSize(DBGrid1->fontMetrics().height() + 4);
@@ -188,6 +208,7 @@ void TFKvDbf::createControls() {
 
     TV1 = new DepartmentTree(this);
     TV1->setGeometry(kClientWidth - kTreeWidth, 0, kTreeWidth, kClientHeight - kStatusHeight);
+    TV1->setAccessibleName(QStringLiteral("部门"));
     TV1->setFont(chineseFont(13));
     TV1->setHeaderHidden(true);
     TV1->setIndentation(19);
@@ -204,10 +225,12 @@ void TFKvDbf::createControls() {
     ProgressBar1->setRange(0, 100);
     ProgressBar1->setValue(0);
     ProgressBar1->setTextVisible(false);
+    ProgressBar1->setAccessibleName(QStringLiteral("进度"));
 
     StatusBar1 = new QStatusBar(this);
     StatusBar1->setGeometry(0, kClientHeight - kStatusHeight, kClientWidth, kStatusHeight);
     StatusBar1->setSizeGripEnabled(false);
+    StatusBar1->setAccessibleName(QStringLiteral("状态栏"));
     // A status bar keeps the system's small font; the window's 16 pixels do not fit in 19.
     StatusBar1->setFont(chineseFont(12));
     for (QLabel*& panel : panels_) {
@@ -215,6 +238,9 @@ void TFKvDbf::createControls() {
         panel->setFrameShape(QFrame::Panel);
         panel->setFrameShadow(QFrame::Sunken);
     }
+    // A panel's name is its text; what the text is about is its description.
+    panels_[0]->setAccessibleDescription(QStringLiteral("人数"));
+    panels_[1]->setAccessibleDescription(QStringLiteral("导入状态"));
     panels_[0]->setFixedWidth(120);
     StatusBar1->addWidget(panels_[0]);
     StatusBar1->addWidget(panels_[1], 1);

@@ -7,6 +7,7 @@
 #include "app/Umain.h"
 #include "data/Schema.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
@@ -14,6 +15,7 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLibraryInfo>
 #include <QListWidget>
 #include <QMessageBox>
@@ -601,6 +603,134 @@ TEST_F(WindowOffice, MessageBoxButtonsSpeakChinese) {
                       kPlainMessage);
 
     EXPECT_EQ(utf8(buttonText), "确定");
+}
+
+// What a screen reader is told about a widget.
+QAccessibleInterface* accessible(QWidget* widget) {
+    QAccessibleInterface* face = QAccessible::queryAccessibleInterface(widget);
+    EXPECT_NE(face, nullptr) << widget->metaObject()->className();
+    return face;
+}
+
+std::string accessibleName(QWidget* widget) {
+    QAccessibleInterface* face = accessible(widget);
+    return face ? utf8(face->text(QAccessible::Name)) : std::string();
+}
+
+TEST_F(WindowOffice, AScreenReaderSeesAFrameWithItsCaptionAndNamedControls) {
+    startedWindow();
+    QAccessibleInterface* frame = accessible(window.get());
+    ASSERT_NE(frame, nullptr);
+    EXPECT_EQ(frame->role(), QAccessible::Window);
+    EXPECT_EQ(utf8(frame->text(QAccessible::Name)), "从(xls)数据导入zq");
+
+    EXPECT_EQ(accessibleName(window->Memo1), "运行记录");
+    EXPECT_EQ(accessibleName(window->Memo2), "错误信息");
+    EXPECT_EQ(accessibleName(window->TV1), "部门");
+    EXPECT_EQ(accessibleName(window->DBGrid1), "人员列表");
+    EXPECT_EQ(accessibleName(window->ProgressBar1), "进度");
+    EXPECT_EQ(accessibleName(window->DirectoryListBox1), "数据目录");
+    EXPECT_EQ(accessibleName(window->Panel1), "导入方式");
+    EXPECT_EQ(accessibleName(window->RadioButton5), "覆盖");
+    EXPECT_EQ(accessibleName(window->Button1), "导入");
+    EXPECT_EQ(window->Label2->buddy(), window->DirectoryListBox1);
+    EXPECT_EQ(window->Label3->buddy(), window->Memo2);
+
+    // Every control a user can reach has a name, its own or its label's.
+    int visible = 0;
+    for (int i = 0; i < frame->childCount(); ++i) {
+        QAccessibleInterface* child = frame->child(i);
+        if (child->state().invisible)
+            continue;
+        ++visible;
+        EXPECT_FALSE(child->text(QAccessible::Name).trimmed().isEmpty())
+            << child->object()->metaObject()->className() << " at child " << i;
+    }
+    EXPECT_GE(visible, 15);
+}
+
+TEST_F(WindowOffice, TheErrorListIsLabelledByItsCaption) {
+    startedWindow();
+    QAccessibleInterface* memo = accessible(window->Memo2);
+    ASSERT_NE(memo, nullptr);
+    bool labelled = false;
+    for (const auto& [other, relation] : memo->relations(QAccessible::Label))
+        labelled = labelled || other->object() == static_cast<QObject*>(window->Label3);
+    EXPECT_TRUE(labelled);
+}
+
+TEST_F(WindowOffice, AScreenReaderIsToldTheGridsRowsAsTheStatusBarCountsThem) {
+    startedWindow();
+    OtherProgram other;
+    other.commitPersons(400, QStringLiteral("0101"));
+    clickDepartment("0101");
+    ASSERT_EQ(utf8(window->panelText(0)), "400人");
+
+    QAccessibleInterface* grid = accessible(window->DBGrid1);
+    ASSERT_NE(grid, nullptr);
+    ASSERT_NE(grid->tableInterface(), nullptr);
+    EXPECT_EQ(grid->tableInterface()->rowCount(), 400);
+    EXPECT_EQ(grid->tableInterface()->columnCount(), 9);
+    // Every cell, the column titles and the (hidden) row titles.
+    EXPECT_EQ(grid->childCount(), (400 + 1) * (9 + 1));
+    QAccessibleInterface* lastName = grid->tableInterface()->cellAt(399, 1);
+    ASSERT_NE(lastName, nullptr);
+    EXPECT_EQ(utf8(lastName->text(QAccessible::Name)), "399");
+}
+
+TEST_F(WindowOffice, DirectoryEntriesAreNamedByTheFolderAloneAndDrawnIndented) {
+    QDir().mkpath(QStringLiteral("年度/march"));
+    QDir::setCurrent(QStringLiteral("年度"));
+    startedWindow();
+    QListWidget* list = window->DirectoryListBox1;
+
+    QAccessibleInterface* face = accessible(list);
+    ASSERT_NE(face, nullptr);
+    Strings names;
+    for (int i = 0; i < face->childCount(); ++i)
+        names.push_back(utf8(face->child(i)->text(QAccessible::Name)));
+    ASSERT_GE(names.size(), 3u);
+    EXPECT_EQ(names[0],
+              utf8(QDir::toNativeSeparators(QStorageInfo(QDir::currentPath()).rootPath())));
+    EXPECT_EQ(names[names.size() - 2], "年度");
+    EXPECT_EQ(names.back(), "march");
+    for (const std::string& name : names)
+        EXPECT_NE(name.front(), ' ') << name;
+
+    // Keyboard search finds an entry by the start of its name.
+    list->setFocus();
+    list->setCurrentRow(0);
+    QTest::keyClicks(list, QStringLiteral("mar"));
+    EXPECT_EQ(utf8(list->currentItem()->text()), "march");
+
+    // The deeper the entry, the further right its name is drawn: the first column of ink
+    // after the blank that follows the icon, on an unselected row.
+    list->clearSelection();
+    list->setCurrentRow(-1);
+    list->clearFocus();
+    const QImage image = list->viewport()->grab().toImage();
+    auto nameStart = [&](int row) {
+        const QRect rect = list->visualItemRect(list->item(row));
+        const QRgb background = image.pixel(image.width() - 1, rect.center().y());
+        auto inked = [&](int x) {
+            for (int y = rect.top(); y <= rect.bottom(); ++y) {
+                if (image.pixel(x, y) != background)
+                    return true;
+            }
+            return false;
+        };
+        int x = rect.left();
+        while (x < image.width() && !inked(x)) // before the icon
+            ++x;
+        while (x < image.width() && inked(x)) // the icon
+            ++x;
+        while (x < image.width() && !inked(x)) // the indentation
+            ++x;
+        return x;
+    };
+    const int rows = list->count();
+    EXPECT_GT(nameStart(rows - 2), nameStart(0));
+    EXPECT_GT(nameStart(rows - 1), nameStart(rows - 2));
 }
 
 TEST_F(WindowOffice, OpeningADirectoryMakesItCurrentButLeavesTheDatabase) {
