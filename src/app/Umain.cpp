@@ -265,9 +265,11 @@ template <class Handler> void TFKvDbf::guarded(Handler&& handler) {
     try {
         handler();
     } catch (const std::exception& error) {
+        showPendingLines();
         messageBox(QString::fromUtf8(error.what()), QStringLiteral("错误"), kStopMessage);
     } catch (...) {
         // Nothing may leave a handler into the event loop; an unknown error has no text.
+        showPendingLines();
         messageBox(QString(), QStringLiteral("错误"), kStopMessage);
     }
 }

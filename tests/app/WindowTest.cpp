@@ -547,6 +547,19 @@ TEST_F(WindowOffice, AFullRunLogsEveryRowOnceInOrder) {
     EXPECT_EQ(scroll->value(), scroll->maximum());
 }
 
+TEST_F(WindowOffice, ARunThatFailsMidwayShowsItsWholeLogBeforeTheErrorBox) {
+    startedWindow();
+    // The database file is deleted under the run: the next row's commit fails.
+    importStaff("01", [&] { ASSERT_TRUE(QFile::remove(QStringLiteral("wagebook.mdb"))); });
+
+    ASSERT_EQ(window->boxes.size(), 1u);
+    EXPECT_EQ(window->boxes.front().rfind("错误|", 0), 0u) << window->boxes.front();
+    const Strings log = lines(window->Memo1);
+    ASSERT_GE(log.size(), 3u);
+    EXPECT_EQ(log[2], "王芳");
+    EXPECT_EQ(window->lastLogLineAtBox, Strings{log.back()});
+}
+
 TEST_F(WindowOffice, ImportDuringARunStartsNoSecondRun) {
     startedWindow();
     importStaff("01", [&] {
