@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
     cmake ninja-build g++ pkg-config
-    qt6-base-dev libqt6sql6-sqlite
+    qt6-base-dev libqt6sql6-sqlite qt6-translations-l10n
     libgtest-dev
     sqlite3 libsqlite3-dev
     python3-xlwt python3-xlrd

@@ -7,16 +7,32 @@
 #include <QSignalBlocker>
 #include <QStorageInfo>
 #include <QStyle>
+#include <QStyledItemDelegate>
 
 namespace wb {
 
 namespace {
 
 constexpr int kPathRole = Qt::UserRole;
+constexpr int kDepthRole = Qt::UserRole + 1;
 
 QString indent(int depth) {
     return QString(2 * depth, QLatin1Char(' '));
 }
+
+// Draws a directory list entry indented by its depth (two blanks a level before the name,
+// the icon staying at the edge), while the entry's text, which keyboard search and screen
+// readers see, is the folder's name alone.
+class IndentedNames : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+        QStyledItemDelegate::initStyleOption(option, index);
+        option->text.prepend(indent(index.data(kDepthRole).toInt()));
+    }
+};
 
 // The mounted volume that holds `path`: the one with the longest root that contains it.
 QString volumeRoot(const QString& path) {
@@ -28,6 +44,7 @@ QString volumeRoot(const QString& path) {
 FolderBrowser::FolderBrowser(QComboBox* drives, QListWidget* directories, QListWidget* files,
                              QObject* parent)
     : QObject(parent), drives_(drives), directories_(directories), files_(files) {
+    directories_->setItemDelegate(new IndentedNames(directories_));
     connect(drives_, &QComboBox::activated, this,
             [this](int index) { open(drives_->itemData(index, kPathRole).toString()); });
     connect(directories_, &QListWidget::itemActivated, this,
@@ -91,15 +108,17 @@ void FolderBrowser::fillDirectories(const QString& current) {
     int depth = 0;
     for (const QString& path : chain) {
         const QString name = depth == 0 ? QDir::toNativeSeparators(path) : QDir(path).dirName();
-        auto* item = new QListWidgetItem(openIcon, indent(depth++) + name, directories_);
+        auto* item = new QListWidgetItem(openIcon, name, directories_);
         item->setData(kPathRole, path);
+        item->setData(kDepthRole, depth++);
     }
     directories_->setCurrentRow(static_cast<int>(chain.size()) - 1);
 
     const QDir here(current);
     for (const QString& name : here.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name)) {
-        auto* item = new QListWidgetItem(closedIcon, indent(depth) + name, directories_);
+        auto* item = new QListWidgetItem(closedIcon, name, directories_);
         item->setData(kPathRole, here.absoluteFilePath(name));
+        item->setData(kDepthRole, depth);
     }
 }
 

@@ -12,8 +12,10 @@ namespace wb {
 // current directory. Opening a directory (double click or Enter in the directory list, or
 // choosing a volume) makes it the current directory, so the code file and the workbook list
 // come from there. The directory list shows the path from the volume's root down to the
-// current directory, then the current directory's subdirectories; the file list the
-// current directory's "*.xls" files (any letter case). The widgets stay owned by the caller.
+// current directory, then the current directory's subdirectories, each entry's text the
+// folder's name alone (the root's path for the first), drawn indented by its depth; the file
+// list the current directory's "*.xls" files (any letter case). The widgets stay owned by
+// the caller.
 class FolderBrowser : public QObject {
 public:
     FolderBrowser(QComboBox* drives, QListWidget* directories, QListWidget* files,

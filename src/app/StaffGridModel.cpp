@@ -1,12 +1,12 @@
 #include "app/StaffGridModel.h"
 
-#include <QSqlRecord>
+#include "app/QtText.h"
+#include "data/Query.h"
+#include "text/Error.h"
 
 namespace wb {
 
-StaffGridModel::StaffGridModel(QObject* parent) : QSqlQueryModel(parent) {
-    sourceColumns_.assign(columns().size(), -1);
-}
+StaffGridModel::StaffGridModel(QObject* parent) : QAbstractTableModel(parent) {}
 
 const std::vector<StaffGridModel::Column>& StaffGridModel::columns() {
     static const std::vector<Column> kColumns = {
@@ -16,33 +16,54 @@ const std::vector<StaffGridModel::Column>& StaffGridModel::columns() {
     return kColumns;
 }
 
+void StaffGridModel::load(Query& query) {
+    const std::size_t width = columns().size();
+    std::vector<QString> cells;
+    // Which grid columns the statement yields, learnt from its first row: a field the
+    // statement lacks is the query's only failure once it stands on a row.
+    std::vector<bool> present(width, true);
+    for (bool first = true; !query.eof(); query.next(), first = false) {
+        for (std::size_t i = 0; i < width; ++i) {
+            if (!present[i]) {
+                cells.emplace_back();
+                continue;
+            }
+            try {
+                cells.push_back(fromGbk(query.fieldText(columns()[i].field)));
+            } catch (const Error&) {
+                if (!first)
+                    throw;
+                present[i] = false;
+                cells.emplace_back();
+            }
+        }
+    }
+    beginResetModel();
+    cells_ = std::move(cells);
+    endResetModel();
+}
+
+int StaffGridModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(cells_.size() / columns().size());
+}
+
 int StaffGridModel::columnCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : static_cast<int>(columns().size());
 }
 
 QVariant StaffGridModel::data(const QModelIndex& item, int role) const {
-    if (!item.isValid() || item.column() >= columnCount())
+    if (!checkIndex(item, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid) ||
+        (role != Qt::DisplayRole && role != Qt::EditRole))
         return QVariant();
-    const int source = sourceColumns_[static_cast<std::size_t>(item.column())];
-    if (source < 0)
-        return QVariant();
-    return QSqlQueryModel::data(createIndex(item.row(), source), role);
+    return cells_[static_cast<std::size_t>(item.row()) * columns().size() +
+                  static_cast<std::size_t>(item.column())];
 }
 
 QVariant StaffGridModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 &&
         section < columnCount())
         return QString::fromLatin1(columns()[static_cast<std::size_t>(section)].field);
-    return QSqlQueryModel::headerData(section, orientation, role);
-}
-
-void StaffGridModel::queryChange() {
-    const QSqlRecord fields = record();
-    for (std::size_t i = 0; i < columns().size(); ++i)
-        sourceColumns_[i] = fields.indexOf(QString::fromLatin1(columns()[i].field));
-    // The base class announces the new rows before this hook runs.
-    if (rowCount() > 0)
-        emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1));
+    return QAbstractTableModel::headerData(section, orientation, role);
 }
 
 } // namespace wb

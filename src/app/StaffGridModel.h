@@ -1,16 +1,20 @@
 #pragma once
 
-#include <QSqlQueryModel>
-#include <QStringList>
+#include <QAbstractTableModel>
+#include <QString>
 #include <vector>
 
 namespace wb {
 
+class Query;
+
 // DataSource1: the staff rows of AQ2 as the grid shows them, in the grid's nine columns (bh,
 // xm, sfzh, grsf, xb, mz, csny, jkzk, gzsj), each titled with its field name, whatever else
-// the statement selects. Rows are fetched lazily. Before a statement is set, and for a
-// column the statement lacks, the columns are there and empty.
-class StaffGridModel : public QSqlQueryModel {
+// the statement selects. It holds its rows' texts itself: every row is there at once (the
+// grid, and what a screen reader is told, count them all), and nothing stays open on the
+// database. Before rows are loaded, and for a column the statement lacks, the columns are
+// there and empty.
+class StaffGridModel : public QAbstractTableModel {
 public:
     explicit StaffGridModel(QObject* parent = nullptr);
 
@@ -21,16 +25,18 @@ public:
     };
     static const std::vector<Column>& columns();
 
+    // Replaces the rows with those of the open query, from its current row to its end (the
+    // query is left at its end).
+    void load(Query& query);
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& item, int role = Qt::DisplayRole) const override;
     QVariant headerData(int section, Qt::Orientation orientation,
                         int role = Qt::DisplayRole) const override;
 
-protected:
-    void queryChange() override;
-
 private:
-    std::vector<int> sourceColumns_; // column of the statement for each grid column; -1: none
+    std::vector<QString> cells_; // row by row, one text per grid column
 };
 
 } // namespace wb

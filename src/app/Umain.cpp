@@ -2,10 +2,11 @@
 
 #include "app/FolderBrowser.h"
 #include "app/QtText.h"
+#include "app/QtTranslations.h"
 #include "app/StaffGridModel.h"
 #include "refdata/Departments.h"
-#include "text/Error.h"
 
+#include <QAccessibleWidget>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -21,7 +22,6 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QScrollBar>
-#include <QSqlError>
 #include <QStatusBar>
 #include <QTableView>
 #include <QTimer>
@@ -38,6 +38,8 @@ constexpr int kClientHeight = 664;
 constexpr int kStatusHeight = 19;
 constexpr int kTreeWidth = 267;
 constexpr int kRecordRole = Qt::UserRole;
+// How often lines added during a run are shown: often enough to look live.
+constexpr int kLineIntervalMs = 50;
 
 // "宋体" where it is installed, else a font the system has for simplified Chinese,
 // preferring a proportional one.
@@ -73,9 +75,13 @@ QIcon programIcon() {
     return QIcon(pixmap);
 }
 
-void appendLine(QPlainTextEdit* memo, const Gbk& gbkLine) {
-    memo->appendPlainText(fromGbk(gbkLine));
+// Appends the lines as one edit (each its own paragraph) and scrolls to the last.
+void appendLines(QPlainTextEdit* memo, QStringList& lines) {
+    if (lines.isEmpty())
+        return;
+    memo->appendPlainText(lines.join(QLatin1Char('\n')));
     memo->verticalScrollBar()->setValue(memo->verticalScrollBar()->maximum());
+    lines.clear();
 }
 
 QPlainTextEdit* memo(QWidget* parent) {
@@ -84,6 +90,33 @@ QPlainTextEdit* memo(QWidget* parent) {
     edit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     edit->setLineWrapMode(QPlainTextEdit::NoWrap);
     return edit;
+}
+
+// TV1: a department once selected stays selected until another one is chosen. A click where
+// no node is, or a Ctrl-click or Ctrl-Space on the selected node, leaves the selection alone,
+// so Import goes to the department the user last chose.
+class DepartmentTree : public QTreeWidget {
+public:
+    using QTreeWidget::QTreeWidget;
+
+protected:
+    QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
+                                                         const QEvent* event) const override {
+        const QItemSelectionModel::SelectionFlags command =
+            QTreeWidget::selectionCommand(index, event);
+        if (!index.isValid() ||
+            (command & (QItemSelectionModel::Deselect | QItemSelectionModel::Toggle)))
+            return QItemSelectionModel::NoUpdate;
+        return command;
+    }
+};
+
+// The window as assistive technology should see it: a frame named by its caption, not the
+// filler a plain widget is taken for.
+QAccessibleInterface* accessibleWindow(const QString& className, QObject* object) {
+    if (className == QLatin1String(TFKvDbf::staticMetaObject.className()) && object->isWidgetType())
+        return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Window);
+    return nullptr;
 }
 
 QPushButton* button(const QString& caption, QWidget* parent) {
@@ -97,6 +130,8 @@ QPushButton* button(const QString& caption, QWidget* parent) {
 TFKvDbf::TFKvDbf(QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
       office(kDatabaseFile) {
+    installChineseQtTranslations();
+    QAccessible::installFactory(accessibleWindow);
     setWindowTitle(QStringLiteral("从(xls)数据导入zq"));
     setWindowIcon(programIcon());
     setFont(chineseFont(16));
@@ -123,6 +158,11 @@ void TFKvDbf::createControls() {
     FileListBox1 = new QListWidget(this);
     FileListBox1->setGeometry(8, 296, 145, 345);
     Browser = new FolderBrowser(DriveComboBox1, DirectoryListBox1, FileListBox1, this);
+    // Each control is named for a screen reader after its label or what it holds.
+    Label2->setBuddy(DirectoryListBox1);
+    DriveComboBox1->setAccessibleName(QStringLiteral("驱动器"));
+    DirectoryListBox1->setAccessibleName(QStringLiteral("数据目录"));
+    FileListBox1->setAccessibleName(QStringLiteral("导入文件"));
 
     Memo1 = memo(this);
     Memo1->setGeometry(160, 40, 265, 257);
@@ -130,10 +170,14 @@ void TFKvDbf::createControls() {
     Label3->setGeometry(432, 16, 64, 16);
     Memo2 = memo(this);
     Memo2->setGeometry(432, 40, 273, 197);
+    Memo1->setAccessibleName(QStringLiteral("运行记录"));
+    Label3->setBuddy(Memo2);
+    Memo2->setAccessibleName(QStringLiteral("错误信息"));
 
     Panel1 = new QFrame(this);
     Panel1->setFrameShape(QFrame::NoFrame);
     Panel1->setGeometry(432, 232, 65, 73);
+    Panel1->setAccessibleName(QStringLiteral("导入方式"));
     RadioButton4 = new QRadioButton(QStringLiteral("追加"), Panel1);
     RadioButton4->setGeometry(8, 16, 57, 17);
     RadioButton4->setChecked(true);
@@ -154,6 +198,7 @@ void TFKvDbf::createControls() {
     DBGrid1 = new QTableView(this);
     DBGrid1->setGeometry(160, 304, 553, 337);
     DBGrid1->setModel(DataSource1);
+    DBGrid1->setAccessibleName(QStringLiteral("人员列表"));
     DBGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     DBGrid1->verticalHeader()->hide();
     DBGrid1->verticalHeader()->setDefaultSectionSize(DBGrid1->fontMetrics().height() + 4);
@@ -161,8 +206,9 @@ void TFKvDbf::createControls() {
     DBGrid1->horizontalHeader()->setFont(chineseFont(16));
     showStaffGrid();
 
-    TV1 = new QTreeWidget(this);
+    TV1 = new DepartmentTree(this);
     TV1->setGeometry(kClientWidth - kTreeWidth, 0, kTreeWidth, kClientHeight - kStatusHeight);
+    TV1->setAccessibleName(QStringLiteral("部门"));
     TV1->setFont(chineseFont(13));
     TV1->setHeaderHidden(true);
     TV1->setIndentation(19);
@@ -179,10 +225,12 @@ void TFKvDbf::createControls() {
     ProgressBar1->setRange(0, 100);
     ProgressBar1->setValue(0);
     ProgressBar1->setTextVisible(false);
+    ProgressBar1->setAccessibleName(QStringLiteral("进度"));
 
     StatusBar1 = new QStatusBar(this);
     StatusBar1->setGeometry(0, kClientHeight - kStatusHeight, kClientWidth, kStatusHeight);
     StatusBar1->setSizeGripEnabled(false);
+    StatusBar1->setAccessibleName(QStringLiteral("状态栏"));
     // A status bar keeps the system's small font; the window's 16 pixels do not fit in 19.
     StatusBar1->setFont(chineseFont(12));
     for (QLabel*& panel : panels_) {
@@ -190,6 +238,9 @@ void TFKvDbf::createControls() {
         panel->setFrameShape(QFrame::Panel);
         panel->setFrameShadow(QFrame::Sunken);
     }
+    // A panel's name is its text; what the text is about is its description.
+    panels_[0]->setAccessibleDescription(QStringLiteral("人数"));
+    panels_[1]->setAccessibleDescription(QStringLiteral("导入状态"));
     panels_[0]->setFixedWidth(120);
     StatusBar1->addWidget(panels_[0]);
     StatusBar1->addWidget(panels_[1], 1);
@@ -198,6 +249,11 @@ void TFKvDbf::createControls() {
     Button3->setGeometry(315, 586, 75, 25);
     Button3->hide();
     connect(Button3, &QPushButton::clicked, this, [this] { Button3Click(); });
+
+    lineTimer_ = new QTimer(this);
+    lineTimer_->setInterval(kLineIntervalMs);
+    lineTimer_->setSingleShot(true);
+    connect(lineTimer_, &QTimer::timeout, this, [this] { showPendingLines(); });
 
     Timer1 = new QTimer(this);
     Timer1->setInterval(1000);
@@ -209,9 +265,11 @@ template <class Handler> void TFKvDbf::guarded(Handler&& handler) {
     try {
         handler();
     } catch (const std::exception& error) {
+        showPendingLines();
         messageBox(QString::fromUtf8(error.what()), QStringLiteral("错误"), kStopMessage);
     } catch (...) {
         // Nothing may leave a handler into the event loop; an unknown error has no text.
+        showPendingLines();
         messageBox(QString(), QStringLiteral("错误"), kStopMessage);
     }
 }
@@ -236,6 +294,7 @@ void TFKvDbf::Button1Click() {
         finished = true;
     });
     running_ = false;
+    showPendingLines();
     if (finished) {
         Button1->setEnabled(true);
         BitBtn1->setEnabled(false);
@@ -313,11 +372,25 @@ QString TFKvDbf::panelText(int panel) const {
 }
 
 void TFKvDbf::addRunLog(const Gbk& line) {
-    appendLine(Memo1, line);
+    addLine(pendingRunLog_, line);
 }
 
 void TFKvDbf::addError(const Gbk& line) {
-    appendLine(Memo2, line);
+    addLine(pendingErrors_, line);
+}
+
+void TFKvDbf::addLine(QStringList& pending, const Gbk& gbkLine) {
+    pending.append(fromGbk(gbkLine));
+    if (!running_)
+        showPendingLines();
+    else if (!lineTimer_->isActive())
+        lineTimer_->start();
+}
+
+void TFKvDbf::showPendingLines() {
+    lineTimer_->stop();
+    appendLines(Memo1, pendingRunLog_);
+    appendLines(Memo2, pendingErrors_);
 }
 
 void TFKvDbf::setStatus(int panel, const Gbk& text) {
@@ -328,6 +401,8 @@ void TFKvDbf::showMessage(const Gbk& text, const Gbk& caption, int flags) {
     // Once Exit was pressed during a run, its closing notices would only hold the window up.
     if (closeRequested_)
         return;
+    // A box stands in front of the log: the log shows everything that led to it.
+    showPendingLines();
     messageBox(fromGbk(text), fromGbk(caption), flags);
 }
 
@@ -381,11 +456,8 @@ void TFKvDbf::showDeptTree() {
 }
 
 void TFKvDbf::showStaffGrid() {
-    if (AQ2.isOpen()) {
-        DataSource1->setQuery(AQ2.engineSql(), ADOConnection1.database().readerDatabase());
-        if (DataSource1->lastError().isValid())
-            throw Error("员工列表无法显示: " + DataSource1->lastError().text().toStdString());
-    }
+    if (AQ2.isOpen())
+        DataSource1->load(AQ2);
     const std::vector<StaffGridModel::Column>& columns = StaffGridModel::columns();
     for (std::size_t i = 0; i < columns.size(); ++i) {
         if (columns[i].width > 0)

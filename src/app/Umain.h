@@ -4,6 +4,7 @@
 #include "import/UserInterface.h"
 #include "refdata/DeptTree.h"
 
+#include <QStringList>
 #include <QWidget>
 #include <string>
 
@@ -37,7 +38,8 @@ class TFKvDbf : public QWidget, public UserInterface {
     Q_OBJECT
 
 public:
-    // Fills the built-in tables; touches no database. The start-up check runs about a
+    // Fills the built-in tables and puts Qt's own texts into Chinese (see
+    // installChineseQtTranslations); touches no database. The start-up check runs about a
     // second later, from the event loop.
     explicit TFKvDbf(QWidget* parent = nullptr);
     ~TFKvDbf() override;
@@ -121,8 +123,17 @@ private:
     template <class Handler> void guarded(Handler&& handler);
     void showDeptTree();
     void showStaffGrid();
+    void addLine(QStringList& pending, const Gbk& gbkLine);
+    // Puts the lines waiting for the run log and the error list into their memos.
+    void showPendingLines();
 
     QLabel* panels_[2];
+    // During a run, lines reach the memos a few times a second rather than one by one: a
+    // memo re-laid out and repainted for every row would make the window several times
+    // slower than the command line.
+    QTimer* lineTimer_;
+    QStringList pendingRunLog_;
+    QStringList pendingErrors_;
     bool abort_ = false;
     bool running_ = false;
     bool closeRequested_ = false;

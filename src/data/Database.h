@@ -20,8 +20,6 @@
 #include <string_view>
 #include <vector>
 
-class QSqlDatabase;
-
 namespace wb {
 
 // The rows of a query, read whole.
@@ -75,13 +73,6 @@ public:
     // Throws DatabaseFailure when the database cannot take writes now (read-only, or the
     // file is no longer the one opened).
     virtual void checkWritable() = 0;
-
-    // The statement as the engine runs it, values written in (for a consumer that cannot
-    // bind values). Throws wb::Error when it cannot be rendered.
-    virtual std::string engineText(const Gbk& jet) = 0;
-    // A second connection for a read that stays open while the program writes (the staff
-    // grid's lazily fetched rows); the same connection where the kind has no other.
-    virtual QSqlDatabase& readerDatabase() = 0;
 };
 
 // Opens the database a file holds, by what its header says it is (SQLite 3; a Jet/ACE

@@ -242,12 +242,4 @@ bool JetDatabase::inUnit() const {
 
 void JetDatabase::checkWritable() {}
 
-std::string JetDatabase::engineText(const Gbk& jetGbk) {
-    return gbkToUtf8(jetGbk);
-}
-
-QSqlDatabase& JetDatabase::readerDatabase() {
-    return database_;
-}
-
 } // namespace wb

@@ -37,8 +37,6 @@ public:
     void rollbackUnit() override;
     bool inUnit() const override;
     void checkWritable() override;
-    std::string engineText(const Gbk& jet) override;
-    QSqlDatabase& readerDatabase() override;
 
 private:
     [[noreturn]] void fail(const QString& engineText, const std::string& what) const;

@@ -55,10 +55,6 @@ void Query::setText(Gbk jet) {
     impl_->text = std::move(jet);
 }
 
-QString Query::engineSql() const {
-    return QString::fromUtf8(impl_->connection.database().engineText(impl_->text));
-}
-
 void Query::open() {
     close();
     impl_->result = impl_->connection.database().select(impl_->text);

@@ -38,9 +38,6 @@ public:
     Gbk fieldText(std::string_view column) const; // numbers in general form
     // Number of rows the open query yielded; throws when closed.
     int rowCount() const;
-    // The statement as the engine runs it, values written in, for a grid model that shows
-    // the same rows. Throws wb::Error when the text cannot be translated.
-    QString engineSql() const;
 
 private:
     struct Impl;

@@ -73,7 +73,7 @@ struct SqliteDatabase::State {
 };
 
 SqliteDatabase::SqliteDatabase(const QString& path, int busyTimeoutMs)
-    : path_(path), busyTimeoutMs_(busyTimeoutMs), state_(std::make_unique<State>()) {
+    : path_(path), state_(std::make_unique<State>()) {
     static std::atomic<int> counter{0};
     connectionName_ = QStringLiteral("wagebook-sqlite-%1").arg(++counter);
     try {
@@ -95,12 +95,6 @@ void SqliteDatabase::close() {
     state_->shapes.clear();
     state_->statements.clear();
     handle_ = nullptr;
-    const QString readerName = connectionName_ + QStringLiteral("-reader");
-    if (reader_.isValid())
-        reader_.close();
-    reader_ = QSqlDatabase();
-    if (QSqlDatabase::contains(readerName))
-        QSqlDatabase::removeDatabase(readerName);
     if (database_.isValid())
         database_.close();
     database_ = QSqlDatabase();
@@ -251,13 +245,10 @@ void SqliteDatabase::execute(const Gbk& jetGbk) {
         failWith(failure, what());
 }
 
-std::string SqliteDatabase::engineText(const Gbk& jetGbk) {
-    return translateJet(jetGbk, [this](std::string_view table) { return columns(table); });
-}
-
 QueryRows SqliteDatabase::select(const Gbk& jetGbk) {
     const std::string what = "查询“" + gbkToUtf8(jetGbk) + "”失败";
-    const QString sql = QString::fromUtf8(engineText(jetGbk));
+    const QString sql = QString::fromUtf8(
+        translateJet(jetGbk, [this](std::string_view table) { return columns(table); }));
     QSqlQuery query(database_);
     query.setForwardOnly(true);
     const auto fail = [&] {
@@ -460,19 +451,6 @@ void SqliteDatabase::checkWritable() {
     if (::access(QFile::encodeName(folder).constData(), W_OK) != 0)
         throw DatabaseFailure("数据库所在的文件夹 " + utf8(folder) +
                               " 不能写入，数据库无法在那里建立它的日志文件");
-}
-
-QSqlDatabase& SqliteDatabase::readerDatabase() {
-    if (!reader_.isOpen()) {
-        reader_ =
-            QSqlDatabase::cloneDatabase(database_, connectionName_ + QStringLiteral("-reader"));
-        reader_.setConnectOptions(
-            QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1;QSQLITE_OPEN_READONLY").arg(busyTimeoutMs_));
-        if (!reader_.open())
-            throw Error("无法打开数据库 " + displayName() + "：" +
-                        utf8(reader_.lastError().text()));
-    }
-    return reader_;
 }
 
 } // namespace wb

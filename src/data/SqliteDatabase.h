@@ -42,8 +42,6 @@ public:
     void rollbackUnit() override;
     bool inUnit() const override;
     void checkWritable() override;
-    std::string engineText(const Gbk& jet) override;
-    QSqlDatabase& readerDatabase() override;
 
 private:
     struct State;
@@ -77,9 +75,7 @@ private:
     QString path_;
     QString connectionName_;
     QSqlDatabase database_;
-    QSqlDatabase reader_;
     sqlite3* handle_ = nullptr; // the driver's, owned by database_
-    int busyTimeoutMs_;
     bool inTransaction_ = false;
     bool inUnit_ = false;
     bool unitOwnsTransaction_ = false; // the unit began outside a transaction

@@ -8,6 +8,7 @@
 #include "data/Schema.h"
 #include "support/GbkBytes.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
@@ -15,15 +16,23 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QHeaderView>
+#include <QLabel>
+#include <QLibraryInfo>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QStorageInfo>
+#include <QStyledItemDelegate>
 #include <QTableView>
 #include <QTemporaryDir>
+#include <QTest>
+#include <QTextBlock>
 #include <QTimer>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
@@ -44,14 +53,17 @@ std::string utf8(const QString& text) {
     return text.toStdString();
 }
 
-// The window with its message boxes recorded as "caption|text|flags".
+// The window with its message boxes recorded as "caption|text|flags", and the run log's last
+// line when each box came up.
 class RecordingWindow : public TFKvDbf {
 public:
     Strings boxes;
+    Strings lastLogLineAtBox;
 
 protected:
     void messageBox(const QString& text, const QString& caption, int flags) override {
         boxes.push_back(utf8(caption) + "|" + utf8(text) + "|" + std::to_string(flags));
+        lastLogLineAtBox.push_back(utf8(Memo1->document()->lastBlock().text()));
     }
 };
 
@@ -140,11 +152,9 @@ protected:
         window->FileListBox1->setCurrentItem(found.first());
     }
 
-    // The names in the grid's xm column, fetching every row.
+    // The names in the grid's xm column.
     Strings gridNames() const {
-        StaffGridModel* model = window->DataSource1;
-        while (model->canFetchMore())
-            model->fetchMore();
+        const StaffGridModel* model = window->DataSource1;
         Strings names;
         for (int row = 0; row < model->rowCount(); ++row)
             names.push_back(utf8(model->index(row, 1).data().toString()));
@@ -260,6 +270,58 @@ TEST_F(WindowOffice, ClickingADepartmentListsItsStaffAndTheirCount) {
     EXPECT_TRUE(window->boxes.empty());
 }
 
+// A point in the tree's viewport below its last node: no node under the mouse.
+QPoint emptyTreePoint(const QTreeWidget* tree) {
+    QTreeWidgetItem* last = tree->topLevelItem(tree->topLevelItemCount() - 1);
+    while (last->childCount() > 0 && last->isExpanded())
+        last = last->child(last->childCount() - 1);
+    const QRect lastRow = tree->visualItemRect(last);
+    const QPoint point(lastRow.left() + 20, lastRow.bottom() + 40);
+    EXPECT_LT(point.y(), tree->viewport()->height());
+    EXPECT_EQ(tree->itemAt(point), nullptr);
+    return point;
+}
+
+TEST_F(WindowOffice, ClickingTheTreesEmptyAreaKeepsTheSelectedDepartment) {
+    startedWindow();
+    addPerson("甲", "0101");
+    QTreeWidget* tree = window->TV1;
+    const QPoint empty = emptyTreePoint(tree);
+
+    // Nothing selected yet: an empty click selects nothing.
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, empty);
+    EXPECT_EQ(window->selectedDepartment(), -1);
+
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {},
+                      tree->visualItemRect(department("0101")).center());
+    ASSERT_EQ(tree->selectedItems(), QList<QTreeWidgetItem*>{department("0101")});
+    EXPECT_EQ(utf8(window->panelText(0)), "1人");
+
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, empty);
+    QTest::mouseDClick(tree->viewport(), Qt::LeftButton, {}, empty);
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, Qt::ControlModifier, empty);
+    EXPECT_EQ(tree->selectedItems(), QList<QTreeWidgetItem*>{department("0101")});
+    EXPECT_EQ(utf8(window->panelText(0)), "1人");
+
+    // The keyboard moves the selection; an empty click then keeps where it went.
+    tree->setFocus();
+    QTest::keyClick(tree, Qt::Key_Down);
+    ASSERT_EQ(tree->selectedItems(), QList<QTreeWidgetItem*>{department("0102")});
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, empty);
+    EXPECT_EQ(tree->selectedItems(), QList<QTreeWidgetItem*>{department("0102")});
+
+    // A Ctrl-click on the selected node does not unselect it either.
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, Qt::ControlModifier,
+                      tree->visualItemRect(department("0102")).center());
+    EXPECT_EQ(tree->selectedItems(), QList<QTreeWidgetItem*>{department("0102")});
+
+    // And Import goes to the department still selected, without the refusal.
+    selectWorkbook(QStringLiteral("staff.xls"));
+    window->Button1->click();
+    EXPECT_EQ(window->boxes, Strings{"提示|数据导入成功!|0"});
+    EXPECT_EQ(persons("0102"), 6);
+}
+
 TEST_F(WindowOffice, TheGridShowsItsNineColumnsAtTheirWidths) {
     startedWindow();
     addPerson("甲", "01");
@@ -278,6 +340,50 @@ TEST_F(WindowOffice, TheGridShowsItsNineColumnsAtTheirWidths) {
     }
 }
 
+// The texts of the grid's row.
+Strings gridRow(const StaffGridModel* model, int row) {
+    Strings texts;
+    for (int column = 0; column < model->columnCount(); ++column)
+        texts.push_back(utf8(model->index(row, column).data().toString()));
+    return texts;
+}
+
+TEST_F(WindowOffice, TheGridShowsEachRowsNineFieldsInItsOrder) {
+    startedWindow();
+    QSqlQuery insert(otherProgram());
+    ASSERT_TRUE(insert.exec(QStringLiteral(
+        "insert into ryjbxx (bm, bh, xm, sfzh, grsf, xb, mz, csny, jkzk, gzsj, sylb)"
+        " values ('01', '7', '李明', '110101197203150017', '干部', '1', '01', '1972-03-15',"
+        " '10', '1994-07-01', 'x')")));
+    ASSERT_TRUE(insert.exec(QStringLiteral("insert into ryjbxx (bm, xm) values ('01', '空')")));
+
+    clickDepartment("01");
+    ASSERT_EQ(window->DataSource1->rowCount(), 2);
+    EXPECT_EQ(gridRow(window->DataSource1, 0),
+              (Strings{"7", "李明", "110101197203150017", "干部", "1", "01", "1972-03-15", "10",
+                       "1994-07-01"}));
+    EXPECT_EQ(gridRow(window->DataSource1, 1), (Strings{"", "空", "", "", "", "", "", "", ""}));
+}
+
+TEST_F(WindowOffice, AGridColumnTheTableLacksStaysEmpty) {
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("q"));
+        db.setDatabaseName(QStringLiteral("wagebook.mdb"));
+        ASSERT_TRUE(db.open());
+        ASSERT_TRUE(QSqlQuery(db).exec(QStringLiteral("alter table ryjbxx drop column jkzk")));
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("q"));
+    startedWindow();
+    addPerson("甲", "01");
+    addPerson("乙", "01");
+
+    clickDepartment("01");
+    EXPECT_TRUE(window->boxes.empty()) << window->boxes.front();
+    EXPECT_EQ(gridNames(), (Strings{"甲", "乙"}));
+    EXPECT_EQ(window->DataSource1->columnCount(), 9);
+    EXPECT_EQ(window->DataSource1->index(1, 7).data().toString(), QString());
+}
+
 TEST_F(WindowOffice, AQuoteInADepartmentCodeCannotBreakTheStaffQuery) {
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("q"));
@@ -294,6 +400,63 @@ TEST_F(WindowOffice, AQuoteInADepartmentCodeCannotBreakTheStaffQuery) {
     EXPECT_TRUE(window->boxes.empty()) << window->boxes.front();
     EXPECT_EQ(gridNames(), Strings{"甲"});
     EXPECT_EQ(utf8(window->panelText(0)), "1人");
+}
+
+// Another program's connection to the office's database, as a second process would have it.
+class OtherProgram {
+public:
+    OtherProgram() {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name_);
+        db.setDatabaseName(QStringLiteral("wagebook.mdb"));
+        EXPECT_TRUE(db.open());
+    }
+    ~OtherProgram() { QSqlDatabase::removeDatabase(name_); }
+    OtherProgram(const OtherProgram&) = delete;
+    OtherProgram& operator=(const OtherProgram&) = delete;
+
+    // Commits `count` persons in department `code`, named by their number, in one transaction.
+    void commitPersons(int count, const QString& code) {
+        QSqlDatabase db = QSqlDatabase::database(name_);
+        ASSERT_TRUE(db.transaction());
+        QSqlQuery insert(db);
+        insert.prepare(QStringLiteral("insert into ryjbxx (xm, bm) values (?, ?)"));
+        for (int i = 0; i < count; ++i) {
+            insert.addBindValue(QString::number(i));
+            insert.addBindValue(code);
+            ASSERT_TRUE(insert.exec()) << utf8(insert.lastError().text());
+        }
+        ASSERT_TRUE(db.commit()) << utf8(db.lastError().text());
+    }
+
+private:
+    const QString name_ = QStringLiteral("other-program");
+};
+
+TEST_F(WindowOffice, AnotherProgramsCommitWhileTheGridShowsADepartmentLeavesImportWorking) {
+    startedWindow();
+    OtherProgram other;
+    other.commitPersons(300, QStringLiteral("01"));
+    clickDepartment("01");
+    ASSERT_EQ(window->DataSource1->rowCount(), 300);
+
+    other.commitPersons(1, QStringLiteral("02"));
+    importStaff("01");
+
+    EXPECT_EQ(window->boxes, Strings{"提示|数据导入成功!|0"});
+    EXPECT_EQ(persons("01"), 306);
+    EXPECT_EQ(persons("02"), 1);
+    EXPECT_EQ(window->DataSource1->rowCount(), 306);
+    EXPECT_EQ(utf8(window->panelText(0)), "306人");
+    // The window's own connections: one.
+    const QStringList names = QSqlDatabase::connectionNames();
+    EXPECT_EQ(std::count_if(
+                  names.begin(), names.end(),
+                  [](const QString& name) { return name.startsWith(QStringLiteral("wagebook")); }),
+              1);
+
+    // And the other program can still write once the window has.
+    other.commitPersons(1, QStringLiteral("02"));
+    EXPECT_EQ(persons("02"), 2);
 }
 
 TEST_F(WindowOffice, ImportIntoTheSelectedDepartmentRefreshesGridAndCount) {
@@ -367,6 +530,46 @@ TEST_F(WindowOffice, AbortDuringARunStopsAfterTheCurrentRow) {
     EXPECT_TRUE(window->isVisible());
 }
 
+TEST_F(WindowOffice, TheRunLogKeepsUpDuringARunAndIsCompleteWhenABoxComesUp) {
+    startedWindow();
+    Strings shownDuringRun;
+    importStaff("01", [&] {
+        // The user sees the first row's name within a moment, while the run goes on.
+        waitFor([&] { return lines(window->Memo1).size() >= 2; }, 2000);
+        shownDuringRun = lines(window->Memo1);
+        window->BitBtn1->click();
+    });
+
+    EXPECT_EQ(shownDuringRun, (Strings{"XLS相配置!准备导入", "张伟"}));
+    EXPECT_EQ(window->lastLogLineAtBox, (Strings{"张伟", "张伟"}));
+    EXPECT_EQ(lines(window->Memo1), (Strings{"XLS相配置!准备导入", "张伟"}));
+}
+
+TEST_F(WindowOffice, AFullRunLogsEveryRowOnceInOrder) {
+    startedWindow();
+    importStaff("01");
+
+    Strings expected = {"XLS相配置!准备导入"};
+    expected.insert(expected.end(), kSixNames.begin(), kSixNames.end());
+    EXPECT_EQ(lines(window->Memo1), expected);
+    EXPECT_EQ(window->lastLogLineAtBox, Strings{"杨帆"});
+    const QScrollBar* scroll = window->Memo1->verticalScrollBar();
+    EXPECT_EQ(scroll->value(), scroll->maximum());
+}
+
+TEST_F(WindowOffice, ARunThatFailsMidwayShowsItsWholeLogBeforeTheErrorBox) {
+    startedWindow();
+    // The database file is deleted under the run: the next row's commit fails.
+    importStaff("01", [&] { ASSERT_TRUE(QFile::remove(QStringLiteral("wagebook.mdb"))); });
+
+    ASSERT_EQ(window->boxes.size(), 1u);
+    EXPECT_EQ(window->boxes.front().rfind("错误|", 0), 0u) << window->boxes.front();
+    const Strings log = lines(window->Memo1);
+    ASSERT_GE(log.size(), 3u);
+    EXPECT_EQ(log[2], "王芳");
+    EXPECT_EQ(window->lastLogLineAtBox, Strings{log.back()});
+}
+
 TEST_F(WindowOffice, ImportDuringARunStartsNoSecondRun) {
     startedWindow();
     importStaff("01", [&] {
@@ -402,6 +605,143 @@ TEST_F(WindowOffice, AnErrorInAHandlerIsShownAndTheWindowStaysOpen) {
     EXPECT_TRUE(window->isVisible());
     EXPECT_TRUE(window->Button1->isEnabled());
     EXPECT_EQ(window->TV1->topLevelItemCount(), 0);
+}
+
+TEST_F(WindowOffice, MessageBoxButtonsSpeakChinese) {
+    const QString catalog =
+        QLibraryInfo::path(QLibraryInfo::TranslationsPath) + QStringLiteral("/qtbase_zh_CN.qm");
+    if (!QFile::exists(catalog))
+        GTEST_SKIP() << utf8(catalog) << " is missing: install qt6-translations-l10n";
+    // The window as the program shows it: its boxes are real, modal and closed from here.
+    TFKvDbf shown;
+    shown.show();
+    QString buttonText;
+    QTimer::singleShot(0, &shown, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        buttonText = box->button(QMessageBox::Ok)->text();
+        box->button(QMessageBox::Ok)->click();
+    });
+    shown.showMessage(toGbk(QStringLiteral("数据导入成功!")), toGbk(QStringLiteral("提示")),
+                      kPlainMessage);
+
+    EXPECT_EQ(utf8(buttonText), "确定");
+}
+
+// What a screen reader is told about a widget.
+QAccessibleInterface* accessible(QWidget* widget) {
+    QAccessibleInterface* face = QAccessible::queryAccessibleInterface(widget);
+    EXPECT_NE(face, nullptr) << widget->metaObject()->className();
+    return face;
+}
+
+std::string accessibleName(QWidget* widget) {
+    QAccessibleInterface* face = accessible(widget);
+    return face ? utf8(face->text(QAccessible::Name)) : std::string();
+}
+
+TEST_F(WindowOffice, AScreenReaderSeesAFrameWithItsCaptionAndNamedControls) {
+    startedWindow();
+    QAccessibleInterface* frame = accessible(window.get());
+    ASSERT_NE(frame, nullptr);
+    EXPECT_EQ(frame->role(), QAccessible::Window);
+    EXPECT_EQ(utf8(frame->text(QAccessible::Name)), "从(xls)数据导入zq");
+
+    EXPECT_EQ(accessibleName(window->Memo1), "运行记录");
+    EXPECT_EQ(accessibleName(window->Memo2), "错误信息");
+    EXPECT_EQ(accessibleName(window->TV1), "部门");
+    EXPECT_EQ(accessibleName(window->DBGrid1), "人员列表");
+    EXPECT_EQ(accessibleName(window->ProgressBar1), "进度");
+    EXPECT_EQ(accessibleName(window->DirectoryListBox1), "数据目录");
+    EXPECT_EQ(accessibleName(window->Panel1), "导入方式");
+    EXPECT_EQ(accessibleName(window->RadioButton5), "覆盖");
+    EXPECT_EQ(accessibleName(window->Button1), "导入");
+    EXPECT_EQ(window->Label2->buddy(), window->DirectoryListBox1);
+    EXPECT_EQ(window->Label3->buddy(), window->Memo2);
+    bool labelled = false;
+    for (const auto& [label, relation] : accessible(window->Memo2)->relations(QAccessible::Label))
+        labelled = labelled || label->object() == static_cast<QObject*>(window->Label3);
+    EXPECT_TRUE(labelled) << "错误信息 labels the error list";
+
+    // Every control a user can reach has a name, its own or its label's.
+    int visible = 0;
+    for (int i = 0; i < frame->childCount(); ++i) {
+        QAccessibleInterface* child = frame->child(i);
+        if (child->state().invisible)
+            continue;
+        ++visible;
+        EXPECT_FALSE(child->text(QAccessible::Name).trimmed().isEmpty())
+            << child->object()->metaObject()->className() << " at child " << i;
+    }
+    EXPECT_GE(visible, 15);
+}
+
+TEST_F(WindowOffice, TheGridAndAScreenReaderHoldEveryRowTheStatusBarCounts) {
+    startedWindow();
+    OtherProgram other;
+    other.commitPersons(400, QStringLiteral("0101"));
+    clickDepartment("0101");
+    ASSERT_EQ(utf8(window->panelText(0)), "400人");
+    EXPECT_EQ(window->DataSource1->rowCount(), 400);
+    EXPECT_FALSE(window->DataSource1->canFetchMore(QModelIndex()));
+    // The window reads through its one connection; the other is the other program's.
+    // The window's own connections: one.
+    const QStringList names = QSqlDatabase::connectionNames();
+    EXPECT_EQ(std::count_if(
+                  names.begin(), names.end(),
+                  [](const QString& name) { return name.startsWith(QStringLiteral("wagebook")); }),
+              1);
+
+    QAccessibleInterface* grid = accessible(window->DBGrid1);
+    ASSERT_NE(grid, nullptr);
+    ASSERT_NE(grid->tableInterface(), nullptr);
+    EXPECT_EQ(grid->tableInterface()->rowCount(), 400);
+    EXPECT_EQ(grid->tableInterface()->columnCount(), 9);
+    // Every cell, the column titles and the (hidden) row titles.
+    EXPECT_EQ(grid->childCount(), (400 + 1) * (9 + 1));
+    QAccessibleInterface* lastName = grid->tableInterface()->cellAt(399, 1);
+    ASSERT_NE(lastName, nullptr);
+    EXPECT_EQ(utf8(lastName->text(QAccessible::Name)), "399");
+}
+
+TEST_F(WindowOffice, DirectoryEntriesAreNamedByTheFolderAloneAndDrawnIndented) {
+    QDir().mkpath(QStringLiteral("年度/march"));
+    QDir::setCurrent(QStringLiteral("年度"));
+    startedWindow();
+    QListWidget* list = window->DirectoryListBox1;
+
+    QAccessibleInterface* face = accessible(list);
+    ASSERT_NE(face, nullptr);
+    Strings names;
+    for (int i = 0; i < face->childCount(); ++i)
+        names.push_back(utf8(face->child(i)->text(QAccessible::Name)));
+    ASSERT_GE(names.size(), 3u);
+    EXPECT_EQ(names[0],
+              utf8(QDir::toNativeSeparators(QStorageInfo(QDir::currentPath()).rootPath())));
+    EXPECT_EQ(names[names.size() - 2], "年度");
+    EXPECT_EQ(names.back(), "march");
+    for (const std::string& name : names)
+        EXPECT_NE(name.front(), ' ') << name;
+
+    // Keyboard search finds an entry by the start of its name.
+    list->setFocus();
+    list->setCurrentRow(0);
+    QTest::keyClicks(list, QStringLiteral("mar"));
+    EXPECT_EQ(utf8(list->currentItem()->text()), "march");
+
+    // The deeper the entry, the wider it is drawn than its name alone would be.
+    QStyleOptionViewItem option;
+    option.initFrom(list);
+    const QStyledItemDelegate nameAlone;
+    auto indentation = [&](int row) {
+        const QModelIndex entry = list->model()->index(row, 0);
+        return list->itemDelegate()->sizeHint(option, entry).width() -
+               nameAlone.sizeHint(option, entry).width();
+    };
+    const int rows = list->count();
+    EXPECT_EQ(indentation(0), 0);
+    EXPECT_GT(indentation(rows - 2), 0);
+    EXPECT_GT(indentation(rows - 1), indentation(rows - 2));
 }
 
 TEST_F(WindowOffice, OpeningADirectoryMakesItCurrentButLeavesTheDatabase) {

@@ -138,12 +138,6 @@ TEST_F(QueryTest, TextComesBackAsGbk) {
     EXPECT_EQ(query.fieldText("xm"), gbk("张'三"));
 }
 
-TEST_F(QueryTest, EngineSqlIsTheTranslatedStatementWithItsValues) {
-    query.setText("select * from ryjbxx where bm like '0102%'"_ascii);
-    EXPECT_EQ(query.engineSql(),
-              QStringLiteral("SELECT * FROM ryjbxx WHERE bm LIKE '0102%' ESCAPE '\\'"));
-}
-
 TEST_F(QueryTest, StateFollowsOpenAndClose) {
     EXPECT_FALSE(query.isOpen());
     EXPECT_TRUE(query.eof());
