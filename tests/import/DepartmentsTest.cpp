@@ -83,3 +83,23 @@ TEST_F(Departments, ListingStaffCountsTheDepartmentAndItsSubdepartments) {
     EXPECT_EQ(listStaff(office->AQ2, "0'1"), 1);
     EXPECT_TRUE(office->AQ2.isOpen());
 }
+
+TEST_F(Departments, ADepartmentExistsWhenItsTrimmedCodeIsTheCodeAsked) {
+    exec("insert into dm_jg (upid, px, jgdm, jgmc, jgjb) values (0, 9, ' 03\t', '丙', '1'),"
+         " (0, 9, '0''4', '丁', '1')");
+    EXPECT_TRUE(departmentExists(office->AQ1, "01"));
+    EXPECT_TRUE(departmentExists(office->AQ1, "0201"));
+    EXPECT_TRUE(departmentExists(office->AQ1, "03"));
+    EXPECT_TRUE(departmentExists(office->AQ1, "0'4"));
+    // Codes are compared whole: neither a prefix nor a longer code, nor the untrimmed text.
+    EXPECT_FALSE(departmentExists(office->AQ1, "0"));
+    EXPECT_FALSE(departmentExists(office->AQ1, "010"));
+    EXPECT_FALSE(departmentExists(office->AQ1, "010101"));
+    EXPECT_FALSE(departmentExists(office->AQ1, " 03\t"));
+    EXPECT_FALSE(departmentExists(office->AQ1, ""));
+
+    exec("delete from dm_jg");
+    EXPECT_FALSE(departmentExists(office->AQ1, "01"));
+    exec("drop table dm_jg");
+    EXPECT_THROW(departmentExists(office->AQ1, "01"), Error);
+}
