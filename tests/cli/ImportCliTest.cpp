@@ -226,3 +226,67 @@ TEST_F(ImportCli, UsageErrorsExitWithTwo) {
     ASSERT_FALSE(out.empty());
     EXPECT_EQ(out[0].rfind("用法: wagebook-import", 0), 0u);
 }
+
+TEST_F(ImportCli, UsageErrorsNameWhatIsWrongAndShowTheUsage) {
+    const struct {
+        const char* arguments;
+        const char* message;
+    } cases[] = {
+        {"--frobnicate --dept 01 a.xls", "未知选项 --frobnicate"},
+        {"--dept 01 --frobnicate=3 a.xls", "未知选项 --frobnicate"},
+        {"--dept 01 -x a.xls", "未知选项 -x"},
+        {"-dept 01 a.xls", "未知选项 -dept"},
+        {"--dept", "--dept 后面缺少值"},
+        {"--overwrite=yes --dept 01 a.xls", "--overwrite 不带值"},
+        {"a.xls", "缺少 --dept CODE"},
+        {"--dept 01", "需要且只需要一个工作簿文件"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(run(c.arguments), 2) << c.arguments;
+        EXPECT_EQ(out, Strings{}) << c.arguments;
+        ASSERT_GE(err.size(), 3u) << c.arguments;
+        EXPECT_EQ(err[0], std::string("wagebook-import: ") + c.message) << c.arguments;
+        EXPECT_EQ(err[1], "");
+        EXPECT_EQ(err[2].rfind("用法: wagebook-import", 0), 0u) << err[2];
+    }
+}
+
+TEST_F(ImportCli, VersionAndHelpAreShownOnStdout) {
+    EXPECT_EQ(run("--version"), 0);
+    EXPECT_EQ(out, Strings{"wagebook-import " WB_VERSION});
+    EXPECT_EQ(err, Strings{});
+
+    EXPECT_EQ(run("-h"), 0);
+    EXPECT_EQ(err, Strings{});
+    std::string help;
+    for (const std::string& line : out)
+        help += line + "\n";
+    for (const char* option : {"--dept CODE", "--overwrite", "-h, --help", "--version", "\n  --  "})
+        EXPECT_NE(help.find(option), std::string::npos) << option << " in\n" << help;
+    EXPECT_NE(help.find("退出码: 0 导入完成"), std::string::npos) << help;
+}
+
+TEST_F(ImportCli, ADoubleDashEndsTheOptions) {
+    copyFixture("gap.xls");
+    ASSERT_EQ(run("--dept 01 gap.xls"), 0);
+    fs::copy_file(dir_ / "gap.xls", dir_ / "--overwrite");
+    fs::copy_file(dir_ / "gap.xls", dir_ / "-x.xls");
+    // Workbooks whose names look like options: appended, nothing overwritten.
+    EXPECT_EQ(run("--dept 01 -- --overwrite"), 0);
+    EXPECT_EQ(run("--dept=01 -- -x.xls"), 0);
+    EXPECT_EQ(rows("select count(*) from ryjbxx"), Strings{"6"});
+    EXPECT_EQ(run("--dept 01 -- --dept 02 -x.xls"), 2);
+    EXPECT_EQ(err[0], "wagebook-import: 需要且只需要一个工作簿文件");
+}
+
+TEST_F(ImportCli, ArgumentsArriveAsTheBytesGiven) {
+    // A department code in UTF-8 on the command line matches its GBK code in dm_jg.
+    rows("insert into dm_jg (upid, px, jgdm, jgmc, jgjb) values (0, 9, '部甲', '甲', '1')");
+    copyFixture("gap.xls");
+    EXPECT_EQ(run("--dept 部甲 gap.xls"), 0) << (err.empty() ? "" : err[0]);
+    EXPECT_EQ(rows("select distinct bm from ryjbxx"), Strings{"部甲"});
+    // A file name that is no UTF-8 (GBK bytes) reaches the file system unchanged.
+    fs::copy_file(dir_ / "gap.xls", dir_ / "\xb9\xa4\xd7\xca.xls");
+    EXPECT_EQ(run("--dept 01 '\xb9\xa4\xd7\xca.xls'"), 0) << (out.empty() ? "" : out[0]);
+    EXPECT_EQ(rows("select count(*) from ryjbxx"), Strings{"4"});
+}
