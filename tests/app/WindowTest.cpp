@@ -5,7 +5,7 @@
 #include "app/QtText.h"
 #include "app/StaffGridModel.h"
 #include "app/Umain.h"
-#include "data/Schema.h"
+#include "support/TempFolder.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -22,7 +22,6 @@
 #include <QSqlQuery>
 #include <QStorageInfo>
 #include <QTableView>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
@@ -36,8 +35,6 @@ using namespace wb;
 using Strings = std::vector<std::string>;
 
 namespace {
-
-const QString kFixtures = QString::fromUtf8(WB_FIXTURES);
 
 std::string utf8(const QString& text) {
     return text.toStdString();
@@ -82,17 +79,12 @@ bool contains(const Strings& list, const std::string& item) {
 class WindowOffice : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(dir_.isValid());
-        previous_ = QDir::currentPath();
-        QDir::setCurrent(dir_.path());
-        createDatabase("wagebook.mdb", true);
-        QFile::copy(kFixtures + QStringLiteral("/import/dm.txt"), QStringLiteral("dm.txt"));
-        QFile::copy(kFixtures + QStringLiteral("/window/staff.xls"), QStringLiteral("staff.xls"));
+        folder_.enter();
+        folder_.createDatabase();
+        folder_.copyFixture("import/dm.txt");
+        folder_.copyFixture("window/staff.xls");
     }
-    void TearDown() override {
-        window.reset();
-        QDir::setCurrent(previous_);
-    }
+    void TearDown() override { window.reset(); }
 
     // The window after its start-up check.
     RecordingWindow& startedWindow() {
@@ -165,8 +157,7 @@ protected:
     const Strings kSixNames = {"张伟", "王芳", "李娜", "刘洋", "陈静", "杨帆"};
 
 private:
-    QTemporaryDir dir_;
-    QString previous_;
+    test::TempFolder folder_;
 };
 
 } // namespace

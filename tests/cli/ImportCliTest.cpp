@@ -2,6 +2,7 @@
 // workbooks; exit status, stdout, stderr and the database are checked.
 
 #include "support/SqlRows.h"
+#include "support/TempFolder.h"
 #include "text/Encoding.h"
 
 #include <QSqlDatabase>
@@ -25,7 +26,6 @@ using Strings = std::vector<std::string>;
 namespace {
 
 const fs::path kBin = fs::path(WB_BINARY_DIR) / "src" / "cli";
-const fs::path kFixtures = fs::path(WB_FIXTURES) / "import";
 
 Strings readLines(const fs::path& file) {
     std::ifstream in(file);
@@ -38,16 +38,8 @@ Strings readLines(const fs::path& file) {
 class ImportCli : public ::testing::Test {
 protected:
     void SetUp() override {
-        dir_ = fs::temp_directory_path() /
-               ("wb-cli-" +
-                std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) + "-" +
-                std::to_string(::getpid()));
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-        const std::string initdb = (kBin / "wagebook-initdb").string() + " --demo " +
-                                   (dir_ / "wagebook.mdb").string() + " >/dev/null";
-        ASSERT_EQ(std::system(initdb.c_str()), 0);
-        fs::copy_file(kFixtures / "dm.txt", dir_ / "dm.txt");
+        folder_.runInitDb();
+        folder_.copyFixture("import/dm.txt");
     }
     void TearDown() override {
         {
@@ -55,7 +47,6 @@ protected:
             db.close();
         }
         QSqlDatabase::removeDatabase(QStringLiteral("check"));
-        fs::remove_all(dir_);
     }
 
     // Runs wagebook-import in the folder; fills out and err; gives the exit status.
@@ -69,7 +60,7 @@ protected:
         err = readLines(dir_ / "err.txt");
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
-    void copyFixture(const std::string& name) { fs::copy_file(kFixtures / name, dir_ / name); }
+    void copyFixture(const std::string& name) { folder_.copyFixture("import/" + name); }
 
     Strings rows(const std::string& sql) {
         QSqlDatabase db = QSqlDatabase::database(QStringLiteral("check"), false);
@@ -82,7 +73,8 @@ protected:
     }
 
     Strings out, err;
-    fs::path dir_;
+    wb::test::TempFolder folder_;
+    const fs::path& dir_ = folder_.path();
 };
 
 } // namespace
@@ -199,7 +191,7 @@ TEST_F(ImportCli, AReadOnlyDatabaseIsRefusedBeforeAnyRow) {
 }
 
 TEST_F(ImportCli, AWriteOverTheFileSizeLimitIsReportedAndTheOverwriteUndone) {
-    fs::copy_file(fs::path(WB_FIXTURES) / "kill" / "staff.xls", dir_ / "staff.xls");
+    folder_.copyFixture("kill/staff.xls");
     ASSERT_EQ(run("--dept 0101 staff.xls"), 0);
     const Strings before = rows("select count(*), max(id) from ryjbxx");
     // 5,000 new persons do not fit in what the limit leaves (blocks of 1,024 bytes).

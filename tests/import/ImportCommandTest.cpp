@@ -16,8 +16,8 @@ class ImportCommand : public TempOffice {
 protected:
     void SetUp() override {
         TempOffice::SetUp();
-        for (const char* name : {"gap.xls", "dm.txt"})
-            std::filesystem::copy_file(std::filesystem::path(WB_FIXTURES) / "import" / name, name);
+        folder->copyFixture("import/gap.xls");
+        folder->copyFixture("import/dm.txt");
     }
     int command(const std::string& department, const std::string& workbook = "gap.xls") {
         return runImportCommand(ImportRequest{gbk(department), workbook, false}, ui);

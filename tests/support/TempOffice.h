@@ -3,12 +3,12 @@
 // schema and the demo departments, a code file, and helpers to read the database back.
 
 #include "data/JetSql.h"
-#include "data/Schema.h"
 #include "import/ImportRun.h"
 #include "import/Office.h"
 #include "support/MemorySheet.h"
 #include "support/RecordingUi.h"
 #include "support/SqlRows.h"
+#include "support/TempFolder.h"
 #include "text/Error.h"
 #include "text/GbkText.h"
 
@@ -17,8 +17,6 @@
 #include <QSqlRecord>
 #include <QVariant>
 #include <gtest/gtest.h>
-
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -31,22 +29,15 @@ namespace wb::test {
 class TempOffice : public ::testing::Test {
 protected:
     void SetUp() override {
-        previous_ = std::filesystem::current_path();
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        dir_ = std::filesystem::temp_directory_path() /
-               ("wb-" + std::string(info->test_suite_name()) + "-" + info->name() + "-" +
-                std::to_string(::getpid()));
-        std::filesystem::remove_all(dir_);
-        std::filesystem::create_directories(dir_);
-        std::filesystem::current_path(dir_);
-        createDatabase("wagebook.mdb", true);
+        folder = std::make_unique<TempFolder>();
+        folder->enter();
+        folder->createDatabase();
         std::ofstream("book.xls") << "stand-in: the sheet comes from memory";
         office = std::make_unique<Office>();
     }
     void TearDown() override {
         office.reset();
-        std::filesystem::current_path(previous_);
-        std::filesystem::remove_all(dir_);
+        folder.reset();
     }
 
     // Code file entries, UTF-8 "key=value" lines.
@@ -78,12 +69,10 @@ protected:
         ASSERT_TRUE(query.exec(QString::fromUtf8(sql))) << query.lastError().text().toStdString();
     }
 
+    std::unique_ptr<TempFolder> folder;
     std::unique_ptr<Office> office;
     RecordingUi ui;
     MemorySheet sheet;
-
-private:
-    std::filesystem::path previous_, dir_;
 };
 
 } // namespace wb::test
