@@ -26,6 +26,13 @@
 
 namespace wb::test {
 
+// The titles a workbook must have (UTF-8).
+inline const std::vector<std::string> kRequiredTitles = {"姓名", "出生年月", "参加工作时间",
+                                                         "个人身份"};
+// The tables whose rows belong to a person through mid.
+inline constexpr const char* kDependentTables[] = {"ryrz", "rybdrz", "rykh",   "ryxl",
+                                                   "ryjl", "ryjc",   "rygzbhb"};
+
 class TempOffice : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -54,6 +61,29 @@ protected:
         return runImport(request, components, ui, [this](const std::string&) {
             return std::shared_ptr<const Sheet>(&sheet, [](const Sheet*) {});
         });
+    }
+
+    // A workbook with the required titles and one row per name (UTF-8).
+    void persons(const std::vector<std::string>& names) {
+        sheet = MemorySheet({kRequiredTitles});
+        for (std::size_t i = 0; i < names.size(); ++i)
+            sheet.setText(static_cast<int>(i) + 2, 1, names[i]);
+    }
+    // Stores person `id` of department `bm` (named "p<id>") with a row in every dependent
+    // table.
+    void storedPerson(int id, const std::string& bm) {
+        exec("insert into ryjbxx (id, bm, xm) values (" + std::to_string(id) + ", '" +
+             escapeSqlText(bm) + "', 'p" + std::to_string(id) + "')");
+        for (const char* table : kDependentTables)
+            exec(std::string("insert into ") + table + " (mid) values (" + std::to_string(id) +
+                 ")");
+    }
+    // The rows of all dependent tables together.
+    int dependentRows() {
+        int total = 0;
+        for (const char* table : kDependentTables)
+            total += std::stoi(one(std::string("select count(*) from ") + table));
+        return total;
     }
 
     // Rows of a query, each row's values joined by "|", NULL shown as "NULL"; UTF-8.
