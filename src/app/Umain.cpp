@@ -29,8 +29,6 @@
 
 namespace wb {
 
-TFKvDbf* FKvDbf = nullptr;
-
 namespace {
 
 constexpr int kClientWidth = 982;
@@ -106,11 +104,6 @@ TFKvDbf::TFKvDbf(QWidget* parent)
         move(screen->availableGeometry().center() - rect().center());
 
     Timer1->start();
-}
-
-TFKvDbf::~TFKvDbf() {
-    if (FKvDbf == this)
-        FKvDbf = nullptr;
 }
 
 void TFKvDbf::createControls() {
@@ -282,7 +275,9 @@ void TFKvDbf::Timer1Timer() {
     guarded([this] { FillDeptTree(); });
 }
 
-void TFKvDbf::FormDeactivate() {}
+void TFKvDbf::FormDeactivate() {
+    // Deliberately empty: see the declaration.
+}
 
 void TFKvDbf::ASetDmExecute() {
     office.ASetDm(*this);
