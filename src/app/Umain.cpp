@@ -29,8 +29,6 @@
 
 namespace wb {
 
-TFKvDbf* FKvDbf = nullptr;
-
 namespace {
 
 constexpr int kClientWidth = 982;
@@ -141,11 +139,6 @@ TFKvDbf::TFKvDbf(QWidget* parent)
         move(screen->availableGeometry().center() - rect().center());
 
     Timer1->start();
-}
-
-TFKvDbf::~TFKvDbf() {
-    if (FKvDbf == this)
-        FKvDbf = nullptr;
 }
 
 void TFKvDbf::createControls() {
@@ -341,7 +334,9 @@ void TFKvDbf::Timer1Timer() {
     guarded([this] { FillDeptTree(); });
 }
 
-void TFKvDbf::FormDeactivate() {}
+void TFKvDbf::FormDeactivate() {
+    // Deliberately empty: see the declaration.
+}
 
 void TFKvDbf::ASetDmExecute() {
     office.loadCodeFile(*this);

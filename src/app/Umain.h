@@ -42,7 +42,6 @@ public:
     // installChineseQtTranslations); touches no database. The start-up check runs about a
     // second later, from the event loop.
     explicit TFKvDbf(QWidget* parent = nullptr);
-    ~TFKvDbf() override;
 
     // Import: the code-file set-up and the run for the selected department, the selected
     // workbook and the chosen mode.
@@ -58,6 +57,8 @@ public:
     // The start-up check: the database file in the current directory, then the tree. When
     // the file is missing it shows a box and ends the event loop with exit code 0.
     void Timer1Timer();
+    // The window lost the focus (from changeEvent). Nothing changes: a run goes on while the
+    // user works in another window, and the tree draws its selection as when active.
     void FormDeactivate();
     void ASetDmExecute();
     void AInputExecute();
@@ -66,7 +67,6 @@ public:
 
     // The record (index into Depts.records()) of the selected tree node; -1 when none.
     int selectedDepartment() const;
-    bool running() const { return running_; }
     QString panelText(int panel) const;
 
     // UserInterface
@@ -138,8 +138,5 @@ private:
     bool running_ = false;
     bool closeRequested_ = false;
 };
-
-// The application's window, while it exists.
-extern TFKvDbf* FKvDbf;
 
 } // namespace wb

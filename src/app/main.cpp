@@ -9,7 +9,6 @@ int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
     try {
         wb::TFKvDbf window;
-        wb::FKvDbf = &window;
         window.show();
         return application.exec();
     } catch (const std::exception& error) {

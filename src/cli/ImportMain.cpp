@@ -1,9 +1,9 @@
 // wagebook-import: the import run from a terminal, in the current directory, exactly as the
 // window runs it: wagebook.mdb and dm.txt are taken from there.
 
-#include "import/Office.h"
+#include "cli/CommandLine.h"
+#include "import/ImportCommand.h"
 #include "text/Encoding.h"
-#include "text/GbkText.h"
 #include "text/TerminalText.h"
 
 #include <QCoreApplication>
@@ -61,94 +61,45 @@ private:
     }
 };
 
-constexpr const char* kUsage =
-    "用法: wagebook-import [--overwrite] --dept CODE WORKBOOK\n"
+constexpr const char* kUsageHead =
+    "用法: wagebook-import [--overwrite] --dept CODE [--] WORKBOOK\n"
     "\n"
     "在当前目录中, 把工作簿 WORKBOOK (.xls) 导入 wagebook.mdb 的部门 CODE;\n"
-    "代码文件 dm.txt 也取自当前目录.\n"
-    "  --dept CODE   部门代码 (dm_jg 中的 jgdm)\n"
-    "  --overwrite   覆盖: 先删除该部门 (及下级部门) 的人员及其记录; 默认追加\n"
-    "  --help        显示本说明\n"
+    "代码文件 dm.txt 也取自当前目录.\n";
+constexpr const char* kUsageTail =
     "\n"
     "退出码: 0 导入完成 (含用户中止), 1 提前结束或出错, 2 用法错误.\n";
-
-struct Arguments {
-    bool overwrite = false;
-    wb::Gbk department;
-    std::string workbook;
-};
-
-int usageError(const std::string& message) {
-    std::cerr << "wagebook-import: " << wb::terminalSafe(message) << "\n\n" << kUsage;
-    return 2;
-}
-
-bool departmentExists(wb::Office& office, const wb::Gbk& code) {
-    office.departmentQuery.close();
-    office.departmentQuery.setText(wb::Gbk::ascii("select jgdm from dm_jg"));
-    office.departmentQuery.open();
-    bool found = false;
-    for (; !office.departmentQuery.eof() && !found; office.departmentQuery.next())
-        found = wb::trim(office.departmentQuery.fieldText("jgdm")) == code;
-    office.departmentQuery.close();
-    return found;
-}
-
-int run(const Arguments& arguments) {
-    TerminalUi ui;
-    if (!wb::databaseFilePresent(ui))
-        return 1;
-    wb::Office office;
-    if (!departmentExists(office, arguments.department)) {
-        wb::refuseWithoutDepartment(ui);
-        return 1;
-    }
-    office.loadCodeFile(ui);
-    const wb::ImportRequest request{arguments.department, arguments.workbook, arguments.overwrite};
-    return office.import(request, ui) == wb::RunOutcome::Completed ? 0 : 1;
-}
 
 } // namespace
 
 int main(int argc, char** argv) {
     QCoreApplication application(argc, argv);
-    Arguments arguments;
-    bool haveDepartment = false;
-    std::vector<std::string> positional;
-    for (int i = 1; i < argc; ++i) {
-        const std::string argument = argv[i];
-        if (argument == "--help" || argument == "-h") {
-            std::cout << kUsage;
-            return 0;
-        }
-        if (argument == "--overwrite") {
-            arguments.overwrite = true;
-        } else if (argument == "--dept") {
-            if (++i == argc)
-                return usageError("--dept 需要部门代码");
-            arguments.department = wb::utf8ToGbk(argv[i]);
-            haveDepartment = true;
-        } else if (argument.rfind("--dept=", 0) == 0) {
-            arguments.department = wb::utf8ToGbk(argument.substr(7));
-            haveDepartment = true;
-        } else if (argument.size() > 1 && argument[0] == '-') {
-            return usageError("未知选项 " + argument);
-        } else {
-            positional.push_back(argument);
-        }
-    }
-    if (!haveDepartment)
-        return usageError("缺少 --dept CODE");
-    if (positional.size() != 1)
-        return usageError("需要且只需要一个工作簿文件");
-    arguments.workbook = positional.front();
+    wb::cli::CommandLine commandLine("wagebook-import", kUsageHead, kUsageTail);
+    const QCommandLineOption department(QStringLiteral("dept"),
+                                        QStringLiteral("部门代码 (dm_jg 中的 jgdm)"),
+                                        QStringLiteral("CODE"));
+    const QCommandLineOption overwrite(
+        QStringLiteral("overwrite"),
+        QStringLiteral("覆盖: 先删除该部门 (及下级部门) 的人员及其记录; 默认追加"));
+    commandLine.addOption(department);
+    commandLine.addOption(overwrite);
+    if (const auto status = commandLine.parse(argc, argv))
+        return *status;
+    if (!commandLine.isSet(department))
+        return commandLine.usageError("缺少 --dept CODE");
+    const std::vector<std::string> workbooks = commandLine.positionalArguments();
+    if (workbooks.size() != 1)
+        return commandLine.usageError("需要且只需要一个工作簿文件");
+    const wb::ImportRequest request{wb::utf8ToGbk(commandLine.value(department)), workbooks.front(),
+                                    commandLine.isSet(overwrite)};
 
     installAbortHandler();
+    TerminalUi ui;
     try {
-        return run(arguments);
+        return wb::runImportCommand(request, ui);
     } catch (const std::exception& error) {
         std::cout << std::flush;
         std::cerr << "错误: " << wb::terminalSafe(error.what()) << '\n';
-        return 1;
+        return wb::kImportFailed;
     }
 }

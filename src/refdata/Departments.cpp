@@ -5,6 +5,8 @@
 #include "text/Encoding.h"
 #include "text/GbkText.h"
 
+#include <algorithm>
+
 namespace wb {
 
 std::vector<TDeptRecord> LoadDepartments(Query& AQ1) {
@@ -33,6 +35,12 @@ std::vector<TDeptRecord> LoadDepartments(Query& AQ1) {
         records.push_back(std::move(record));
     }
     return records;
+}
+
+bool departmentExists(Query& departmentQuery, const Gbk& code) {
+    const std::vector<TDeptRecord> records = LoadDepartments(departmentQuery);
+    return std::any_of(records.begin(), records.end(),
+                       [&](const TDeptRecord& record) { return trim(record.jgdm) == code; });
 }
 
 Gbk staffStatement(const Gbk& departmentCode) {

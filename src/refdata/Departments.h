@@ -17,6 +17,11 @@ class Query;
 // px, jgdm, jgmc, jgjb fails, or a number column holds no integer.
 std::vector<TDeptRecord> LoadDepartments(Query& AQ1);
 
+// Whether dm_jg holds the department `code` (GBK, trimmed as a request carries it): whether
+// one of the records LoadDepartments reads has that code once its jgdm is trimmed. Throws as
+// LoadDepartments does.
+bool departmentExists(Query& departmentQuery, const Gbk& code);
+
 // The staff query of a department: the persons whose bm begins with `departmentCode`
 // (trimmed, GBK), the code matched as a literal prefix. Quotes in the code are doubled, so
 // the code can never end the text early.

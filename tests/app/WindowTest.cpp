@@ -7,6 +7,7 @@
 #include "app/Umain.h"
 #include "data/Schema.h"
 #include "support/GbkBytes.h"
+#include "support/TempFolder.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -46,8 +47,6 @@ using namespace wb;
 using Strings = std::vector<std::string>;
 
 namespace {
-
-const QString kFixtures = QString::fromUtf8(WB_FIXTURES);
 
 std::string utf8(const QString& text) {
     return text.toStdString();
@@ -95,12 +94,10 @@ bool contains(const Strings& list, const std::string& item) {
 class WindowOffice : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(dir_.isValid());
-        previous_ = QDir::currentPath();
-        QDir::setCurrent(dir_.path());
-        createDatabase("wagebook.mdb", true);
-        QFile::copy(kFixtures + QStringLiteral("/import/dm.txt"), QStringLiteral("dm.txt"));
-        QFile::copy(kFixtures + QStringLiteral("/window/staff.xls"), QStringLiteral("staff.xls"));
+        folder_.enter();
+        folder_.createDatabase();
+        folder_.copyFixture("import/dm.txt");
+        folder_.copyFixture("window/staff.xls");
     }
     void TearDown() override {
         window.reset();
@@ -108,7 +105,6 @@ protected:
             QSqlDatabase::database(kOther, false).close();
             QSqlDatabase::removeDatabase(kOther);
         }
-        QDir::setCurrent(previous_);
     }
 
     // Another program's connection to the office's database.
@@ -116,7 +112,7 @@ protected:
     QSqlDatabase otherProgram() const {
         if (!QSqlDatabase::contains(kOther)) {
             QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), kOther);
-            db.setDatabaseName(QDir(dir_.path()).absoluteFilePath(QStringLiteral("wagebook.mdb")));
+            db.setDatabaseName(QString::fromStdString((folder_.path() / "wagebook.mdb").string()));
         }
         QSqlDatabase db = QSqlDatabase::database(kOther, false);
         if (!db.isOpen())
@@ -193,8 +189,7 @@ protected:
     const Strings kSixNames = {"张伟", "王芳", "李娜", "刘洋", "陈静", "杨帆"};
 
 private:
-    QTemporaryDir dir_;
-    QString previous_;
+    test::TempFolder folder_;
 };
 
 } // namespace

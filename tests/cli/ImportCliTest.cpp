@@ -3,6 +3,7 @@
 
 #include "support/GbkBytes.h"
 #include "support/SqlRows.h"
+#include "support/TempFolder.h"
 #include "text/Encoding.h"
 
 #include <QSqlDatabase>
@@ -26,7 +27,6 @@ using Strings = std::vector<std::string>;
 namespace {
 
 const fs::path kBin = fs::path(WB_BINARY_DIR) / "src" / "cli";
-const fs::path kFixtures = fs::path(WB_FIXTURES) / "import";
 
 Strings readLines(const fs::path& file) {
     std::ifstream in(file);
@@ -39,16 +39,8 @@ Strings readLines(const fs::path& file) {
 class ImportCli : public ::testing::Test {
 protected:
     void SetUp() override {
-        dir_ = fs::temp_directory_path() /
-               ("wb-cli-" +
-                std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) + "-" +
-                std::to_string(::getpid()));
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-        const std::string initdb = (kBin / "wagebook-initdb").string() + " --demo " +
-                                   (dir_ / "wagebook.mdb").string() + " >/dev/null";
-        ASSERT_EQ(std::system(initdb.c_str()), 0);
-        fs::copy_file(kFixtures / "dm.txt", dir_ / "dm.txt");
+        folder_.runInitDb();
+        folder_.copyFixture("import/dm.txt");
     }
     void TearDown() override {
         {
@@ -56,7 +48,6 @@ protected:
             db.close();
         }
         QSqlDatabase::removeDatabase(QStringLiteral("check"));
-        fs::remove_all(dir_);
     }
 
     // Runs wagebook-import in the folder; fills out and err; gives the exit status.
@@ -70,7 +61,7 @@ protected:
         err = readLines(dir_ / "err.txt");
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
-    void copyFixture(const std::string& name) { fs::copy_file(kFixtures / name, dir_ / name); }
+    void copyFixture(const std::string& name) { folder_.copyFixture("import/" + name); }
 
     Strings rows(const std::string& sql) {
         QSqlDatabase db = QSqlDatabase::database(QStringLiteral("check"), false);
@@ -83,7 +74,8 @@ protected:
     }
 
     Strings out, err;
-    fs::path dir_;
+    wb::test::TempFolder folder_;
+    const fs::path& dir_ = folder_.path();
 };
 
 } // namespace
@@ -200,7 +192,7 @@ TEST_F(ImportCli, AReadOnlyDatabaseIsRefusedBeforeAnyRow) {
 }
 
 TEST_F(ImportCli, AWriteOverTheFileSizeLimitIsReportedAndTheOverwriteUndone) {
-    fs::copy_file(fs::path(WB_FIXTURES) / "kill" / "staff.xls", dir_ / "staff.xls");
+    folder_.copyFixture("kill/staff.xls");
     ASSERT_EQ(run("--dept 0101 staff.xls"), 0);
     const Strings before = rows("select count(*), max(id) from ryjbxx");
     // 5,000 new persons do not fit in what the limit leaves (blocks of 1,024 bytes).
@@ -226,4 +218,68 @@ TEST_F(ImportCli, UsageErrorsExitWithTwo) {
     EXPECT_EQ(run("--help"), 0);
     ASSERT_FALSE(out.empty());
     EXPECT_EQ(out[0].rfind("用法: wagebook-import", 0), 0u);
+}
+
+TEST_F(ImportCli, UsageErrorsNameWhatIsWrongAndShowTheUsage) {
+    const struct {
+        const char* arguments;
+        const char* message;
+    } cases[] = {
+        {"--frobnicate --dept 01 a.xls", "未知选项 --frobnicate"},
+        {"--dept 01 --frobnicate=3 a.xls", "未知选项 --frobnicate"},
+        {"--dept 01 -x a.xls", "未知选项 -x"},
+        {"-dept 01 a.xls", "未知选项 -dept"},
+        {"--dept", "--dept 后面缺少值"},
+        {"--overwrite=yes --dept 01 a.xls", "--overwrite 不带值"},
+        {"a.xls", "缺少 --dept CODE"},
+        {"--dept 01", "需要且只需要一个工作簿文件"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(run(c.arguments), 2) << c.arguments;
+        EXPECT_EQ(out, Strings{}) << c.arguments;
+        ASSERT_GE(err.size(), 3u) << c.arguments;
+        EXPECT_EQ(err[0], std::string("wagebook-import: ") + c.message) << c.arguments;
+        EXPECT_EQ(err[1], "");
+        EXPECT_EQ(err[2].rfind("用法: wagebook-import", 0), 0u) << err[2];
+    }
+}
+
+TEST_F(ImportCli, VersionAndHelpAreShownOnStdout) {
+    EXPECT_EQ(run("--version"), 0);
+    EXPECT_EQ(out, Strings{"wagebook-import " WB_VERSION});
+    EXPECT_EQ(err, Strings{});
+
+    EXPECT_EQ(run("-h"), 0);
+    EXPECT_EQ(err, Strings{});
+    std::string help;
+    for (const std::string& line : out)
+        help += line + "\n";
+    for (const char* option : {"--dept CODE", "--overwrite", "-h, --help", "--version", "\n  --  "})
+        EXPECT_NE(help.find(option), std::string::npos) << option << " in\n" << help;
+    EXPECT_NE(help.find("退出码: 0 导入完成"), std::string::npos) << help;
+}
+
+TEST_F(ImportCli, ADoubleDashEndsTheOptions) {
+    copyFixture("gap.xls");
+    ASSERT_EQ(run("--dept 01 gap.xls"), 0);
+    fs::copy_file(dir_ / "gap.xls", dir_ / "--overwrite");
+    fs::copy_file(dir_ / "gap.xls", dir_ / "-x.xls");
+    // Workbooks whose names look like options: appended, nothing overwritten.
+    EXPECT_EQ(run("--dept 01 -- --overwrite"), 0);
+    EXPECT_EQ(run("--dept=01 -- -x.xls"), 0);
+    EXPECT_EQ(rows("select count(*) from ryjbxx"), Strings{"6"});
+    EXPECT_EQ(run("--dept 01 -- --dept 02 -x.xls"), 2);
+    EXPECT_EQ(err[0], "wagebook-import: 需要且只需要一个工作簿文件");
+}
+
+TEST_F(ImportCli, ArgumentsArriveAsTheBytesGiven) {
+    // A department code in UTF-8 on the command line matches its GBK code in dm_jg.
+    rows("insert into dm_jg (upid, px, jgdm, jgmc, jgjb) values (0, 9, '部甲', '甲', '1')");
+    copyFixture("gap.xls");
+    EXPECT_EQ(run("--dept 部甲 gap.xls"), 0) << (err.empty() ? "" : err[0]);
+    EXPECT_EQ(rows("select distinct bm from ryjbxx"), Strings{"部甲"});
+    // A file name that is no UTF-8 (GBK bytes) reaches the file system unchanged.
+    fs::copy_file(dir_ / "gap.xls", dir_ / "\xb9\xa4\xd7\xca.xls");
+    EXPECT_EQ(run("--dept 01 '\xb9\xa4\xd7\xca.xls'"), 0) << (out.empty() ? "" : out[0]);
+    EXPECT_EQ(rows("select count(*) from ryjbxx"), Strings{"4"});
 }

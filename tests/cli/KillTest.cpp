@@ -7,6 +7,7 @@
 #include "import/TitleColumnMap.h"
 #include "import/Titles.h"
 #include "support/GbkBytes.h"
+#include "support/TempFolder.h"
 #include "text/Encoding.h"
 #include "text/GbkText.h"
 #include "xls/XlsWorkbook.h"
@@ -36,12 +37,11 @@
 namespace fs = std::filesystem;
 using namespace wb;
 using test::bytes;
+using wb::test::TempFolder;
 
 namespace {
 
 const fs::path kImport = fs::path(WB_BINARY_DIR) / "src" / "cli" / "wagebook-import";
-const fs::path kInitDb = fs::path(WB_BINARY_DIR) / "src" / "cli" / "wagebook-initdb";
-const fs::path kFixture = fs::path(WB_FIXTURES) / "kill";
 
 using RecordCounts = std::array<int, 3>; // education, appointments, assessments
 
@@ -96,19 +96,11 @@ pid_t startImport(const fs::path& dir, const fs::path& stdoutFile = {}, bool ove
 class KilledImport : public ::testing::Test {
 protected:
     void SetUp() override {
-        dir_ = fs::temp_directory_path() / ("wb-kill-" + std::to_string(::getpid()));
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-        const std::string initdb =
-            kInitDb.string() + " --demo " + (dir_ / "wagebook.mdb").string() + " >/dev/null";
-        ASSERT_EQ(std::system(initdb.c_str()), 0);
-        fs::copy_file(kFixture / "staff.xls", dir_ / "staff.xls");
-        fs::copy_file(kFixture / "dm.txt", dir_ / "dm.txt");
+        folder_.runInitDb();
+        folder_.copyFixture("kill/staff.xls");
+        folder_.copyFixture("kill/dm.txt");
     }
-    void TearDown() override {
-        QSqlDatabase::removeDatabase(QStringLiteral("kill-check"));
-        fs::remove_all(dir_);
-    }
+    void TearDown() override { QSqlDatabase::removeDatabase(QStringLiteral("kill-check")); }
 
     // Every stored person against its row; gives how many persons are stored.
     int checkStoredPersons(const std::map<std::string, RecordCounts>& expected) {
@@ -208,7 +200,8 @@ protected:
         return lowest;
     }
 
-    fs::path dir_;
+    TempFolder folder_;
+    const fs::path& dir_ = folder_.path();
 };
 
 std::vector<std::string> readLines(const fs::path& file) {

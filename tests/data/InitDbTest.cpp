@@ -2,6 +2,7 @@
 #include "support/GbkBytes.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 
 #include <gtest/gtest.h>
@@ -16,8 +17,9 @@ struct ProgramRun {
     std::string err;
 };
 
-ProgramRun initdb(const QStringList& arguments) {
+ProgramRun initdb(const QStringList& arguments, const QString& folder = {}) {
     QProcess process;
+    process.setWorkingDirectory(folder);
     process.start(QStringLiteral(WB_INITDB), arguments);
     EXPECT_TRUE(process.waitForFinished(30000));
     return {process.exitCode(), process.readAllStandardOutput().toStdString(),
@@ -80,6 +82,50 @@ TEST(InitDb, WrongArgumentsShowTheUsage) {
         EXPECT_EQ(run.exitCode, 2) << arguments.join(QLatin1Char(' ')).toStdString();
         EXPECT_NE(run.err.find("wagebook-initdb [--demo]"), std::string::npos);
     }
+    EXPECT_FALSE(QFile::exists(QString::fromUtf8(db.path())));
+}
+
+TEST(InitDb, UsageErrorsNameWhatIsWrong) {
+    const struct {
+        QStringList arguments;
+        const char* message;
+    } cases[] = {
+        {{QStringLiteral("--bogus"), QStringLiteral("f.mdb")}, "未知选项 --bogus"},
+        {{QStringLiteral("-d"), QStringLiteral("f.mdb")}, "未知选项 -d"},
+        {{QStringLiteral("--demo=yes"), QStringLiteral("f.mdb")}, "--demo 不带值"},
+        {{QStringLiteral("--demo")}, "需要且只需要一个文件名"},
+        {{QString()}, "需要且只需要一个文件名"},
+    };
+    for (const auto& c : cases) {
+        const ProgramRun run = initdb(c.arguments);
+        EXPECT_EQ(run.exitCode, 2) << c.message;
+        EXPECT_EQ(run.out, "");
+        EXPECT_EQ(run.err.rfind(std::string("wagebook-initdb: ") + c.message +
+                                    "\n\n用法: wagebook-initdb [--demo]",
+                                0),
+                  0u)
+            << run.err;
+    }
+}
+
+TEST(InitDb, VersionAndHelpAreShownOnStdout) {
+    ProgramRun run = initdb({QStringLiteral("--version")});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.out, "wagebook-initdb " WB_VERSION "\n");
+    EXPECT_EQ(run.err, "");
+    run = initdb({QStringLiteral("-h")});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.out.rfind("用法: wagebook-initdb [--demo]", 0), 0u) << run.out;
+    for (const char* option : {"\n  --demo ", "\n  -h, --help ", "\n  --version ", "\n  -- "})
+        EXPECT_NE(run.out.find(option), std::string::npos) << option << " in\n" << run.out;
+}
+
+TEST(InitDb, ADoubleDashEndsTheOptions) {
+    TestDatabase db(false);
+    const QString folder = QFileInfo(QString::fromUtf8(db.path())).absolutePath();
+    const ProgramRun run = initdb({QStringLiteral("--"), QStringLiteral("--demo")}, folder);
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_TRUE(QFile::exists(folder + QStringLiteral("/--demo")));
     EXPECT_FALSE(QFile::exists(QString::fromUtf8(db.path())));
 }
 

@@ -85,3 +85,23 @@ TEST_F(Departments, ListingStaffCountsTheDepartmentAndItsSubdepartments) {
     EXPECT_EQ(listStaff(office->staffQuery, "0'1"_ascii), 1);
     EXPECT_TRUE(office->staffQuery.isOpen());
 }
+
+TEST_F(Departments, ADepartmentExistsWhenItsTrimmedCodeIsTheCodeAsked) {
+    exec("insert into dm_jg (upid, px, jgdm, jgmc, jgjb) values (0, 9, ' 03\t', '丙', '1'),"
+         " (0, 9, '0''4', '丁', '1')");
+    EXPECT_TRUE(departmentExists(office->departmentQuery, "01"_ascii));
+    EXPECT_TRUE(departmentExists(office->departmentQuery, "0201"_ascii));
+    EXPECT_TRUE(departmentExists(office->departmentQuery, "03"_ascii));
+    EXPECT_TRUE(departmentExists(office->departmentQuery, "0'4"_ascii));
+    // Codes are compared whole: neither a prefix nor a longer code, nor the untrimmed text.
+    EXPECT_FALSE(departmentExists(office->departmentQuery, "0"_ascii));
+    EXPECT_FALSE(departmentExists(office->departmentQuery, "010"_ascii));
+    EXPECT_FALSE(departmentExists(office->departmentQuery, "010101"_ascii));
+    EXPECT_FALSE(departmentExists(office->departmentQuery, " 03\t"_ascii));
+    EXPECT_FALSE(departmentExists(office->departmentQuery, ""_ascii));
+
+    exec("delete from dm_jg");
+    EXPECT_FALSE(departmentExists(office->departmentQuery, "01"_ascii));
+    exec("drop table dm_jg");
+    EXPECT_THROW(departmentExists(office->departmentQuery, "01"_ascii), Error);
+}

@@ -1,5 +1,6 @@
 #include "refdata/CodeFile.h"
 #include "support/GbkBytes.h"
+#include "support/TempFolder.h"
 #include "text/Encoding.h"
 
 #include <gtest/gtest.h>
@@ -35,22 +36,11 @@ CodeTable parsed(const Gbk& content) {
 // Runs a test body in a fresh temporary directory as the current directory.
 class InTempDir : public ::testing::Test {
 protected:
-    void SetUp() override {
-        previous_ = std::filesystem::current_path();
-        dir_ = std::filesystem::temp_directory_path() /
-               ("wb-codefile-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-                "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::create_directories(dir_);
-        std::filesystem::current_path(dir_);
-    }
-    void TearDown() override {
-        std::filesystem::current_path(previous_);
-        std::filesystem::remove_all(dir_);
-    }
+    void SetUp() override { folder_.enter(); }
     static void write(const std::string& bytes) {
         std::ofstream("dm.txt", std::ios::binary) << bytes;
     }
-    std::filesystem::path previous_, dir_;
+    test::TempFolder folder_;
 };
 
 } // namespace

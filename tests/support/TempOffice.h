@@ -3,13 +3,13 @@
 // schema and the demo departments, a code file, and helpers to read the database back.
 
 #include "data/JetSql.h"
-#include "data/Schema.h"
 #include "import/ImportRun.h"
 #include "import/Office.h"
 #include "support/GbkBytes.h"
 #include "support/MemorySheet.h"
 #include "support/RecordingUi.h"
 #include "support/SqlRows.h"
+#include "support/TempFolder.h"
 #include "text/Error.h"
 #include "text/GbkText.h"
 
@@ -19,8 +19,6 @@
 #include <QVariant>
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -29,26 +27,26 @@
 
 namespace wb::test {
 
+// The titles a workbook must have (UTF-8).
+inline const std::vector<std::string> kRequiredTitles = {"姓名", "出生年月", "参加工作时间",
+                                                         "个人身份"};
+// The tables whose rows belong to a person through mid.
+inline constexpr const char* kDependentTables[] = {"ryrz", "rybdrz", "rykh",   "ryxl",
+                                                   "ryjl", "ryjc",   "rygzbhb"};
+
 class TempOffice : public ::testing::Test {
 protected:
     void SetUp() override {
-        previous_ = std::filesystem::current_path();
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        dir_ = std::filesystem::temp_directory_path() /
-               ("wb-" + std::string(info->test_suite_name()) + "-" + info->name() + "-" +
-                std::to_string(::getpid()));
-        std::filesystem::remove_all(dir_);
-        std::filesystem::create_directories(dir_);
-        std::filesystem::current_path(dir_);
-        createDatabase("wagebook.mdb", true);
+        folder = std::make_unique<TempFolder>();
+        folder->enter();
+        folder->createDatabase();
         std::ofstream("book.xls") << "stand-in: the sheet comes from memory";
         office = std::make_unique<Office>();
     }
     void TearDown() override {
         office.reset();
         closeCheckConnection();
-        std::filesystem::current_path(previous_);
-        std::filesystem::remove_all(dir_);
+        folder.reset();
     }
 
     // Code file entries, UTF-8 "key=value" lines.
@@ -62,6 +60,29 @@ protected:
         return office->import(request, ui, [this](const std::string&) {
             return std::shared_ptr<const Sheet>(&sheet, [](const Sheet*) {});
         });
+    }
+
+    // A workbook with the required titles and one row per name (UTF-8).
+    void persons(const std::vector<std::string>& names) {
+        sheet = MemorySheet({kRequiredTitles});
+        for (std::size_t i = 0; i < names.size(); ++i)
+            sheet.setText(static_cast<int>(i) + 2, 1, names[i]);
+    }
+    // Stores person `id` of department `bm` (named "p<id>") with a row in every dependent
+    // table.
+    void storedPerson(int id, const std::string& bm) {
+        exec("insert into ryjbxx (id, bm, xm) values (" + std::to_string(id) + ", '" +
+             escapeSqlText(bytes(bm)).bytes() + "', 'p" + std::to_string(id) + "')");
+        for (const char* table : kDependentTables)
+            exec(std::string("insert into ") + table + " (mid) values (" + std::to_string(id) +
+                 ")");
+    }
+    // The rows of all dependent tables together.
+    int dependentRows() {
+        int total = 0;
+        for (const char* table : kDependentTables)
+            total += std::stoi(one(std::string("select count(*) from ") + table));
+        return total;
     }
 
     // Rows of a query, each row's values joined by "|", NULL shown as "NULL"; UTF-8. They
@@ -84,6 +105,7 @@ protected:
         }
     }
 
+    std::unique_ptr<TempFolder> folder;
     std::unique_ptr<Office> office;
     RecordingUi ui;
     MemorySheet sheet;
@@ -93,7 +115,7 @@ private:
     QSqlDatabase check() {
         if (!QSqlDatabase::contains(kCheck)) {
             QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), kCheck);
-            db.setDatabaseName(QString::fromStdString((dir_ / "wagebook.mdb").string()));
+            db.setDatabaseName(QString::fromStdString((folder->path() / "wagebook.mdb").string()));
         }
         QSqlDatabase db = QSqlDatabase::database(kCheck, false);
         if (!db.isOpen()) {
@@ -101,8 +123,6 @@ private:
         }
         return db;
     }
-
-    std::filesystem::path previous_, dir_;
 };
 
 } // namespace wb::test

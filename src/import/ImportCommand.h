@@ -1,0 +1,21 @@
+#pragma once
+// wagebook-import's work without its process: what a terminal run checks before the import
+// (what the window's start-up check and department selection ensure), then the import.
+
+#include "import/ImportRequest.h"
+#include "import/UserInterface.h"
+
+namespace wb {
+
+// Exit statuses of an import from the command line; 2, a usage error, never gets this far.
+inline constexpr int kImportCompleted = 0; // the run completed, or the user aborted it
+inline constexpr int kImportFailed = 1;    // the run was refused or ended early
+
+// In the current directory: refuses a run when wagebook.mdb is missing or dm_jg lacks
+// request.departmentCode (each with the window's message box through `ui`); otherwise reads
+// dm.txt and runs the import. Returns kImportCompleted or kImportFailed. Throws wb::Error
+// for a failure the run does not report itself (see Office::import), and when dm_jg cannot
+// be read.
+int runImportCommand(const ImportRequest& request, UserInterface& ui);
+
+} // namespace wb

@@ -1,0 +1,50 @@
+// The title row: titles found by their text in any order, the required four, and which
+// column a title that occurs twice stands for.
+
+#include "import/TitleColumnMap.h"
+#include "support/TempOffice.h"
+
+using namespace wb;
+using namespace wb::test;
+using Strings = std::vector<std::string>;
+
+TEST(TitleColumnMap, TitlesAreFoundByTextInAnyOrder) {
+    struct Case {
+        const char* what;
+        Strings titles;
+        bool accepted;
+    };
+    const Case cases[] = {
+        {"reordered", {"个人身份", "参加工作时间", "姓名", "出生年月"}, true},
+        {"extra columns", {"备注", "姓名", "出生年月", "参加工作时间", "个人身份", "x"}, true},
+        {"gap before a title", {"姓名", "出生年月", "", "参加工作时间", "个人身份"}, false},
+        {"blank before the name", {" 姓名", "出生年月", "参加工作时间", "个人身份"}, false},
+        {"only 工作时间", {"姓名", "出生年月", "工作时间", "个人身份"}, false},
+    };
+    for (const Case& c : cases) {
+        MemorySheet titles({c.titles});
+        TitleColumnMap map;
+        map.scan(titles);
+        EXPECT_EQ(map.layoutMatches(), c.accepted) << c.what;
+    }
+}
+
+TEST(TitleColumnMap, AScanForgetsWhatTheLastOneFound) {
+    TitleColumnMap map;
+    map.scan(MemorySheet({{"姓名", "出生年月", "参加工作时间", "个人身份", "学历"}}));
+    EXPECT_EQ(map.column(gbk("学历")), 5);
+    map.scan(MemorySheet({Strings{"学历", "姓名"}}));
+    EXPECT_EQ(map.column(gbk("学历")), 1);
+    EXPECT_EQ(map.column(gbk("个人身份")), 0);
+    EXPECT_FALSE(map.layoutMatches());
+}
+
+using TitlesInARun = TempOffice;
+
+TEST_F(TitlesInARun, DuplicateTitlesUseTheRightmostAndWorkTimeWins) {
+    sheet =
+        MemorySheet({{"序号", "姓名", "出生年月", "参加工作时间", "个人身份", "序号", "工作时间"},
+                     {"1", "甲", "", "1990-01-01", "", "2", "1991-02-03"}});
+    EXPECT_EQ(run(), RunOutcome::Completed);
+    EXPECT_EQ(one("select bh, gzsj from ryjbxx"), "2|1991-02-03");
+}
