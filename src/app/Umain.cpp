@@ -142,6 +142,16 @@ TFKvDbf::TFKvDbf(QWidget* parent)
 }
 
 void TFKvDbf::createControls() {
+    createFolderBrowser();
+    createMemos();
+    createModeAndButtons();
+    createStaffGrid();
+    createDepartmentTree();
+    createProgressAndStatus();
+    createTimers();
+}
+
+void TFKvDbf::createFolderBrowser() {
     Label2 = new QLabel(QStringLiteral("数据目录"), this);
     Label2->setGeometry(42, 13, 64, 16);
     DriveComboBox1 = new QComboBox(this);
@@ -156,7 +166,9 @@ void TFKvDbf::createControls() {
     DriveComboBox1->setAccessibleName(QStringLiteral("驱动器"));
     DirectoryListBox1->setAccessibleName(QStringLiteral("数据目录"));
     FileListBox1->setAccessibleName(QStringLiteral("导入文件"));
+}
 
+void TFKvDbf::createMemos() {
     Memo1 = memo(this);
     Memo1->setGeometry(160, 40, 265, 257);
     Label3 = new QLabel(QStringLiteral("错误信息"), this);
@@ -166,7 +178,9 @@ void TFKvDbf::createControls() {
     Memo1->setAccessibleName(QStringLiteral("运行记录"));
     Label3->setBuddy(Memo2);
     Memo2->setAccessibleName(QStringLiteral("错误信息"));
+}
 
+void TFKvDbf::createModeAndButtons() {
     Panel1 = new QFrame(this);
     Panel1->setFrameShape(QFrame::NoFrame);
     Panel1->setGeometry(432, 232, 65, 73);
@@ -186,7 +200,9 @@ void TFKvDbf::createControls() {
     connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
     connect(BitBtn1, &QPushButton::clicked, this, [this] { BitBtn1Click(); });
     connect(Button2, &QPushButton::clicked, this, [this] { Button2Click(); });
+}
 
+void TFKvDbf::createStaffGrid() {
     DataSource1 = new StaffGridModel(this);
     DBGrid1 = new QTableView(this);
     DBGrid1->setGeometry(160, 304, 553, 337);
@@ -198,7 +214,9 @@ void TFKvDbf::createControls() {
     DBGrid1->horizontalHeader()->setDefaultSectionSize(64);
     DBGrid1->horizontalHeader()->setFont(chineseFont(16));
     showStaffGrid();
+}
 
+void TFKvDbf::createDepartmentTree() {
     TV1 = new DepartmentTree(this);
     TV1->setGeometry(kClientWidth - kTreeWidth, 0, kTreeWidth, kClientHeight - kStatusHeight);
     TV1->setAccessibleName(QStringLiteral("部门"));
@@ -212,7 +230,9 @@ void TFKvDbf::createControls() {
         treePalette.setColor(QPalette::Inactive, role, treePalette.color(QPalette::Active, role));
     TV1->setPalette(treePalette);
     connect(TV1, &QTreeWidget::itemClicked, this, [this] { TV1Click(); });
+}
 
+void TFKvDbf::createProgressAndStatus() {
     ProgressBar1 = new QProgressBar(this);
     ProgressBar1->setGeometry(0, 616, 585, 16);
     ProgressBar1->setRange(0, 100);
@@ -237,7 +257,9 @@ void TFKvDbf::createControls() {
     panels_[0]->setFixedWidth(120);
     StatusBar1->addWidget(panels_[0]);
     StatusBar1->addWidget(panels_[1], 1);
+}
 
+void TFKvDbf::createTimers() {
     Button3 = button(QStringLiteral("调入机构"), this);
     Button3->setGeometry(315, 586, 75, 25);
     Button3->hide();

@@ -120,6 +120,13 @@ protected:
 
 private:
     void createControls();
+    void createFolderBrowser();
+    void createMemos();
+    void createModeAndButtons();
+    void createStaffGrid();
+    void createDepartmentTree();
+    void createProgressAndStatus();
+    void createTimers();
     template <class Handler> void guarded(Handler&& handler);
     void showDeptTree();
     void showStaffGrid();

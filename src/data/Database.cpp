@@ -6,6 +6,8 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QSqlQuery>
+#include <QSqlRecord>
 
 namespace wb {
 
@@ -18,6 +20,20 @@ std::string utf8(const QString& text) {
 }
 
 } // namespace
+
+QueryRows readRows(QSqlQuery& query) {
+    QueryRows result;
+    const QSqlRecord record = query.record();
+    for (int i = 0; i < record.count(); ++i)
+        result.columns.push_back(utf8(record.fieldName(i)));
+    while (query.next()) {
+        std::vector<QVariant> row(result.columns.size());
+        for (std::size_t i = 0; i < row.size(); ++i)
+            row[i] = query.value(static_cast<int>(i));
+        result.rows.push_back(std::move(row));
+    }
+    return result;
+}
 
 std::unique_ptr<Database> openDatabase(const std::string& fileName, int busyTimeoutMs) {
     const QString path = QFileInfo(QFile::decodeName(fileName.c_str())).absoluteFilePath();

@@ -20,6 +20,8 @@
 #include <string_view>
 #include <vector>
 
+class QSqlQuery;
+
 namespace wb {
 
 // The rows of a query, read whole.
@@ -74,6 +76,9 @@ public:
     // file is no longer the one opened).
     virtual void checkWritable() = 0;
 };
+
+// Every row an executed Qt query yields, read whole; its error is left on the query.
+QueryRows readRows(QSqlQuery& query);
 
 // Opens the database a file holds, by what its header says it is (SQLite 3; a Jet/ACE
 // file through ODBC where an Access driver exists). fileName is a path in the file system's

@@ -115,16 +115,7 @@ QueryRows JetDatabase::select(const Gbk& jetGbk) {
     const std::string what = "查询“" + gbkToUtf8(jetGbk) + "”失败";
     if (!query.exec(fromGbk(jetGbk)))
         fail(query.lastError().text(), what);
-    QueryRows result;
-    const QSqlRecord record = query.record();
-    for (int i = 0; i < record.count(); ++i)
-        result.columns.push_back(utf8(record.fieldName(i)));
-    while (query.next()) {
-        std::vector<QVariant> row(result.columns.size());
-        for (std::size_t i = 0; i < row.size(); ++i)
-            row[i] = query.value(static_cast<int>(i));
-        result.rows.push_back(std::move(row));
-    }
+    QueryRows result = readRows(query);
     if (query.lastError().isValid())
         fail(query.lastError().text(), what);
     return result;

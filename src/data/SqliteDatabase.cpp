@@ -259,16 +259,7 @@ QueryRows SqliteDatabase::select(const Gbk& jetGbk) {
     };
     if (!query.exec(sql))
         fail();
-    QueryRows result;
-    const QSqlRecord record = query.record();
-    for (int i = 0; i < record.count(); ++i)
-        result.columns.push_back(utf8(record.fieldName(i)));
-    while (query.next()) {
-        std::vector<QVariant> row(result.columns.size());
-        for (std::size_t i = 0; i < row.size(); ++i)
-            row[i] = query.value(static_cast<int>(i));
-        result.rows.push_back(std::move(row));
-    }
+    QueryRows result = readRows(query);
     if (query.lastError().isValid())
         fail();
     return result;
