@@ -3,6 +3,8 @@
 
 #include "app/WindowOffice.h"
 
+using namespace wb::test;
+
 TEST_F(WindowOffice, MessageBoxButtonsSpeakChinese) {
     const QString catalog =
         QLibraryInfo::path(QLibraryInfo::TranslationsPath) + QStringLiteral("/qtbase_zh_CN.qm");
@@ -25,13 +27,13 @@ TEST_F(WindowOffice, MessageBoxButtonsSpeakChinese) {
 }
 
 // What a screen reader is told about a widget.
-QAccessibleInterface* accessible(QWidget* widget) {
+static QAccessibleInterface* accessible(QWidget* widget) {
     QAccessibleInterface* face = QAccessible::queryAccessibleInterface(widget);
     EXPECT_NE(face, nullptr) << widget->metaObject()->className();
     return face;
 }
 
-std::string accessibleName(QWidget* widget) {
+static std::string accessibleName(QWidget* widget) {
     QAccessibleInterface* face = accessible(widget);
     return face ? utf8(face->text(QAccessible::Name)) : std::string();
 }

@@ -47,9 +47,9 @@
 using namespace wb;
 using Strings = std::vector<std::string>;
 
-namespace {
+namespace wb::test {
 
-std::string utf8(const QString& text) {
+inline std::string utf8(const QString& text) {
     return text.toStdString();
 }
 
@@ -68,7 +68,7 @@ protected:
 };
 
 // Runs the event loop until `done` holds or `ms` have passed; returns whether it holds.
-bool waitFor(const std::function<bool()>& done, int ms) {
+inline bool waitFor(const std::function<bool()>& done, int ms) {
     QElapsedTimer clock;
     clock.start();
     while (!done() && clock.elapsed() < ms) {
@@ -79,14 +79,14 @@ bool waitFor(const std::function<bool()>& done, int ms) {
     return done();
 }
 
-Strings lines(const QPlainTextEdit* memo) {
+inline Strings lines(const QPlainTextEdit* memo) {
     Strings result;
     for (const QString& line : memo->toPlainText().split(QLatin1Char('\n'), Qt::SkipEmptyParts))
         result.push_back(utf8(line));
     return result;
 }
 
-bool contains(const Strings& list, const std::string& item) {
+inline bool contains(const Strings& list, const std::string& item) {
     return std::find(list.begin(), list.end(), item) != list.end();
 }
 
@@ -193,4 +193,33 @@ private:
     test::TempFolder folder_;
 };
 
-} // namespace
+class OtherProgram {
+public:
+    OtherProgram() {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name_);
+        db.setDatabaseName(QStringLiteral("wagebook.mdb"));
+        EXPECT_TRUE(db.open());
+    }
+    ~OtherProgram() { QSqlDatabase::removeDatabase(name_); }
+    OtherProgram(const OtherProgram&) = delete;
+    OtherProgram& operator=(const OtherProgram&) = delete;
+
+    // Commits `count` persons in department `code`, named by their number, in one transaction.
+    void commitPersons(int count, const QString& code) {
+        QSqlDatabase db = QSqlDatabase::database(name_);
+        ASSERT_TRUE(db.transaction());
+        QSqlQuery insert(db);
+        insert.prepare(QStringLiteral("insert into ryjbxx (xm, bm) values (?, ?)"));
+        for (int i = 0; i < count; ++i) {
+            insert.addBindValue(QString::number(i));
+            insert.addBindValue(code);
+            ASSERT_TRUE(insert.exec()) << utf8(insert.lastError().text());
+        }
+        ASSERT_TRUE(db.commit()) << utf8(db.lastError().text());
+    }
+
+private:
+    const QString name_ = QStringLiteral("other-program");
+};
+
+} // namespace wb::test

@@ -3,6 +3,8 @@
 
 #include "app/WindowOffice.h"
 
+using namespace wb::test;
+
 TEST_F(WindowOffice, StartUpWithoutDatabaseShowsTheBoxAndEndsWithExitCodeZero) {
     QFile::remove(QStringLiteral("wagebook.mdb"));
     RecordingWindow shown;
@@ -75,7 +77,7 @@ TEST_F(WindowOffice, ClickingADepartmentListsItsStaffAndTheirCount) {
 }
 
 // A point in the tree's viewport below its last node: no node under the mouse.
-QPoint emptyTreePoint(const QTreeWidget* tree) {
+static QPoint emptyTreePoint(const QTreeWidget* tree) {
     QTreeWidgetItem* last = tree->topLevelItem(tree->topLevelItemCount() - 1);
     while (last->childCount() > 0 && last->isExpanded())
         last = last->child(last->childCount() - 1);
@@ -145,7 +147,7 @@ TEST_F(WindowOffice, TheGridShowsItsNineColumnsAtTheirWidths) {
 }
 
 // The texts of the grid's row.
-Strings gridRow(const StaffGridModel* model, int row) {
+static Strings gridRow(const StaffGridModel* model, int row) {
     Strings texts;
     for (int column = 0; column < model->columnCount(); ++column)
         texts.push_back(utf8(model->index(row, column).data().toString()));
@@ -207,34 +209,6 @@ TEST_F(WindowOffice, AQuoteInADepartmentCodeCannotBreakTheStaffQuery) {
 }
 
 // Another program's connection to the office's database, as a second process would have it.
-class OtherProgram {
-public:
-    OtherProgram() {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name_);
-        db.setDatabaseName(QStringLiteral("wagebook.mdb"));
-        EXPECT_TRUE(db.open());
-    }
-    ~OtherProgram() { QSqlDatabase::removeDatabase(name_); }
-    OtherProgram(const OtherProgram&) = delete;
-    OtherProgram& operator=(const OtherProgram&) = delete;
-
-    // Commits `count` persons in department `code`, named by their number, in one transaction.
-    void commitPersons(int count, const QString& code) {
-        QSqlDatabase db = QSqlDatabase::database(name_);
-        ASSERT_TRUE(db.transaction());
-        QSqlQuery insert(db);
-        insert.prepare(QStringLiteral("insert into ryjbxx (xm, bm) values (?, ?)"));
-        for (int i = 0; i < count; ++i) {
-            insert.addBindValue(QString::number(i));
-            insert.addBindValue(code);
-            ASSERT_TRUE(insert.exec()) << utf8(insert.lastError().text());
-        }
-        ASSERT_TRUE(db.commit()) << utf8(db.lastError().text());
-    }
-
-private:
-    const QString name_ = QStringLiteral("other-program");
-};
 
 TEST_F(WindowOffice, AnotherProgramsCommitWhileTheGridShowsADepartmentLeavesImportWorking) {
     startedWindow();
