@@ -11,6 +11,7 @@
 #include <cmath>
 #include <limits>
 #include <optional>
+#include <unordered_map>
 #include <vector>
 
 namespace wb {
@@ -41,6 +42,8 @@ struct PersonTable::Impl {
     std::vector<EngineValue> values; // per column of the table
     std::vector<char> assigned;      // per column: '1' when set, else '0'
     std::int32_t id = 0;
+    std::unordered_map<std::string, std::vector<std::string>> namesByFields;
+    std::vector<EngineValue> assignedValues; // kept for its capacity
 
     // Index of a column of the pending record; throws when there is none.
     std::size_t field(std::string_view column) const {
@@ -69,15 +72,21 @@ struct PersonTable::Impl {
 
     // Inserts the pending record; gives the key the database assigned.
     std::int64_t insert() {
-        std::vector<std::string> names;
-        std::vector<EngineValue> set;
-        for (std::size_t i = 0; i < assigned.size(); ++i) {
-            if (assigned[i] != '1')
-                continue;
-            names.push_back(columns->columns[i].name);
-            set.push_back(values[i]);
+        // The names of a set of assigned fields are made once.
+        const std::string fields(assigned.begin(), assigned.end());
+        auto found = namesByFields.find(fields);
+        if (found == namesByFields.end()) {
+            std::vector<std::string> names;
+            for (std::size_t i = 0; i < assigned.size(); ++i)
+                if (assigned[i] == '1')
+                    names.push_back(columns->columns[i].name);
+            found = namesByFields.emplace(fields, std::move(names)).first;
         }
-        return connection.database().insertRow(table, names, set);
+        assignedValues.clear();
+        for (std::size_t i = 0; i < assigned.size(); ++i)
+            if (assigned[i] == '1')
+                assignedValues.push_back(values[i]); // kept: a failed post stays pending
+        return connection.database().insertRow(table, found->second, assignedValues);
     }
 
     void clearRecord() {

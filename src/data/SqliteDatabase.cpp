@@ -68,6 +68,13 @@ struct SqliteDatabase::State {
     std::unordered_map<std::string, TableColumns> tables; // by lower-case name
     std::unordered_map<std::string, std::unique_ptr<SqliteStatement>> statements;
     std::unordered_map<Gbk, Shape> shapes;
+    // Inserts by a hash of their table and column names.
+    struct Insert {
+        std::string table;
+        std::vector<std::string> columns;
+        SqliteStatement* statement; // kept in `statements`
+    };
+    std::unordered_map<std::size_t, std::vector<Insert>> inserts;
     std::vector<EngineValue> values; // of the statement being run, kept for its capacity
     FileIdentity identity;
 };
@@ -93,6 +100,7 @@ SqliteDatabase::~SqliteDatabase() {
 void SqliteDatabase::close() {
     // Statements first: the engine closes only once none is left.
     state_->shapes.clear();
+    state_->inserts.clear();
     state_->statements.clear();
     handle_ = nullptr;
     if (database_.isValid())
@@ -268,15 +276,27 @@ QueryRows SqliteDatabase::select(const Gbk& jetGbk) {
 std::int64_t SqliteDatabase::insertRow(std::string_view table,
                                        const std::vector<std::string>& columnNames,
                                        const std::vector<EngineValue>& values) {
-    std::string names, marks;
-    for (const std::string& name : columnNames) {
-        names += (names.empty() ? "" : ",") + quotedName(name);
-        marks += marks.empty() ? "?" : ",?";
-    }
-    std::string sql = "INSERT INTO " + quotedName(table);
-    sql += names.empty() ? " DEFAULT VALUES" : " (" + names + ") VALUES (" + marks + ")";
     const std::string what = "无法写入表 " + std::string(table) + " 的记录";
-    SqliteStatement& insert = statement(sql, what);
+    // An insert is prepared once per table and column list; finding it makes no text.
+    std::size_t key = std::hash<std::string_view>()(table);
+    for (const std::string& name : columnNames)
+        key = key * 31 + std::hash<std::string>()(name);
+    State::Insert* insertShape = nullptr;
+    for (State::Insert& candidate : state_->inserts[key])
+        if (candidate.table == table && candidate.columns == columnNames)
+            insertShape = &candidate;
+    if (!insertShape) {
+        std::string names, marks;
+        for (const std::string& name : columnNames) {
+            names += (names.empty() ? "" : ",") + quotedName(name);
+            marks += marks.empty() ? "?" : ",?";
+        }
+        std::string sql = "INSERT INTO " + quotedName(table);
+        sql += names.empty() ? " DEFAULT VALUES" : " (" + names + ") VALUES (" + marks + ")";
+        state_->inserts[key].push_back({std::string(table), columnNames, &statement(sql, what)});
+        insertShape = &state_->inserts[key].back();
+    }
+    SqliteStatement& insert = *insertShape->statement;
     for (std::size_t i = 0; i < values.size(); ++i)
         insert.bind(static_cast<int>(i), values[i]);
     run(insert, what);

@@ -64,10 +64,25 @@ public:
         bytes_ += ascii;
         return *this;
     }
-    friend Gbk operator+(Gbk a, const Gbk& b) { return a += b; }
-    friend Gbk operator+(Gbk a, Ascii b) { return a += Gbk(b); }
-    friend Gbk operator+(Ascii a, const Gbk& b) { return Gbk(a) += b; }
-    friend Gbk operator+(Gbk a, char ascii) { return a += ascii; }
+    // The left operand is taken by value and moved out, so a chain of + appends to one
+    // buffer instead of copying it at every step.
+    friend Gbk operator+(Gbk a, const Gbk& b) {
+        a += b;
+        return a;
+    }
+    friend Gbk operator+(Gbk a, Ascii b) {
+        a.bytes_ += b.text;
+        return a;
+    }
+    friend Gbk operator+(Ascii a, const Gbk& b) {
+        Gbk out(a);
+        out += b;
+        return out;
+    }
+    friend Gbk operator+(Gbk a, char ascii) {
+        a += ascii;
+        return a;
+    }
 
     bool operator==(const Gbk&) const = default;
     std::strong_ordering operator<=>(const Gbk& other) const {
