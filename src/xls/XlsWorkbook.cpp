@@ -1,9 +1,9 @@
 #include "xls/XlsWorkbook.h"
 
+#include "text/Error.h"
 #include "xls/BiffReader.h"
 #include "xls/CompoundFile.h"
 #include "xls/FormatError.h"
-#include "text/Error.h"
 
 #include <cerrno>
 #include <cstdio>

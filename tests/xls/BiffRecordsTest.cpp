@@ -2,9 +2,9 @@
 // Each must give a clear reason, never a read outside the stream or an allocation as large
 // as a count read from the file.
 
+#include "text/Encoding.h"
 #include "xls/BiffReader.h"
 #include "xls/FormatError.h"
-#include "text/Encoding.h"
 
 #include <gtest/gtest.h>
 
@@ -93,24 +93,38 @@ TEST(BiffRecords, CountsOffsetsAndLengthsThatDoNotFitAreRefused) {
         std::string reason;
     } cases[] = {
         {"string index past the shared strings", workbook(sst({"a", "b"}, 2), {sheet(labelSst5)}),
-         reason::kBadRecord},
+         "LABELSST 记录的字符串编号超出 SST 记录中的字符串数,工作簿已损坏"},
         {"sheet entry pointing past the stream",
-         workbook("", {sheet("")}, [](std::uint32_t) { return 0x7FFFFFF0u; }), reason::kBadRecord},
+         workbook("", {sheet("")}, [](std::uint32_t) { return 0x7FFFFFF0u; }),
+         "BOUNDSHEET 记录中工作表的位置超出工作簿数据,工作簿已损坏"},
         {"sheet entry pointing into the middle of a record",
-         workbook("", {sheet("")}, [](std::uint32_t at) { return at + 1; }), reason::kBadRecord},
+         workbook("", {sheet("")}, [](std::uint32_t at) { return at + 1; }),
+         "BOUNDSHEET 记录指向的位置不是工作表的 BOF 记录,工作簿已损坏"},
         {"record longer than the stream",
-         workbook("", {bof(0x0600, 0x10) + le16(0x0203) + le16(14) + "short"}), reason::kBadRecord},
+         workbook("", {bof(0x0600, 0x10) + le16(0x0203) + le16(14) + "short"}),
+         "NUMBER 记录的长度超出工作簿数据,工作簿已损坏"},
+        {"unknown record longer than the stream",
+         workbook("", {bof(0x0600, 0x10) + le16(0x12AB) + le16(14) + "short"}),
+         "0x12AB 记录的长度超出工作簿数据,工作簿已损坏"},
+        {"record header cut", workbook("", {bof(0x0600, 0x10) + "\x03\x02"}),
+         "工作簿数据末尾的记录头不完整,工作簿已损坏"},
         {"number record too short for its value",
-         workbook("", {sheet(record(0x0203, cellHeader(0, 0) + "1234"))}), reason::kBadRecord},
+         workbook("", {sheet(record(0x0203, cellHeader(0, 0) + "1234"))}),
+         "NUMBER 记录过短,工作簿已损坏"},
         {"label longer than its record",
          workbook("", {sheet(record(0x0204, cellHeader(0, 0) + le16(50) + '\0' + "abc"))}),
-         reason::kBadRecord},
+         "LABEL 记录过短,工作簿已损坏"},
         {"string count past the end of the table",
          workbook(record(0x00FC, le32(1) + le32(1) + le16(40) + '\0' + "abc"), {sheet("")}),
-         reason::kBadRecord},
+         "SST 记录过短,工作簿已损坏"},
+        {"sheet entry without its name", workbook(record(0x0085, le32(0)), {sheet("")}),
+         "BOUNDSHEET 记录过短,工作簿已损坏"},
+        {"BOF without its version", record(0x0809, "\x00") + eof(), "BOF 记录过短,工作簿已损坏"},
+        {"stream starting with another record", eof() + bof(0x0600, 5),
+         "工作簿数据不以 BOF 记录开始,工作簿已损坏"},
         {"workbook of BIFF4", record(0x0409, le16(0) + le16(5)) + eof(), reason::kOldVersion},
         {"globals without any sheet", bof(0x0600, 5) + eof(), reason::kNoSheet},
-        {"empty stream", "", reason::kBadRecord},
+        {"empty stream", "", "工作簿数据不以 BOF 记录开始,工作簿已损坏"},
         {"password", workbook(record(0x002F, std::string(54, '\0')), {sheet("")}),
          reason::kPasswordProtected},
     };

@@ -1,9 +1,9 @@
 // Files that are no readable workbook: each gives a wb::Error that names the file and the
 // reason, never a crash or a read outside the file.
 
+#include "text/Error.h"
 #include "xls/FormatError.h"
 #include "xls/XlsWorkbook.h"
-#include "text/Error.h"
 
 #include <gtest/gtest.h>
 
@@ -76,6 +76,30 @@ TEST(XlsBrokenFiles, EveryCutOfAWorkbookFailsCleanlyOrReadsTheWholeSheet) {
             EXPECT_EQ(cut->activeSheet().lastRow(), complete->activeSheet().lastRow()) << size;
         } catch (const Error& e) {
             EXPECT_EQ(std::string(e.what()).rfind("工作簿 \"cut\" 无法读取: ", 0), 0u) << size;
+        }
+    }
+}
+
+TEST(XlsBrokenFiles, AHeaderFieldOutOfRangeIsNamed) {
+    const std::string original = fixtureBytes("records.xls");
+    const struct {
+        const char* name;
+        std::size_t offset;
+        std::string bytes;
+        std::string reason;
+    } cases[] = {
+        {"byte order", 28, "\xFF\xFE", reason::kBadByteOrder},
+        {"sector size 1024", 30, std::string("\x0A\x00", 2), reason::kBadSectorSize},
+        {"mini sector size 128", 32, std::string("\x07\x00", 2), reason::kBadMiniSectorSize},
+    };
+    for (const auto& c : cases) {
+        std::string bytes = original;
+        bytes.replace(c.offset, c.bytes.size(), c.bytes);
+        try {
+            XlsWorkbook::fromBytes(bytes, "h.xls");
+            ADD_FAILURE() << c.name << ": opened";
+        } catch (const Error& e) {
+            EXPECT_EQ(e.what(), message("h.xls", c.reason)) << c.name;
         }
     }
 }

@@ -2,8 +2,8 @@
 // compared with what xlrd, an independent reader, read from the same file
 // (tools/make_xls_fixtures.py wrote the .expected files).
 
-#include "xls/XlsWorkbook.h"
 #include "text/Encoding.h"
+#include "xls/XlsWorkbook.h"
 
 #include <gtest/gtest.h>
 
