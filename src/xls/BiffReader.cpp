@@ -5,6 +5,7 @@
 #include "xls/FormatError.h"
 #include "xls/NumberFormat.h"
 #include "xls/Records.h"
+#include "xls/SharedStrings.h"
 #include "xls/SheetBuilder.h"
 
 #include <algorithm>
@@ -12,6 +13,7 @@
 #include <cstring>
 #include <limits>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,12 +22,6 @@ namespace wb::xls {
 namespace {
 
 using Kind = CellValue::Kind;
-
-// Day numbers count from 1899-12-30; a 1904-mode workbook counts from 1904-01-01.
-constexpr double kDays1899To1904 = 1462;
-// 10000-01-01: a date-formatted number from this day on, or before day 0, is no date the
-// spreadsheet can deliver (it shows ####), and stays a number.
-constexpr double kDayAfterLastDate = 2958466;
 
 constexpr std::uint16_t kBiff5Version = 0x0500;
 constexpr std::uint16_t kBiff8Version = 0x0600;
@@ -99,39 +95,17 @@ constexpr std::uint32_t kRkCents = 0x01;
 constexpr std::uint32_t kRkInteger = 0x02;
 constexpr std::uint32_t kRkDoubleBits = 0xFFFFFFFC;
 
-// The shared string table, kept as UTF-16 until a cell of the sheet uses a string: then it
-// is converted to GBK once and put into the sheet's text pool.
-class SharedStrings {
-public:
-    void read(RecordData& data, std::size_t byteBound) {
-        data.u32(); // references to strings; not needed
-        const std::uint32_t unique = data.u32();
-        // Every string takes at least 3 bytes: never reserve more than the data can hold.
-        ends_.reserve(std::min<std::size_t>(unique, byteBound / 3));
-        for (std::uint32_t i = 0; i < unique && !data.atEnd(); ++i) {
-            data.unicodeString(2, units_);
-            ends_.push_back(static_cast<std::uint32_t>(units_.size()));
-        }
-        pooled_.assign(ends_.size(), kNotPooled);
+// Reads the SST record's strings into the table.
+void readSharedStrings(RecordData& data, std::size_t byteBound, SharedStrings<char16_t>& strings) {
+    data.u32(); // references to strings; not needed
+    const std::uint32_t unique = data.u32();
+    // Every string takes at least 3 bytes: never reserve more than the data can hold.
+    strings.reserve(std::min<std::size_t>(unique, byteBound / 3));
+    for (std::uint32_t i = 0; i < unique && !data.atEnd(); ++i) {
+        data.unicodeString(2, strings.characters());
+        strings.endString();
     }
-
-    std::size_t size() const { return ends_.size(); }
-
-    std::uint32_t text(std::uint32_t index, SheetBuilder& sheet) {
-        if (pooled_[index] == kNotPooled) {
-            const std::uint32_t start = index == 0 ? 0 : ends_[index - 1];
-            pooled_[index] = sheet.appendText(
-                utf16ToGbk(std::u16string_view(units_).substr(start, ends_[index] - start)));
-        }
-        return pooled_[index];
-    }
-
-private:
-    static constexpr std::uint32_t kNotPooled = std::numeric_limits<std::uint32_t>::max();
-    std::u16string units_;
-    std::vector<std::uint32_t> ends_;
-    std::vector<std::uint32_t> pooled_;
-};
+}
 
 struct SheetEntry {
     std::uint32_t offset = 0;
@@ -145,11 +119,11 @@ struct Globals {
     int codePage = kLatinCodePage;
     bool date1904 = false;
     std::size_t activeTab = 0;
-    std::vector<std::uint16_t> xfFormats;
-    std::map<std::uint16_t, bool> formatIsDate; // formats the workbook defines, by index
+    std::vector<std::uint32_t> xfFormats;
+    std::map<std::uint32_t, bool> formatIsDate; // formats the workbook defines, by index
     std::vector<std::pair<std::uint16_t, std::string>> byteFormats; // BIFF5, in the code page
     std::vector<SheetEntry> sheets;
-    SharedStrings strings;
+    SharedStrings<char16_t> strings;
 };
 
 int biffVersion(const Record& bof, bool namedBook) {
@@ -165,13 +139,6 @@ int biffVersion(const Record& bof, bool namedBook) {
     if (version == kBiff8Version)
         return 8;
     return namedBook ? 5 : 8;
-}
-
-// Text in the workbook's 8-bit code page as UTF-16 units good enough to classify a format:
-// ASCII stays, everything else becomes units above 0x7F.
-std::u16string widenForClassifying(const std::string& bytes, int codePage) {
-    const std::string utf8 = gbkToUtf8(codePageToGbk(bytes, codePage));
-    return std::u16string(utf8.begin(), utf8.end());
 }
 
 Globals readGlobals(std::string_view stream, bool namedBook) {
@@ -235,7 +202,7 @@ Globals readGlobals(std::string_view stream, bool namedBook) {
         case record::kSst:
             if (g.biff == 8 && !haveStrings) {
                 RecordData data(r.id, d, records);
-                g.strings.read(data, stream.size());
+                readSharedStrings(data, stream.size(), g.strings);
                 haveStrings = true;
             }
             break;
@@ -245,21 +212,15 @@ Globals readGlobals(std::string_view stream, bool namedBook) {
     }
     // BIFF5 format texts are in the code page, which may only be known at the end.
     for (const auto& [index, bytes] : g.byteFormats)
-        g.formatIsDate[index] = isDateFormatText(widenForClassifying(bytes, g.codePage));
+        g.formatIsDate[index] = isDateFormatText(gbkToUtf8(codePageToGbk(bytes, g.codePage)));
     return g;
 }
 
 class SheetReader {
 public:
     SheetReader(std::string_view stream, Globals& globals)
-        : stream_(stream), g_(globals), dateOffset_(globals.date1904 ? kDays1899To1904 : 0) {
-        xfIsDate_.reserve(g_.xfFormats.size());
-        for (std::uint16_t format : g_.xfFormats) {
-            const auto defined = g_.formatIsDate.find(format);
-            xfIsDate_.push_back(defined != g_.formatIsDate.end() ? defined->second
-                                                                 : isBuiltInDateFormat(format));
-        }
-    }
+        : stream_(stream), g_(globals),
+          xfIsDate_(dateCellFormats(globals.xfFormats, globals.formatIsDate)) {}
 
     XlsSheet read(const SheetEntry& entry, std::string name) {
         if (entry.offset >= stream_.size())
@@ -292,9 +253,11 @@ public:
 
 private:
     void number(std::uint16_t row, std::uint16_t column, std::uint16_t xf, double value) {
-        const double day = value + dateOffset_;
-        if (xf < xfIsDate_.size() && xfIsDate_[xf] && value >= 0 && day < kDayAfterLastDate)
-            sheet_.add(row, column, Kind::Date, day);
+        const std::optional<double> day = xf < xfIsDate_.size() && xfIsDate_[xf]
+                                              ? formattedDate(value, g_.date1904)
+                                              : std::nullopt;
+        if (day)
+            sheet_.add(row, column, Kind::Date, *day);
         else
             sheet_.add(row, column, Kind::Number, value);
     }
@@ -419,7 +382,6 @@ private:
 
     std::string_view stream_;
     Globals& g_;
-    double dateOffset_;
     std::vector<bool> xfIsDate_;
     SheetBuilder sheet_;
 };

@@ -41,6 +41,7 @@ inline constexpr const char* kStringIndexOutside =
     "LABELSST 记录的字符串编号超出 SST 记录中的字符串数,工作簿已损坏";
 inline constexpr const char* kNoSheet = "工作簿中没有工作表";
 inline constexpr const char* kTooLarge = "文件过大(超过 1 GB)";
+inline constexpr const char* kTooManyCells = "工作表的单元格超过 16,777,216 个,不予读取";
 
 // A record whose data (with its CONTINUE records) ends before a field or string it must
 // hold; `record` names it, as recordName gives ("SST", "NUMBER", "0x1234").
