@@ -13,7 +13,8 @@ namespace wb {
 // choosing a volume) makes it the current directory, so the code file and the workbook list
 // come from there. The directory list shows the path from the volume's root down to the
 // current directory, then the current directory's subdirectories; the file list the
-// current directory's "*.xls" files (any letter case). The widgets stay owned by the caller.
+// current directory's "*.xls", "*.xlsx" and "*.xlsm" files (any letter case). The widgets stay
+// owned by the caller.
 class FolderBrowser : public QObject {
 public:
     FolderBrowser(QComboBox* drives, QListWidget* directories, QListWidget* files,

@@ -4,7 +4,6 @@
 #include "data/DatabaseFailure.h"
 #include "data/PersonTable.h"
 #include "data/Query.h"
-#include "xls/XlsWorkbook.h"
 #include "import/Departments.h"
 #include "import/DependentRecords.h"
 #include "import/OverwriteDeletion.h"
@@ -13,6 +12,7 @@
 #include "import/Titles.h"
 #include "import/WrittenColumns.h"
 #include "text/Encoding.h"
+#include "xls/WorkbookFile.h"
 
 #include <filesystem>
 
@@ -61,9 +61,8 @@ void refreshStaffGrid(Query& AQ2, UserInterface& ui) {
 
 } // namespace
 
-std::shared_ptr<const Sheet> openXlsActiveSheet(const std::string& path) {
-    std::shared_ptr<const XlsWorkbook> workbook = XlsWorkbook::open(path);
-    return std::shared_ptr<const Sheet>(workbook, &workbook->activeSheet());
+std::shared_ptr<const Sheet> openWorkbookSheet(const std::string& path) {
+    return std::make_shared<const XlsSheet>(openWorkbookActiveSheet(path));
 }
 
 namespace {
