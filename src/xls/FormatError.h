@@ -88,6 +88,9 @@ inline std::string badXml(const std::string& part, unsigned long line, unsigned 
     return "部件 " + part + " 不是正确的 XML(第 " + std::to_string(line) + " 行第 " +
            std::to_string(column) + " 列: " + detail + ")";
 }
+inline std::string xmlTooManyNamespaces(const std::string& part) {
+    return "部件 " + part + " 同时声明的 XML 命名空间超过 256 个,不予读取";
+}
 inline std::string xmlDoctype(const std::string& part) {
     return "部件 " + part + " 含有 DOCTYPE 声明,为安全起见不予读取";
 }

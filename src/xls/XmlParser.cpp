@@ -38,7 +38,7 @@ Namespace namespaceOf(std::string_view uri) {
 
 } // namespace
 
-void NamespaceScopes::open(const char** attributes) {
+bool NamespaceScopes::open(const char** attributes) {
     ++depth_;
     for (const char** pair = attributes; *pair; pair += 2) {
         const std::string_view name = *pair;
@@ -50,6 +50,7 @@ void NamespaceScopes::open(const char** attributes) {
             bindings_.push_back(
                 {std::string(name.substr(kXmlns.size() + 1)), namespaceOf(pair[1]), depth_});
     }
+    return bindings_.size() <= kMaxBindings;
 }
 
 void NamespaceScopes::close() {
@@ -155,9 +156,11 @@ template <typename Call> void XmlParser::guarded(void* self, Call call) {
 }
 
 void XmlParser::onStart(void* self, const char* name, const char** attributes) {
-    NamespaceScopes& scopes = static_cast<XmlParser*>(self)->scopes_;
-    scopes.open(attributes);
+    auto* parser = static_cast<XmlParser*>(self);
+    NamespaceScopes& scopes = parser->scopes_;
     guarded(self, [&](XmlHandler& handler) {
+        if (!scopes.open(attributes))
+            throw FormatError(reason::xmlTooManyNamespaces(parser->part_));
         handler.startElement(scopes.resolve(name, false), XmlAttributes(attributes, scopes));
     });
 }

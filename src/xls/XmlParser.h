@@ -28,9 +28,14 @@ struct XmlName {
 // The namespace declarations (xmlns, xmlns:p) of the elements open now.
 class NamespaceScopes {
 public:
+    // At most this many declarations are in force at a time: real documents have a few, and
+    // each name is looked up through them.
+    static constexpr std::size_t kMaxBindings = 256;
+
     // A start tag: takes the declarations among its attributes (name, value pairs ending in
-    // nullptr). Call before resolving its names.
-    void open(const char** attributes);
+    // nullptr). Call before resolving its names. False when that makes more than
+    // kMaxBindings.
+    bool open(const char** attributes);
     // The matching end tag; call after resolving its name.
     void close();
     // The namespace and local name of a qualified name ("x:c", "c"). An unprefixed

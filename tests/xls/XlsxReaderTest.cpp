@@ -249,6 +249,12 @@ TEST(XlsxWorkbook, RelationshipsAndNamespacesAsWritersUseThem) {
                 workbook(R"(<bookViews><workbookView activeTab="7"/></bookViews>)" + twoSheets)}}),
          "first", CellValue::ofDate(1462)},
         {"the workbook elsewhere, targets with . and ..", moved, "S", CellValue::ofNumber(1462)},
+        {"prefixed names, and a default namespace that ends",
+         with({{"xl/worksheets/sheet1.xml",
+                "<x:worksheet xmlns:x=\"" + ns +
+                    "\"><x:sheetData><x:row><c xmlns=\"urn:other\"><v>9</v></c>"
+                    "<x:c s=\"1\"><x:v>1462</x:v></x:c></x:row></x:sheetData></x:worksheet>"}}),
+         "S", CellValue::ofDate(1462)},
         {"no styles part: no dates",
          with({{"xl/_rels/workbook.xml.rels", wb::test::relationships(wb::test::relationship(
                                                   "rId1", "worksheet", "worksheets/sheet1.xml"))}}),
@@ -304,6 +310,16 @@ TEST(XlsxWorkbook, PackagesThatHoldNoReadableSheetAreRefused) {
         {"an external document type",
          replaced("xl/sharedStrings.xml", "<!DOCTYPE sst SYSTEM \"file:///etc/passwd\"><sst/>"),
          reason::xmlDoctype("xl/sharedStrings.xml")},
+        {"too many namespaces at once",
+         replaced("xl/worksheets/sheet1.xml",
+                  [] {
+                      std::string root = "<worksheet";
+                      for (int i = 0; i < 257; ++i)
+                          root +=
+                              " xmlns:p" + std::to_string(i) + "=\"urn:" + std::to_string(i) + "\"";
+                      return root + "/>";
+                  }()),
+         reason::xmlTooManyNamespaces("xl/worksheets/sheet1.xml")},
         {"an entity never declared",
          replaced("xl/worksheets/sheet1.xml", "<worksheet>&e;</worksheet>"),
          reason::badXml("xl/worksheets/sheet1.xml", 1, 12, "undefined entity")},
