@@ -466,6 +466,8 @@ std::optional<double> isoDate(std::string_view text) {
         if (error != std::errc() || end != last)
             return std::nullopt;
     }
+    if (*hour > 23 || *minute > 59 || !(seconds >= 0 && seconds < 60))
+        return std::nullopt;
     return *date + (*hour * 3600.0 + *minute * 60.0 + seconds) / 86400.0;
 }
 

@@ -168,6 +168,8 @@ TEST(XlsxCells, EachTypeGivesTheKindTheXlsReaderGives) {
         {R"(<c r="A1" t="d"><v>1990-07-01</v></c>)", CellValue::ofDate(33055)},
         {R"(<c r="A1" t="d"><v>1990-07-01T18:00:00Z</v></c>)", CellValue::ofDate(33055.75)},
         {R"(<c r="A1" t="d"><v>1990-02-30</v></c>)", text("1990-02-30")},
+        {R"(<c r="A1" t="d"><v>1990-07-01T24:00:00</v></c>)", text("1990-07-01T24:00:00")},
+        {R"(<c r="A1" t="d"><v>1990-07-01T12:00:inf</v></c>)", text("1990-07-01T12:00:inf")},
         {R"(<c r="A1" t="x"><v>4</v></c>)", CellValue::ofNumber(4)},
         {R"(<c r="A1"><is><t>no type</t></is></c>)", CellValue{}},
     };
