@@ -1,5 +1,6 @@
 #include "xls/WorkbookFile.h"
 
+#include "text/GbkText.h"
 #include "xls/BiffReader.h"
 #include "xls/CompoundFile.h"
 #include "xls/FormatError.h"
@@ -28,17 +29,9 @@ struct FileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
 };
 
-bool hasExtension(const std::string& name, std::string_view extension) {
-    if (name.size() < extension.size())
-        return false;
-    for (std::size_t i = 0; i < extension.size(); ++i) {
-        char c = name[name.size() - extension.size() + i];
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-        if (c != extension[i])
-            return false;
-    }
-    return true;
+bool hasExtension(std::string_view name, std::string_view extension) {
+    return name.size() >= extension.size() &&
+           equalsIgnoringAsciiCase(name.substr(name.size() - extension.size()), extension);
 }
 
 // Text a spreadsheet program saved as CSV (or as tab-separated Unicode text): no control
