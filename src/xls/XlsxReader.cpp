@@ -564,7 +564,28 @@ private:
     void startCell(const XmlAttributes& attributes) {
         inCell_ = true;
         hasValue_ = hasInline_ = false;
-        if (const char* r = attributes.get("r")) {
+        // Every cell of the sheet comes here: its attributes are taken in one pass.
+        const char* r = nullptr;
+        const char* type = nullptr;
+        const char* style = nullptr;
+        attributes.forEach([&](const char* name, const char* value) {
+            if (name[0] == '\0' || name[1] != '\0')
+                return;
+            switch (name[0]) {
+            case 'r':
+                r = value;
+                break;
+            case 't':
+                type = value;
+                break;
+            case 's':
+                style = value;
+                break;
+            default:
+                break;
+            }
+        });
+        if (r) {
             const std::optional<CellPosition> position = parseCellReference(r);
             if (!position)
                 throw FormatError(reason::badCellReference(quoted(r)));
@@ -576,8 +597,7 @@ private:
             if (column_ >= kMaxColumns)
                 throw FormatError(reason::badCellReference(cellName(cellRow_, column_)));
         }
-        type_ = typeOf(attributes.get("t"));
-        const char* style = attributes.get("s");
+        type_ = typeOf(type);
         style_ = style ? unsignedNumber<std::uint32_t>(style).value_or(0) : 0;
     }
 

@@ -41,6 +41,8 @@ Namespace namespaceOf(std::string_view uri) {
 bool NamespaceScopes::open(const char** attributes) {
     ++depth_;
     for (const char** pair = attributes; *pair; pair += 2) {
+        if ((*pair)[0] != 'x') // most attributes: no need to measure the name
+            continue;
         const std::string_view name = *pair;
         if (!name.starts_with(kXmlns))
             continue;
@@ -60,13 +62,19 @@ void NamespaceScopes::close() {
         --depth_;
 }
 
-XmlName NamespaceScopes::resolve(std::string_view name, bool attribute) const {
-    const std::size_t colon = name.find(':');
-    if (colon == std::string_view::npos && attribute)
-        return {Namespace::None, name};
+XmlName NamespaceScopes::resolve(const char* name, bool attribute) const {
+    // One pass finds both the colon and the end.
+    const char* colon = nullptr;
+    const char* end = name;
+    for (; *end; ++end)
+        if (*end == ':' && !colon)
+            colon = end;
+    if (!colon && attribute)
+        return {Namespace::None, std::string_view(name, static_cast<std::size_t>(end - name))};
     const std::string_view prefix =
-        colon == std::string_view::npos ? std::string_view() : name.substr(0, colon);
-    const std::string_view local = colon == std::string_view::npos ? name : name.substr(colon + 1);
+        colon ? std::string_view(name, static_cast<std::size_t>(colon - name)) : std::string_view();
+    const char* localStart = colon ? colon + 1 : name;
+    const std::string_view local(localStart, static_cast<std::size_t>(end - localStart));
     for (auto binding = bindings_.rbegin(); binding != bindings_.rend(); ++binding)
         if (binding->prefix == prefix)
             return {binding->ns, local};

@@ -40,7 +40,7 @@ public:
     void close();
     // The namespace and local name of a qualified name ("x:c", "c"). An unprefixed
     // attribute is in no namespace; an unbound prefix gives Other.
-    XmlName resolve(std::string_view name, bool attribute) const;
+    XmlName resolve(const char* name, bool attribute) const;
 
 private:
     struct Binding {
@@ -60,6 +60,13 @@ public:
     // The value of the attribute `local` in namespace `ns` (None: unqualified); nullptr
     // when the tag has none.
     const char* get(std::string_view local, Namespace ns = Namespace::None) const;
+
+    // Calls visit(name, value) for each attribute, names as written (C strings): one pass
+    // for a tag whose several attributes are all wanted.
+    template <typename Visit> void forEach(Visit visit) const {
+        for (const char** pair = pairs_; *pair; pair += 2)
+            visit(pair[0], pair[1]);
+    }
 
 private:
     const char** pairs_;
