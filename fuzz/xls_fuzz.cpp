@@ -3,41 +3,18 @@
 // without first having to keep a container intact. Every value found is converted as the
 // import converts it.
 
+#include "ReadEveryValue.h"
 #include "text/Error.h"
 #include "xls/BiffReader.h"
 #include "xls/CellValue.h"
 #include "xls/FormatError.h"
 #include "xls/XlsWorkbook.h"
 
-#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
 
-namespace {
-
-void readEveryValue(const wb::XlsSheet& sheet) {
-    // The used range can be 65536 x 256; a corner of it and its last row are enough.
-    const int rows = std::min(sheet.lastRow(), 40);
-    const int columns = std::min(sheet.lastColumn(), 12);
-    std::size_t sink = sheet.name().size();
-    for (int row = 0; row <= rows + 1; ++row) {
-        for (int column = 0; column <= columns + 1; ++column) {
-            const wb::CellValue value = sheet.cell(row, column);
-            sink += wb::cellText(value).size();
-            try {
-                sink += static_cast<std::size_t>(wb::cellDate(value) != 0);
-            } catch (const wb::Error&) {
-            }
-        }
-    }
-    for (int column = 1; column <= sheet.lastColumn(); ++column)
-        sink += wb::cellText(sheet.cell(sheet.lastRow(), column)).size();
-    volatile std::size_t keep = sink;
-    (void)keep;
-}
-
-} // namespace
+using wb::fuzz::readEveryValue;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);

@@ -1,12 +1,16 @@
 #!/usr/bin/env bash
-# Builds the .xls reader's fuzz target with clang (libFuzzer, AddressSanitizer,
-# UndefinedBehaviorSanitizer) in build-fuzz/ and runs it for SECONDS (default 60), starting
-# from the committed seeds in fuzz/corpus. Exits non-zero when it finds a crash, a hang or
-# undefined behaviour; the input that did it is left in build-fuzz/.
-# usage: tools/fuzz.sh [SECONDS]
+# Builds the readers' fuzz targets with clang (libFuzzer, AddressSanitizer,
+# UndefinedBehaviorSanitizer) in build-fuzz/ and runs each for SECONDS (default 60): xls_fuzz
+# from the committed seeds in fuzz/corpus, xlsx_fuzz from those in fuzz/corpus-xlsx (or only
+# the targets named). Exits non-zero when one finds a crash, a hang or undefined behaviour;
+# the input that did it is left in build-fuzz/.
+# usage: tools/fuzz.sh [SECONDS [TARGET ...]]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${1:-60}
+shift || true
+targets=("$@")
+((${#targets[@]})) || targets=(xls_fuzz xlsx_fuzz)
 build="$root/build-fuzz"
 
 if [ ! -f "$build/build.ninja" ]; then
@@ -15,10 +19,17 @@ if [ ! -f "$build/build.ninja" ]; then
         -DCMAKE_CXX_FLAGS="-O1 -g -fno-omit-frame-pointer -fsanitize=address,undefined -fsanitize=fuzzer-no-link -fno-sanitize-recover=all" \
         >/dev/null
 fi
-flock /tmp/wb-build.lock cmake --build "$build" --target xls_fuzz -- --quiet
+flock /tmp/wb-build.lock cmake --build "$build" --target "${targets[@]}" -- --quiet
 
-corpus="$build/fuzz-corpus"
-mkdir -p "$corpus"
-"$build/fuzz/xls_fuzz" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
-    -dict="$root/fuzz/xls.dict" -artifact_prefix="$build/" -print_final_stats=1 \
-    "$corpus" "$root/fuzz/corpus"
+for target in "${targets[@]}"; do
+    case "$target" in
+    xls_fuzz) seeds="$root/fuzz/corpus" dict="$root/fuzz/xls.dict" corpus="$build/fuzz-corpus" ;;
+    xlsx_fuzz) seeds="$root/fuzz/corpus-xlsx" dict="$root/fuzz/xlsx.dict" corpus="$build/fuzz-corpus-xlsx" ;;
+    *) echo "unknown fuzz target: $target" >&2; exit 2 ;;
+    esac
+    mkdir -p "$corpus"
+    echo "== $target, $seconds s"
+    "$build/fuzz/$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
+        -dict="$dict" -artifact_prefix="$build/$target-" -print_final_stats=1 \
+        "$corpus" "$seeds"
+done

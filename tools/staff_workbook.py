@@ -1,4 +1,4 @@
-"""Writes staff workbooks (.xls) as an office keeps them: one sheet, titles in row 1, one
+"""Writes staff workbooks (.xls, and .xlsx through openpyxl) as an office keeps them: one sheet, titles in row 1, one
 person per row, multi-line cells for education, posts and assessments. Shared by the demo,
 the end-to-end fixtures and the benchmarks."""
 
@@ -36,6 +36,29 @@ def write_staff_workbook(path, titles, rows, sheet_name="人员"):
                 sheet.write(r, column, value, WRAP_STYLE)
             else:
                 sheet.write(r, column, value)
+    book.save(path)
+
+
+def write_staff_workbook_xlsx(path, titles, rows, sheet_name="人员"):
+    """The same workbook as write_staff_workbook writes, as .xlsx: the same cells, date
+    formats and wrapped cells."""
+    import openpyxl
+    from openpyxl.styles import Alignment
+
+    book = openpyxl.Workbook()
+    book.properties.created = book.properties.modified = datetime.datetime(2020, 1, 1)
+    sheet = book.active
+    sheet.title = sheet_name
+    sheet.append(titles)
+    for r, row in enumerate(rows, start=2):
+        for column, value in enumerate(row, start=1):
+            if value is None:
+                continue
+            cell = sheet.cell(r, column, value)
+            if isinstance(value, datetime.date):
+                cell.number_format = "yyyy-mm-dd"
+            elif isinstance(value, str) and "\n" in value:
+                cell.alignment = Alignment(wrap_text=True)
     book.save(path)
 
 

@@ -125,7 +125,9 @@ void FolderBrowser::fillDirectories(const QString& current) {
 void FolderBrowser::fillFiles(const QString& current) {
     files_->clear();
     const QDir here(current);
-    for (const QString& name : here.entryList({QStringLiteral("*.xls")}, QDir::Files, QDir::Name)) {
+    const QStringList workbooks{QStringLiteral("*.xls"), QStringLiteral("*.xlsx"),
+                                QStringLiteral("*.xlsm")};
+    for (const QString& name : here.entryList(workbooks, QDir::Files, QDir::Name)) {
         auto* item = new QListWidgetItem(name, files_);
         item->setData(kPathRole, here.absoluteFilePath(name));
     }

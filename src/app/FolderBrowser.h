@@ -14,8 +14,8 @@ namespace wb {
 // come from there. The directory list shows the path from the volume's root down to the
 // current directory, then the current directory's subdirectories, each entry's text the
 // folder's name alone (the root's path for the first), drawn indented by its depth; the file
-// list the current directory's "*.xls" files (any letter case). The widgets stay owned by
-// the caller.
+// list the current directory's "*.xls", "*.xlsx" and "*.xlsm" files (any letter case). The
+// widgets stay owned by the caller.
 class FolderBrowser : public QObject {
 public:
     FolderBrowser(QComboBox* drives, QListWidget* directories, QListWidget* files,

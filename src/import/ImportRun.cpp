@@ -13,7 +13,7 @@
 #include "import/WrittenColumns.h"
 #include "refdata/Departments.h"
 #include "text/Encoding.h"
-#include "xls/XlsWorkbook.h"
+#include "xls/WorkbookFile.h"
 
 #include <filesystem>
 
@@ -63,9 +63,8 @@ void refreshStaffGrid(Query& staffQuery, UserInterface& ui) {
 
 } // namespace
 
-std::shared_ptr<const Sheet> openXlsActiveSheet(const std::string& path) {
-    std::shared_ptr<const XlsWorkbook> workbook = XlsWorkbook::open(path);
-    return std::shared_ptr<const Sheet>(workbook, &workbook->activeSheet());
+std::shared_ptr<const Sheet> openWorkbookSheet(const std::string& path) {
+    return std::make_shared<const XlsSheet>(openWorkbookActiveSheet(path));
 }
 
 namespace {

@@ -20,8 +20,9 @@ enum class RunOutcome { Completed, EndedEarly };
 // reason when it cannot.
 using WorkbookOpener = std::function<std::shared_ptr<const Sheet>(const std::string& path)>;
 
-// The workbook opener of the program: our .xls reader.
-std::shared_ptr<const Sheet> openXlsActiveSheet(const std::string& path);
+// The workbook opener of the program: the active sheet of an .xls or .xlsx file, read by
+// the reader its content calls for (openWorkbookActiveSheet).
+std::shared_ptr<const Sheet> openWorkbookSheet(const std::string& path);
 
 // One import run. Before anything is written it checks that the database can take the run
 // (writable, every table and column the run writes present: DatabaseFailure otherwise) and
@@ -33,6 +34,6 @@ std::shared_ptr<const Sheet> openXlsActiveSheet(const std::string& path);
 // row's guarded steps (a failing deletion statement, a failing append, a failure of the
 // database itself) are thrown after the row in progress is rolled back.
 RunOutcome runImport(const ImportRequest& request, Office& office, UserInterface& ui,
-                     const WorkbookOpener& openWorkbook = openXlsActiveSheet);
+                     const WorkbookOpener& openWorkbook = openWorkbookSheet);
 
 } // namespace wb

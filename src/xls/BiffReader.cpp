@@ -5,6 +5,7 @@
 #include "xls/FormatError.h"
 #include "xls/NumberFormat.h"
 #include "xls/Records.h"
+#include "xls/SharedStrings.h"
 #include "xls/SheetBuilder.h"
 
 #include <algorithm>
@@ -12,6 +13,7 @@
 #include <cstring>
 #include <limits>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,12 +22,6 @@ namespace wb::xls {
 namespace {
 
 using Kind = CellValue::Kind;
-
-// Day numbers count from 1899-12-30; a 1904-mode workbook counts from 1904-01-01.
-constexpr double kDays1899To1904 = 1462;
-// 10000-01-01: a date-formatted number from this day on, or before day 0, is no date the
-// spreadsheet can deliver (it shows ####), and stays a number.
-constexpr double kDayAfterLastDate = 2958466;
 
 constexpr std::uint16_t kBiff5Version = 0x0500;
 constexpr std::uint16_t kBiff8Version = 0x0600;
@@ -44,39 +40,72 @@ constexpr std::uint8_t kResultEmptyString = 3;
 
 constexpr std::size_t kNoCell = std::numeric_limits<std::size_t>::max();
 
-// The shared string table, kept as UTF-16 until a cell of the sheet uses a string: then it
-// is converted to GBK once and put into the sheet's text pool.
-class SharedStrings {
-public:
-    void read(RecordData& data, std::size_t byteBound) {
-        data.u32(); // references to strings; not needed
-        const std::uint32_t unique = data.u32();
-        // Every string takes at least 3 bytes: never reserve more than the data can hold.
-        ends_.reserve(std::min<std::size_t>(unique, byteBound / 3));
-        for (std::uint32_t i = 0; i < unique && !data.atEnd(); ++i) {
-            data.unicodeString(2, units_);
-            ends_.push_back(static_cast<std::uint32_t>(units_.size()));
-        }
-        pooled_.assign(ends_.size(), kNotPooled);
+// Where the reader finds its fields: byte offsets into a record's data, and the size a
+// record needs for the fields read from it.
+namespace at {
+// BOF: the BIFF version.
+constexpr std::size_t kBofVersion = 0;
+constexpr std::size_t kBofSize = 4;
+// CODEPAGE and DATEMODE: one 16-bit value.
+constexpr std::size_t kValue16 = 0;
+constexpr std::size_t kValue16Size = 2;
+// WINDOW1: the sheet shown when the workbook opens.
+constexpr std::size_t kWindow1ActiveTab = 10;
+constexpr std::size_t kWindow1Size = 12;
+// XF: the number format.
+constexpr std::size_t kXfFormat = 2;
+constexpr std::size_t kXfSize = 4;
+// BOUNDSHEET: where the sheet's BOF is, its type, then its name.
+constexpr std::size_t kSheetOffset = 0;
+constexpr std::size_t kSheetType = 5;
+constexpr std::size_t kSheetName = 6;
+// Every cell record starts with its row, its column and its XF.
+constexpr std::size_t kRow = 0;
+constexpr std::size_t kColumn = 2;
+constexpr std::size_t kCellXf = 4;
+constexpr std::size_t kCellHeaderSize = 6;
+// NUMBER and RK: the value after the cell header.
+constexpr std::size_t kCellValue = 6;
+constexpr std::size_t kNumberSize = 14;
+constexpr std::size_t kRkSize = 10;
+// MULRK: row, first column, pairs of XF and RK value, last column.
+constexpr std::size_t kMulRkFirstColumn = 2;
+constexpr std::size_t kMulRkPairs = 4;
+constexpr std::size_t kMulRkPairSize = 6;
+constexpr std::size_t kMulRkFixedSize = 6;
+// LABELSST: the index into the shared strings.
+constexpr std::size_t kStringIndex = 6;
+constexpr std::size_t kLabelSstSize = 10;
+// BOOLERR: the value, then whether it is an error code.
+constexpr std::size_t kBoolErrValue = 6;
+constexpr std::size_t kBoolErrIsError = 7;
+constexpr std::size_t kBoolErrSize = 8;
+// FORMULA: the cached result, 8 bytes; a result that is no number has its type in the first
+// byte, its boolean or error value in the third and 0xFFFF in the last two.
+constexpr std::size_t kFormulaResultType = 6;
+constexpr std::size_t kFormulaResultValue = 8;
+constexpr std::size_t kFormulaResultMarker = 12;
+constexpr std::size_t kFormulaSize = 14;
+} // namespace at
+
+constexpr std::uint16_t kNotANumberResult = 0xFFFF;
+// RK values: bit 0 says divided by 100, bit 1 a 30-bit integer, else the top 30 bits of a
+// double.
+constexpr std::uint32_t kRkCents = 0x01;
+constexpr std::uint32_t kRkInteger = 0x02;
+constexpr std::uint32_t kRkDoubleBits = 0xFFFFFFFC;
+
+// Reads the SST record's strings into the table.
+void readSharedStrings(RecordData& data, std::size_t byteBound, SharedStrings<char16_t>& strings) {
+    data.u32(); // references to strings; not needed
+    const std::uint32_t unique = data.u32();
+    // Every string takes at least 3 bytes: never reserve more than the data can hold.
+    strings.reserve(std::min<std::size_t>(unique, byteBound / 3));
+    for (std::uint32_t i = 0; i < unique && !data.atEnd(); ++i) {
+        data.unicodeString(2, strings.characters());
+        strings.endString();
     }
-
-    std::size_t size() const { return ends_.size(); }
-
-    std::uint32_t text(std::uint32_t index, SheetBuilder& sheet) {
-        if (pooled_[index] == kNotPooled) {
-            const std::uint32_t start = index == 0 ? 0 : ends_[index - 1];
-            pooled_[index] = sheet.appendText(
-                utf16ToGbk(std::u16string_view(units_).substr(start, ends_[index] - start)));
-        }
-        return pooled_[index];
-    }
-
-private:
-    static constexpr std::uint32_t kNotPooled = std::numeric_limits<std::uint32_t>::max();
-    std::u16string units_;
-    std::vector<std::uint32_t> ends_;
-    std::vector<std::uint32_t> pooled_;
-};
+}
 
 struct SheetEntry {
     std::uint32_t offset = 0;
@@ -90,19 +119,21 @@ struct Globals {
     int codePage = kLatinCodePage;
     bool date1904 = false;
     std::size_t activeTab = 0;
-    std::vector<std::uint16_t> xfFormats;
-    std::map<std::uint16_t, bool> formatIsDate; // formats the workbook defines, by index
+    std::vector<std::uint32_t> xfFormats;
+    std::map<std::uint32_t, bool> formatIsDate; // formats the workbook defines, by index
     std::vector<std::pair<std::uint16_t, std::string>> byteFormats; // BIFF5, in the code page
     std::vector<SheetEntry> sheets;
-    SharedStrings strings;
+    SharedStrings<char16_t> strings;
 };
 
 int biffVersion(const Record& bof, bool namedBook) {
     if (bof.id == record::kBofBiff2 || bof.id == record::kBofBiff3 || bof.id == record::kBofBiff4)
         throw FormatError(reason::kOldVersion);
-    if (bof.id != record::kBof || bof.data.size() < 4)
-        throw FormatError(reason::kBadRecord);
-    const std::uint16_t version = u16At(bof.data, 0);
+    if (bof.id != record::kBof)
+        throw FormatError(reason::kNoBof);
+    if (bof.data.size() < at::kBofSize)
+        throw FormatError(reason::recordTooShort(recordName(bof.id)));
+    const std::uint16_t version = u16At(bof.data, at::kBofVersion);
     if (version == kBiff5Version)
         return 5;
     if (version == kBiff8Version)
@@ -110,18 +141,11 @@ int biffVersion(const Record& bof, bool namedBook) {
     return namedBook ? 5 : 8;
 }
 
-// Text in the workbook's 8-bit code page as UTF-16 units good enough to classify a format:
-// ASCII stays, everything else becomes units above 0x7F.
-std::u16string widenForClassifying(const std::string& bytes, int codePage) {
-    const std::string utf8 = gbkToUtf8(codePageToGbk(bytes, codePage));
-    return std::u16string(utf8.begin(), utf8.end());
-}
-
 Globals readGlobals(std::string_view stream, bool namedBook) {
     RecordStream records(stream, 0);
     Record r;
     if (!records.next(r))
-        throw FormatError(reason::kBadRecord);
+        throw FormatError(reason::kNoBof);
     Globals g;
     g.biff = biffVersion(r, namedBook);
     g.codePage = g.biff == 8 ? kUtf16CodePage : kLatinCodePage;
@@ -133,24 +157,24 @@ Globals readGlobals(std::string_view stream, bool namedBook) {
         case record::kFilePass:
             throw FormatError(reason::kPasswordProtected);
         case record::kCodePage:
-            if (d.size() >= 2)
-                g.codePage = u16At(d, 0);
+            if (d.size() >= at::kValue16Size)
+                g.codePage = u16At(d, at::kValue16);
             break;
         case record::kDateMode:
-            if (d.size() >= 2)
-                g.date1904 = u16At(d, 0) != 0;
+            if (d.size() >= at::kValue16Size)
+                g.date1904 = u16At(d, at::kValue16) != 0;
             break;
         case record::kWindow1:
-            if (!haveWindow && d.size() >= 12) {
-                g.activeTab = u16At(d, 10);
+            if (!haveWindow && d.size() >= at::kWindow1Size) {
+                g.activeTab = u16At(d, at::kWindow1ActiveTab);
                 haveWindow = true;
             }
             break;
         case record::kXf:
-            g.xfFormats.push_back(d.size() >= 4 ? u16At(d, 2) : 0);
+            g.xfFormats.push_back(d.size() >= at::kXfSize ? u16At(d, at::kXfFormat) : 0);
             break;
         case record::kFormat: {
-            RecordData data(d);
+            RecordData data(r.id, d);
             const std::uint16_t index = data.u16();
             if (g.biff == 8) {
                 std::u16string text;
@@ -162,12 +186,12 @@ Globals readGlobals(std::string_view stream, bool namedBook) {
             break;
         }
         case record::kBoundSheet: {
-            if (d.size() < 6)
-                throw FormatError(reason::kBadRecord);
+            if (d.size() < at::kSheetName)
+                throw FormatError(reason::recordTooShort(recordName(r.id)));
             SheetEntry sheet;
-            sheet.offset = u32At(d, 0);
-            sheet.type = u8At(d, 5);
-            RecordData name(d.substr(6));
+            sheet.offset = u32At(d, at::kSheetOffset);
+            sheet.type = u8At(d, at::kSheetType);
+            RecordData name(r.id, d.substr(at::kSheetName));
             if (g.biff == 8)
                 name.unicodeString(1, sheet.wideName);
             else
@@ -177,8 +201,8 @@ Globals readGlobals(std::string_view stream, bool namedBook) {
         }
         case record::kSst:
             if (g.biff == 8 && !haveStrings) {
-                RecordData data(records, d);
-                g.strings.read(data, stream.size());
+                RecordData data(r.id, d, records);
+                readSharedStrings(data, stream.size(), g.strings);
                 haveStrings = true;
             }
             break;
@@ -188,27 +212,23 @@ Globals readGlobals(std::string_view stream, bool namedBook) {
     }
     // BIFF5 format texts are in the code page, which may only be known at the end.
     for (const auto& [index, bytes] : g.byteFormats)
-        g.formatIsDate[index] = isDateFormatText(widenForClassifying(bytes, g.codePage));
+        g.formatIsDate[index] = isDateFormatText(gbkToUtf8(codePageToGbk(bytes, g.codePage)));
     return g;
 }
 
 class SheetReader {
 public:
     SheetReader(std::string_view stream, Globals& globals)
-        : stream_(stream), g_(globals), dateOffset_(globals.date1904 ? kDays1899To1904 : 0) {
-        xfIsDate_.reserve(g_.xfFormats.size());
-        for (std::uint16_t format : g_.xfFormats) {
-            const auto defined = g_.formatIsDate.find(format);
-            xfIsDate_.push_back(defined != g_.formatIsDate.end() ? defined->second
-                                                                 : isBuiltInDateFormat(format));
-        }
-    }
+        : stream_(stream), g_(globals),
+          xfIsDate_(dateCellFormats(globals.xfFormats, globals.formatIsDate)) {}
 
     XlsSheet read(const SheetEntry& entry, Gbk name) {
+        if (entry.offset >= stream_.size())
+            throw FormatError(reason::kSheetOffsetOutside);
         RecordStream records(stream_, entry.offset);
         Record r;
         if (!records.next(r) || r.id != record::kBof)
-            throw FormatError(reason::kBadRecord);
+            throw FormatError(reason::kSheetNotAtBof);
         // Embedded charts bring their own BOF ... EOF inside the sheet.
         int depth = 1;
         std::size_t pendingString = kNoCell;
@@ -233,22 +253,24 @@ public:
 
 private:
     void number(std::uint16_t row, std::uint16_t column, std::uint16_t xf, double value) {
-        const double day = value + dateOffset_;
-        if (xf < xfIsDate_.size() && xfIsDate_[xf] && value >= 0 && day < kDayAfterLastDate)
-            sheet_.add(row, column, Kind::Date, day);
+        const std::optional<double> day = xf < xfIsDate_.size() && xfIsDate_[xf]
+                                              ? formattedDate(value, g_.date1904)
+                                              : std::nullopt;
+        if (day)
+            sheet_.add(row, column, Kind::Date, *day);
         else
             sheet_.add(row, column, Kind::Number, value);
     }
 
     static double rkValue(std::uint32_t rk) {
         double value;
-        if (rk & 0x02) {
+        if (rk & kRkInteger) {
             value = static_cast<double>(static_cast<std::int32_t>(rk) >> 2);
         } else {
-            const std::uint64_t bits = static_cast<std::uint64_t>(rk & 0xFFFFFFFCu) << 32;
+            const std::uint64_t bits = static_cast<std::uint64_t>(rk & kRkDoubleBits) << 32;
             std::memcpy(&value, &bits, sizeof value);
         }
-        return (rk & 0x01) ? value / 100 : value;
+        return (rk & kRkCents) ? value / 100 : value;
     }
 
     std::uint32_t stringText(RecordData& data) {
@@ -260,61 +282,69 @@ private:
         return sheet_.appendText(codePageToGbk(data.byteString(2), g_.codePage));
     }
 
-    static void need(std::string_view data, std::size_t size) {
-        if (data.size() < size)
-            throw FormatError(reason::kBadRecord);
+    static void need(const Record& r, std::size_t size) {
+        if (r.data.size() < size)
+            throw FormatError(reason::recordTooShort(recordName(r.id)));
     }
 
     void cellRecord(const Record& r, RecordStream& records, std::size_t& pendingString) {
         const std::string_view d = r.data;
         switch (r.id) {
         case record::kNumber:
-            need(d, 14);
-            number(u16At(d, 0), u16At(d, 2), u16At(d, 4), f64At(d, 6));
+            need(r, at::kNumberSize);
+            number(u16At(d, at::kRow), u16At(d, at::kColumn), u16At(d, at::kCellXf),
+                   f64At(d, at::kCellValue));
             break;
         case record::kRk:
-            need(d, 10);
-            number(u16At(d, 0), u16At(d, 2), u16At(d, 4), rkValue(u32At(d, 6)));
+            need(r, at::kRkSize);
+            number(u16At(d, at::kRow), u16At(d, at::kColumn), u16At(d, at::kCellXf),
+                   rkValue(u32At(d, at::kCellValue)));
             break;
         case record::kMulRk: {
-            need(d, 6);
-            const std::uint16_t row = u16At(d, 0);
-            const std::size_t first = u16At(d, 2);
-            const std::size_t count = std::min<std::size_t>((d.size() - 6) / 6, 0x10000 - first);
-            for (std::size_t i = 0; i < count; ++i)
-                number(row, static_cast<std::uint16_t>(first + i), u16At(d, 4 + 6 * i),
-                       rkValue(u32At(d, 6 + 6 * i)));
+            need(r, at::kMulRkFixedSize);
+            const std::uint16_t row = u16At(d, at::kRow);
+            const std::size_t first = u16At(d, at::kMulRkFirstColumn);
+            const std::size_t count = std::min<std::size_t>(
+                (d.size() - at::kMulRkFixedSize) / at::kMulRkPairSize, 0x10000 - first);
+            for (std::size_t i = 0; i < count; ++i) {
+                const std::size_t pair = at::kMulRkPairs + at::kMulRkPairSize * i;
+                number(row, static_cast<std::uint16_t>(first + i), u16At(d, pair),
+                       rkValue(u32At(d, pair + 2)));
+            }
             break;
         }
         case record::kLabelSst: {
-            need(d, 10);
-            const std::uint32_t index = u32At(d, 6);
+            need(r, at::kLabelSstSize);
+            const std::uint32_t index = u32At(d, at::kStringIndex);
             if (index >= g_.strings.size())
-                throw FormatError(reason::kBadRecord);
-            sheet_.addText(u16At(d, 0), u16At(d, 2), g_.strings.text(index, sheet_));
+                throw FormatError(reason::kStringIndexOutside);
+            sheet_.addText(u16At(d, at::kRow), u16At(d, at::kColumn),
+                           g_.strings.text(index, sheet_));
             break;
         }
         case record::kLabel:
         case record::kRString: {
-            need(d, 6);
-            RecordData data(records, d.substr(6));
-            sheet_.addText(u16At(d, 0), u16At(d, 2), stringText(data));
+            need(r, at::kCellHeaderSize);
+            RecordData data(r.id, d.substr(at::kCellHeaderSize), records);
+            sheet_.addText(u16At(d, at::kRow), u16At(d, at::kColumn), stringText(data));
             break;
         }
         case record::kBoolErr:
-            need(d, 8);
-            if (u8At(d, 7) != 0)
-                sheet_.add(u16At(d, 0), u16At(d, 2), Kind::Error, u8At(d, 6));
+            need(r, at::kBoolErrSize);
+            if (u8At(d, at::kBoolErrIsError) != 0)
+                sheet_.add(u16At(d, at::kRow), u16At(d, at::kColumn), Kind::Error,
+                           u8At(d, at::kBoolErrValue));
             else
-                sheet_.add(u16At(d, 0), u16At(d, 2), Kind::Boolean, u8At(d, 6) != 0 ? 1 : 0);
+                sheet_.add(u16At(d, at::kRow), u16At(d, at::kColumn), Kind::Boolean,
+                           u8At(d, at::kBoolErrValue) != 0 ? 1 : 0);
             break;
         case record::kFormula:
-            need(d, 14);
+            need(r, at::kFormulaSize);
             formula(d, pendingString);
             break;
         case record::kString:
             if (pendingString != kNoCell) {
-                RecordData data(records, d);
+                RecordData data(r.id, d, records);
                 sheet_.setText(pendingString, stringText(data));
                 pendingString = kNoCell;
             }
@@ -326,21 +356,21 @@ private:
 
     // A formula cell delivers its cached result; a text result follows in a STRING record.
     void formula(std::string_view d, std::size_t& pendingString) {
-        const std::uint16_t row = u16At(d, 0);
-        const std::uint16_t column = u16At(d, 2);
-        if (u16At(d, 12) != 0xFFFF) {
-            number(row, column, u16At(d, 4), f64At(d, 6));
+        const std::uint16_t row = u16At(d, at::kRow);
+        const std::uint16_t column = u16At(d, at::kColumn);
+        if (u16At(d, at::kFormulaResultMarker) != kNotANumberResult) {
+            number(row, column, u16At(d, at::kCellXf), f64At(d, at::kCellValue));
             return;
         }
-        switch (u8At(d, 6)) {
+        switch (u8At(d, at::kFormulaResultType)) {
         case kResultString:
             pendingString = sheet_.addText(row, column, 0);
             break;
         case kResultBoolean:
-            sheet_.add(row, column, Kind::Boolean, u8At(d, 8) != 0 ? 1 : 0);
+            sheet_.add(row, column, Kind::Boolean, u8At(d, at::kFormulaResultValue) != 0 ? 1 : 0);
             break;
         case kResultError:
-            sheet_.add(row, column, Kind::Error, u8At(d, 8));
+            sheet_.add(row, column, Kind::Error, u8At(d, at::kFormulaResultValue));
             break;
         case kResultEmptyString:
             sheet_.addText(row, column, 0);
@@ -352,7 +382,6 @@ private:
 
     std::string_view stream_;
     Globals& g_;
-    double dateOffset_;
     std::vector<bool> xfIsDate_;
     SheetBuilder sheet_;
 };

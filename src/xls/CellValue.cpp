@@ -14,27 +14,34 @@ namespace {
 
 constexpr int kSignificantDigits = 15;
 
+struct ErrorName {
+    int code;
+    const char* text;
+};
+
+// The spreadsheet's error values: their codes (as BIFF stores them) and texts.
+constexpr ErrorName kErrors[] = {
+    {0x00, "#NULL!"}, {0x07, "#DIV/0!"}, {0x0F, "#VALUE!"}, {0x17, "#REF!"},
+    {0x1D, "#NAME?"}, {0x24, "#NUM!"},   {0x2A, "#N/A"},
+};
+constexpr int kNotAvailable = 0x2A;
+
 // Text of a spreadsheet error code, as the spreadsheet shows it.
 const char* errorText(int code) {
-    switch (code) {
-    case 0x00:
-        return "#NULL!";
-    case 0x07:
-        return "#DIV/0!";
-    case 0x0F:
-        return "#VALUE!";
-    case 0x17:
-        return "#REF!";
-    case 0x1D:
-        return "#NAME?";
-    case 0x24:
-        return "#NUM!";
-    default:
-        return "#N/A";
-    }
+    for (const ErrorName& error : kErrors)
+        if (error.code == code)
+            return error.text;
+    return "#N/A";
 }
 
 } // namespace
+
+int errorCode(std::string_view text) {
+    for (const ErrorName& error : kErrors)
+        if (text == error.text)
+            return error.code;
+    return kNotAvailable;
+}
 
 std::string numberText(double value) {
     if (value == 0 || !std::isfinite(value))

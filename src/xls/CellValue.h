@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace wb {
 
@@ -31,6 +32,10 @@ struct CellValue {
 // ("1.10101199001011E17", "1.5E-6") below 1E-5 and from 1E15 on. 12 gives "12", 12.5 "12.5",
 // 1990.0999999999999 "1990.1".
 std::string numberText(double value);
+
+// The code of an error value's text ("#DIV/0!" 0x07, "#N/A" 0x2A); 0x2A for a text that is
+// no error value the format knows.
+int errorCode(std::string_view text);
 
 // The cell as text: empty cell "", number numberText, text as is, date the run's short
 // date text (formatShortDate), boolean "True"/"False", error "#N/A", "#DIV/0!" and so on.

@@ -21,6 +21,37 @@ constexpr std::size_t kHeaderSize = 512;
 constexpr std::size_t kHeaderDifatEntries = 109;
 constexpr std::size_t kDirEntrySize = 128;
 constexpr unsigned kMiniSectorShift = 6;
+constexpr unsigned kSmallSectorShift = 9;  // 512-byte sectors (version 3)
+constexpr unsigned kLargeSectorShift = 12; // 4096-byte sectors (version 4)
+constexpr std::uint16_t kLittleEndian = 0xFFFE;
+// From version 4 on, a stream's size is 64 bits wide.
+constexpr std::uint16_t kFirstVersionWithLargeSizes = 4;
+
+// Fields of the header, by byte offset.
+namespace headerField {
+constexpr std::size_t kMajorVersion = 26;
+constexpr std::size_t kByteOrder = 28;
+constexpr std::size_t kSectorShift = 30;
+constexpr std::size_t kMiniSectorShift = 32;
+constexpr std::size_t kFatSectorCount = 44;
+constexpr std::size_t kDirectoryStart = 48;
+constexpr std::size_t kMiniStreamCutoff = 56;
+constexpr std::size_t kMiniFatStart = 60;
+constexpr std::size_t kDifatStart = 68;
+constexpr std::size_t kDifat = 76; // the first 109 FAT sector numbers
+} // namespace headerField
+
+// Fields of a directory entry, by byte offset.
+namespace entryField {
+constexpr std::size_t kNameLength = 64; // in bytes, with the terminating zero
+constexpr std::size_t kMaxNameBytes = 64;
+constexpr std::size_t kType = 66;
+constexpr std::size_t kLeft = 68;
+constexpr std::size_t kRight = 72;
+constexpr std::size_t kChild = 76;
+constexpr std::size_t kStart = 116;
+constexpr std::size_t kSize = 120;
+} // namespace entryField
 constexpr std::uint64_t kWholeChain = std::numeric_limits<std::uint64_t>::max();
 
 enum class EntryType : std::uint8_t { Storage = 1, Stream = 2, Root = 5 };
@@ -151,7 +182,7 @@ public:
             if (id == kNoEntry)
                 continue;
             if (id >= entries_.size() || seen[id])
-                throw FormatError(reason::kBadDirectory);
+                throw FormatError(reason::kBadDirectoryLink);
             seen[id] = true;
             const DirEntry& entry = entries_[id];
             if (entry.type == static_cast<std::uint8_t>(EntryType::Stream)) {
@@ -186,16 +217,19 @@ private:
         }
         if (file_.size() < kHeaderSize)
             throw FormatError(reason::kTruncated);
-        const unsigned shift = u16At(file_, 30);
-        if (u16At(file_, 28) != 0xFFFE || (shift != 9 && shift != 12) ||
-            u16At(file_, 32) != kMiniSectorShift)
-            throw FormatError(reason::kBadHeader);
-        largeSizes_ = u16At(file_, 26) >= 4;
+        const unsigned shift = u16At(file_, headerField::kSectorShift);
+        if (u16At(file_, headerField::kByteOrder) != kLittleEndian)
+            throw FormatError(reason::kBadByteOrder);
+        if (shift != kSmallSectorShift && shift != kLargeSectorShift)
+            throw FormatError(reason::kBadSectorSize);
+        if (u16At(file_, headerField::kMiniSectorShift) != kMiniSectorShift)
+            throw FormatError(reason::kBadMiniSectorSize);
+        largeSizes_ = u16At(file_, headerField::kMajorVersion) >= kFirstVersionWithLargeSizes;
         sectors_ = SectorSpace{file_, std::uint64_t{1} << shift, shift, reason::kTruncated};
         if (file_.size() < sectors_.base)
             throw FormatError(reason::kTruncated);
         fileSectors_ = sectorsFor(file_.size() - sectors_.base, shift);
-        miniCutoff_ = u32At(file_, 56);
+        miniCutoff_ = u32At(file_, headerField::kMiniStreamCutoff);
     }
 
     // A sector the FAT claims to describe but the file lacks means the file was cut short;
@@ -217,7 +251,7 @@ private:
 
     void readFat() {
         const std::uint64_t perSector = sectors_.sectorSize() / 4;
-        const std::uint64_t fatSectorCount = u32At(file_, 44);
+        const std::uint64_t fatSectorCount = u32At(file_, headerField::kFatSectorCount);
         if (fatSectorCount > fileSectors_)
             throw FormatError(reason::kTruncated);
         const std::uint64_t described = fatSectorCount * perSector;
@@ -225,9 +259,9 @@ private:
         std::vector<std::uint32_t> fatSectors;
         fatSectors.reserve(static_cast<std::size_t>(fatSectorCount));
         for (std::size_t i = 0; i < kHeaderDifatEntries && fatSectors.size() < fatSectorCount; ++i)
-            fatSectors.push_back(u32At(file_, 76 + 4 * i));
+            fatSectors.push_back(u32At(file_, headerField::kDifat + 4 * i));
         std::vector<bool> seen(static_cast<std::size_t>(fileSectors_));
-        std::uint32_t difat = u32At(file_, 68);
+        std::uint32_t difat = u32At(file_, headerField::kDifatStart);
         while (fatSectors.size() < fatSectorCount) {
             if (difat == kEndOfChain || difat == kFreeSector)
                 break;
@@ -256,7 +290,8 @@ private:
 
     void readDirectory() {
         std::string storage;
-        const Chain chain = followChain(u32At(file_, 48), fat_, kWholeChain);
+        const Chain chain =
+            followChain(u32At(file_, headerField::kDirectoryStart), fat_, kWholeChain);
         const std::uint64_t size = chain.size() * sectors_.sectorSize();
         const std::string_view bytes = chainBytes(sectors_, chain, size, storage);
         const std::size_t count = bytes.size() / kDirEntrySize;
@@ -264,21 +299,23 @@ private:
         for (std::size_t i = 0; i < count; ++i) {
             const std::string_view raw = bytes.substr(i * kDirEntrySize, kDirEntrySize);
             DirEntry entry;
-            const std::size_t nameBytes = std::min<std::size_t>(u16At(raw, 64), 64);
+            const std::size_t nameBytes = std::min<std::size_t>(u16At(raw, entryField::kNameLength),
+                                                                entryField::kMaxNameBytes);
             const std::size_t units = nameBytes >= 2 ? nameBytes / 2 - 1 : 0;
             for (std::size_t u = 0; u < units; ++u)
                 entry.name.push_back(static_cast<char16_t>(u16At(raw, 2 * u)));
-            entry.type = u8At(raw, 66);
-            entry.left = u32At(raw, 68);
-            entry.right = u32At(raw, 72);
-            entry.child = u32At(raw, 76);
-            entry.start = u32At(raw, 116);
+            entry.type = u8At(raw, entryField::kType);
+            entry.left = u32At(raw, entryField::kLeft);
+            entry.right = u32At(raw, entryField::kRight);
+            entry.child = u32At(raw, entryField::kChild);
+            entry.start = u32At(raw, entryField::kStart);
             // Version 3 files may leave garbage in the high half of the size.
-            entry.size = largeSizes_ ? u64At(raw, 120) : u32At(raw, 120);
+            entry.size =
+                largeSizes_ ? u64At(raw, entryField::kSize) : u32At(raw, entryField::kSize);
             entries_.push_back(std::move(entry));
         }
         if (entries_.empty() || entries_[0].type != static_cast<std::uint8_t>(EntryType::Root))
-            throw FormatError(reason::kBadDirectory);
+            throw FormatError(reason::kNoRootEntry);
     }
 
     std::string_view streamBytes(const DirEntry& entry, std::string& storage) {
@@ -292,7 +329,7 @@ private:
         // Small streams live in 64-byte sectors inside the root entry's stream.
         std::vector<std::uint32_t> miniFat;
         std::string miniFatStorage;
-        const std::uint32_t miniFatStart = u32At(file_, 60);
+        const std::uint32_t miniFatStart = u32At(file_, headerField::kMiniFatStart);
         if (miniFatStart != kEndOfChain) {
             const Chain chain = followChain(miniFatStart, fat_, kWholeChain);
             const std::string_view bytes =

@@ -4,47 +4,128 @@
 #include "xls/FormatError.h"
 
 #include <algorithm>
+#include <string>
 
 namespace wb::xls {
 
-RecordStream::RecordStream(std::string_view stream, std::size_t start)
-    : stream_(stream), position_(start) {
-    if (start > stream.size())
-        throw FormatError(reason::kBadRecord);
+namespace {
+
+// Every record starts with its identifier and the length of its data.
+constexpr std::size_t kHeaderId = 0;
+constexpr std::size_t kHeaderLength = 2;
+constexpr std::size_t kHeaderSize = 4;
+
+// Option bits of a BIFF8 string.
+constexpr std::uint8_t kWideCharacters = 0x01;
+constexpr std::uint8_t kHasPhonetic = 0x04;
+constexpr std::uint8_t kHasRichText = 0x08;
+// Each rich-text run: the first character it formats and its font.
+constexpr std::uint64_t kRichTextRunSize = 4;
+
+} // namespace
+
+std::string recordName(std::uint16_t id) {
+    switch (id) {
+    case record::kFormula:
+        return "FORMULA";
+    case record::kEof:
+        return "EOF";
+    case record::kDateMode:
+        return "DATEMODE";
+    case record::kFilePass:
+        return "FILEPASS";
+    case record::kContinue:
+        return "CONTINUE";
+    case record::kWindow1:
+        return "WINDOW1";
+    case record::kCodePage:
+        return "CODEPAGE";
+    case record::kBoundSheet:
+        return "BOUNDSHEET";
+    case record::kMulRk:
+        return "MULRK";
+    case record::kMulBlank:
+        return "MULBLANK";
+    case record::kRString:
+        return "RSTRING";
+    case record::kXf:
+        return "XF";
+    case record::kSst:
+        return "SST";
+    case record::kLabelSst:
+        return "LABELSST";
+    case record::kBlank:
+        return "BLANK";
+    case record::kNumber:
+        return "NUMBER";
+    case record::kLabel:
+        return "LABEL";
+    case record::kBoolErr:
+        return "BOOLERR";
+    case record::kString:
+        return "STRING";
+    case record::kArray:
+        return "ARRAY";
+    case record::kTable:
+        return "TABLE";
+    case record::kRk:
+        return "RK";
+    case record::kFormat:
+        return "FORMAT";
+    case record::kSharedFormula:
+        return "SHRFMLA";
+    case record::kBof:
+    case record::kBofBiff2:
+    case record::kBofBiff3:
+    case record::kBofBiff4:
+        return "BOF";
+    default:
+        break;
+    }
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    return {'0', 'x', kHex[id >> 12], kHex[(id >> 8) & 0xF], kHex[(id >> 4) & 0xF], kHex[id & 0xF]};
 }
+
+RecordStream::RecordStream(std::string_view stream, std::size_t start)
+    : stream_(stream), position_(std::min(start, stream.size())) {}
 
 bool RecordStream::next(Record& record) {
     if (position_ == stream_.size())
         return false;
-    if (stream_.size() - position_ < 4)
-        throw FormatError(reason::kBadRecord);
-    const std::uint16_t id = u16At(stream_, position_);
-    const std::size_t length = u16At(stream_, position_ + 2);
-    if (stream_.size() - position_ - 4 < length)
-        throw FormatError(reason::kBadRecord);
+    if (stream_.size() - position_ < kHeaderSize)
+        throw FormatError(reason::kRecordHeaderCut);
+    const std::uint16_t id = u16At(stream_, position_ + kHeaderId);
+    const std::size_t length = u16At(stream_, position_ + kHeaderLength);
+    if (stream_.size() - position_ - kHeaderSize < length)
+        throw FormatError(reason::recordPastEnd(recordName(id)));
     record.id = id;
-    record.data = stream_.substr(position_ + 4, length);
-    position_ += 4 + length;
+    record.data = stream_.substr(position_ + kHeaderSize, length);
+    position_ += kHeaderSize + length;
     return true;
 }
 
 void RecordStream::takeContinues(std::vector<std::string_view>& parts) {
     Record record;
-    while (stream_.size() - position_ >= 4 && u16At(stream_, position_) == record::kContinue) {
+    while (stream_.size() - position_ >= kHeaderSize &&
+           u16At(stream_, position_ + kHeaderId) == record::kContinue) {
         next(record);
         parts.push_back(record.data);
     }
 }
 
-RecordData::RecordData(RecordStream& records, std::string_view first) {
+RecordData::RecordData(std::uint16_t id, std::string_view first, RecordStream& records) : id_(id) {
     parts_.push_back(first);
     records.takeContinues(parts_);
+}
+
+void RecordData::tooShort() const {
+    throw FormatError(reason::recordTooShort(recordName(id_)));
 }
 
 void RecordData::ensureByte() {
     while (position_ == parts_[part_].size()) {
         if (part_ + 1 == parts_.size())
-            throw FormatError(reason::kBadRecord);
+            tooShort();
         ++part_;
         position_ = 0;
     }
@@ -93,10 +174,10 @@ void RecordData::characters(std::size_t count, bool wide, std::u16string& out) {
         if (position_ == parts_[part_].size()) {
             // Characters go on in the next CONTINUE, which says again how they are stored.
             if (part_ + 1 == parts_.size())
-                throw FormatError(reason::kBadRecord);
+                tooShort();
             ++part_;
             position_ = 0;
-            wide = (u8() & 0x01) != 0;
+            wide = (u8() & kWideCharacters) != 0;
             continue;
         }
         const std::string_view part = parts_[part_];
@@ -123,10 +204,10 @@ void RecordData::characters(std::size_t count, bool wide, std::u16string& out) {
 void RecordData::unicodeString(unsigned lengthBytes, std::u16string& out) {
     const std::size_t count = lengthBytes == 1 ? u8() : u16();
     const std::uint8_t options = u8();
-    const std::uint16_t runs = (options & 0x08) ? u16() : 0;
-    const std::uint32_t phonetic = (options & 0x04) ? u32() : 0;
-    characters(count, (options & 0x01) != 0, out);
-    skip(4ull * runs + phonetic);
+    const std::uint16_t runs = (options & kHasRichText) ? u16() : 0;
+    const std::uint32_t phonetic = (options & kHasPhonetic) ? u32() : 0;
+    characters(count, (options & kWideCharacters) != 0, out);
+    skip(kRichTextRunSize * runs + phonetic);
 }
 
 std::string RecordData::byteString(unsigned lengthBytes) {

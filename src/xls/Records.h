@@ -43,6 +43,10 @@ inline constexpr std::uint16_t kBofBiff3 = 0x0209;
 inline constexpr std::uint16_t kBofBiff4 = 0x0409;
 } // namespace record
 
+// The record's name as the format documents it ("SST", "LABELSST"), or its number in hex
+// ("0x1234") for records the reader does not read.
+std::string recordName(std::uint16_t id);
+
 struct Record {
     std::uint16_t id = 0;
     std::string_view data;
@@ -50,7 +54,8 @@ struct Record {
 
 class RecordStream {
 public:
-    // Reads records from byte `start` of the stream; a start past the end throws.
+    // Reads records from byte `start` of the stream; from a start past the end there are
+    // none (a caller checks an offset it took from the file, to name it in its message).
     RecordStream(std::string_view stream, std::size_t start);
 
     // The next record; false at the end of the stream. A record longer than the rest of
@@ -67,11 +72,14 @@ private:
 };
 
 // A record's data followed by its CONTINUE records, read as one sequence of bytes, except
-// that character data split across a boundary is preceded by a fresh option byte.
+// that character data split across a boundary is preceded by a fresh option byte. Reading
+// past the end throws FormatError naming the record `id`.
 class RecordData {
 public:
-    explicit RecordData(std::string_view first) { parts_.push_back(first); }
-    RecordData(RecordStream& records, std::string_view first);
+    // `first`: the record's data, or the part of it still to read; no CONTINUE records.
+    RecordData(std::uint16_t id, std::string_view first) : id_(id) { parts_.push_back(first); }
+    // The same followed by the CONTINUE records after it, which are consumed from records.
+    RecordData(std::uint16_t id, std::string_view first, RecordStream& records);
 
     std::uint8_t u8();
     std::uint16_t u16();
@@ -92,6 +100,9 @@ private:
     void ensureByte();
     void characters(std::size_t count, bool wide, std::u16string& out);
 
+    [[noreturn]] void tooShort() const;
+
+    std::uint16_t id_;
     std::vector<std::string_view> parts_;
     std::size_t part_ = 0;
     std::size_t position_ = 0;

@@ -12,12 +12,12 @@ CellValue XlsSheet::cell(int row, int column) const {
     if (row < 1 || column < 1 || row > lastRow() || column > lastColumn_)
         return {};
     const auto r = static_cast<std::uint32_t>(row - 1);
-    const std::uint32_t key = r << 16 | static_cast<std::uint32_t>(column - 1);
+    const auto c = static_cast<std::uint16_t>(column - 1);
     const auto first = cells_.begin() + rowStart_[r];
     const auto last = cells_.begin() + rowStart_[r + 1];
     const auto found = std::lower_bound(
-        first, last, key, [](const StoredCell& cell, std::uint32_t k) { return cell.key < k; });
-    if (found == last || found->key != key)
+        first, last, c, [](const StoredCell& cell, std::uint16_t k) { return cell.column < k; });
+    if (found == last || found->column != c)
         return {};
     if (found->kind == CellValue::Kind::Text)
         return CellValue::ofText(Gbk::fromBytes(textAt(found->text)));
@@ -30,17 +30,23 @@ SheetBuilder::SheetBuilder() {
     appendText({});
 }
 
-void SheetBuilder::add(std::uint16_t row, std::uint16_t column, Kind kind, double number) {
-    XlsSheet::StoredCell cell{static_cast<std::uint32_t>(row) << 16 | column, kind, {}};
+void SheetBuilder::add(std::uint32_t row, std::uint16_t column, Kind kind, double number) {
+    XlsSheet::StoredCell cell{row, column, kind, {}};
     cell.number = number;
-    sheet_.cells_.push_back(cell);
+    push(cell);
 }
 
-std::size_t SheetBuilder::addText(std::uint16_t row, std::uint16_t column, std::uint32_t text) {
-    XlsSheet::StoredCell cell{static_cast<std::uint32_t>(row) << 16 | column, Kind::Text, {}};
+std::size_t SheetBuilder::addText(std::uint32_t row, std::uint16_t column, std::uint32_t text) {
+    XlsSheet::StoredCell cell{row, column, Kind::Text, {}};
     cell.text = text;
-    sheet_.cells_.push_back(cell);
+    push(cell);
     return sheet_.cells_.size() - 1;
+}
+
+void SheetBuilder::push(const XlsSheet::StoredCell& cell) {
+    if (sheet_.cells_.size() == kMaxCells)
+        throw FormatError(reason::kTooManyCells);
+    sheet_.cells_.push_back(cell);
 }
 
 std::uint32_t SheetBuilder::appendText(const Gbk& text) {
@@ -63,14 +69,15 @@ void SheetBuilder::reserve(std::size_t cells) {
 XlsSheet SheetBuilder::finish(Gbk name) {
     auto& cells = sheet_.cells_;
     const auto byKey = [](const XlsSheet::StoredCell& a, const XlsSheet::StoredCell& b) {
-        return a.key < b.key;
+        return a.row != b.row ? a.row < b.row : a.column < b.column;
     };
     if (!std::is_sorted(cells.begin(), cells.end(), byKey))
         std::stable_sort(cells.begin(), cells.end(), byKey);
-    // Of cells given twice, the later record wins; the stable sort kept them in file order.
+    // Of cells given twice, the later one wins; the stable sort kept them in file order.
     std::size_t kept = 0;
     for (std::size_t i = 0; i < cells.size(); ++i) {
-        if (kept > 0 && cells[kept - 1].key == cells[i].key)
+        if (kept > 0 && cells[kept - 1].row == cells[i].row &&
+            cells[kept - 1].column == cells[i].column)
             cells[kept - 1] = cells[i];
         else
             cells[kept++] = cells[i];
@@ -78,15 +85,15 @@ XlsSheet SheetBuilder::finish(Gbk name) {
     cells.resize(kept);
     cells.shrink_to_fit();
 
-    const std::uint32_t rows = cells.empty() ? 0 : (cells.back().key >> 16) + 1;
+    const std::uint32_t rows = cells.empty() ? 0 : cells.back().row + 1;
     sheet_.rowStart_.assign(rows + 1, 0);
     std::uint32_t row = 0;
     int lastColumn = 0;
     for (std::size_t i = 0; i < cells.size(); ++i) {
-        const std::uint32_t cellRow = cells[i].key >> 16;
+        const std::uint32_t cellRow = cells[i].row;
         while (row < cellRow)
             sheet_.rowStart_[++row] = static_cast<std::uint32_t>(i);
-        lastColumn = std::max(lastColumn, static_cast<int>(cells[i].key & 0xFFFF) + 1);
+        lastColumn = std::max(lastColumn, static_cast<int>(cells[i].column) + 1);
     }
     while (row < rows)
         sheet_.rowStart_[++row] = static_cast<std::uint32_t>(cells.size());

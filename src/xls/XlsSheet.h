@@ -1,6 +1,6 @@
 #pragma once
-// The values of one worksheet of an .xls workbook, held compactly: one 16-byte entry per
-// cell that has a value, sorted by row and column, and one pool of GBK text.
+// The values of one worksheet of a workbook (.xls or .xlsx), held compactly: one 16-byte
+// entry per cell that has a value, sorted by row and column, and one pool of GBK text.
 
 #include "text/Gbk.h"
 #include "xls/Sheet.h"
@@ -33,7 +33,8 @@ private:
     friend class xls::SheetBuilder;
 
     struct StoredCell {
-        std::uint32_t key; // row << 16 | column, both 0-based
+        std::uint32_t row; // 0-based
+        std::uint16_t column;
         CellValue::Kind kind;
         union {
             double number;      // every kind but Text

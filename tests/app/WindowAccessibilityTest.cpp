@@ -147,7 +147,10 @@ TEST_F(WindowOffice, OpeningADirectoryMakesItCurrentButLeavesTheDatabase) {
     QDir().mkpath(QStringLiteral("sub/deeper"));
     QFile::copy(QStringLiteral("staff.xls"), QStringLiteral("sub/staff.xls"));
     QFile(QStringLiteral("sub/OTHER.XLS")).open(QIODevice::WriteOnly);
+    QFile(QStringLiteral("sub/new.xlsx")).open(QIODevice::WriteOnly);
+    QFile(QStringLiteral("sub/macros.XLSM")).open(QIODevice::WriteOnly);
     QFile(QStringLiteral("sub/notes.txt")).open(QIODevice::WriteOnly);
+    QFile(QStringLiteral("sub/sheet.ods")).open(QIODevice::WriteOnly);
     startedWindow();
 
     const QList<QListWidgetItem*> sub =
@@ -160,7 +163,7 @@ TEST_F(WindowOffice, OpeningADirectoryMakesItCurrentButLeavesTheDatabase) {
     for (int row = 0; row < window->FileListBox1->count(); ++row)
         files.push_back(utf8(window->FileListBox1->item(row)->text()));
     std::sort(files.begin(), files.end());
-    EXPECT_EQ(files, (Strings{"OTHER.XLS", "staff.xls"}));
+    EXPECT_EQ(files, (Strings{"OTHER.XLS", "macros.XLSM", "new.xlsx", "staff.xls"}));
     EXPECT_FALSE(window->DirectoryListBox1->findItems(QStringLiteral("deeper"), Qt::MatchEndsWith)
                      .isEmpty());
     EXPECT_EQ(window->DriveComboBox1->currentText(), QStorageInfo(start).rootPath());

@@ -106,6 +106,33 @@ TEST_F(ImportCli, ImportsEveryColumnOfAFullWorkbook) {
               (Strings{"甲|2006|1", "甲|2007|2", "乙|2007|2", "乙|2007|2"}));
 }
 
+TEST_F(ImportCli, TheSameWorkbookAsXlsxStoresTheSameRows) {
+    // What a run prints and stores: the run log, the error list and every record.
+    const auto stored = [&](const std::string& workbook) {
+        copyFixture(workbook);
+        EXPECT_EQ(run("--overwrite --dept 0101 " + workbook), 0) << workbook;
+        Strings result = out;
+        result.insert(result.end(), err.begin(), err.end());
+        for (const char* sql :
+             {"select bm, bh, xm, xb, mz, sfzh, csny, gzsj, grsf, jkzk, jxqyf, kjgl, kjtgnf,"
+              " sylb, ltxlb, dzysxl from ryjbxx order by id",
+              "select p.xm, x.xxxs, x.xlrq, x.xldm, x.dzysxl from ryxl x join ryjbxx p on "
+              "p.id = x.mid order by x.id",
+              "select p.xm, r.rzrq, r.gzzwdm, r.gwzwdm from ryrz r join ryjbxx p on "
+              "p.id = r.mid order by r.id",
+              "select p.xm, k.khnd, k.khjg from rykh k join ryjbxx p on p.id = k.mid "
+              "order by k.id"}) {
+            const Strings records = rows(sql);
+            result.insert(result.end(), records.begin(), records.end());
+        }
+        return result;
+    };
+    const Strings fromXls = stored("full.xls");
+    ASSERT_GT(fromXls.size(), 20u);
+    EXPECT_EQ(stored("full.xlsx"), fromXls);    // as openpyxl writes it
+    EXPECT_EQ(stored("full_lo.xlsx"), fromXls); // as LibreOffice saves the .xls
+}
+
 TEST_F(ImportCli, OverwriteReplacesTheDepartmentAndAppendAddsAgain) {
     copyFixture("gap.xls");
     ASSERT_EQ(run("--dept 01 gap.xls"), 0);

@@ -81,6 +81,30 @@ TEST(XlsBrokenFiles, EveryCutOfAWorkbookFailsCleanlyOrReadsTheWholeSheet) {
     }
 }
 
+TEST(XlsBrokenFiles, AHeaderFieldOutOfRangeIsNamed) {
+    const std::string original = fixtureBytes("records.xls");
+    const struct {
+        const char* name;
+        std::size_t offset;
+        std::string bytes;
+        std::string reason;
+    } cases[] = {
+        {"byte order", 28, "\xFF\xFE", reason::kBadByteOrder},
+        {"sector size 1024", 30, std::string("\x0A\x00", 2), reason::kBadSectorSize},
+        {"mini sector size 128", 32, std::string("\x07\x00", 2), reason::kBadMiniSectorSize},
+    };
+    for (const auto& c : cases) {
+        std::string bytes = original;
+        bytes.replace(c.offset, c.bytes.size(), c.bytes);
+        try {
+            XlsWorkbook::fromBytes(bytes, "h.xls");
+            ADD_FAILURE() << c.name << ": opened";
+        } catch (const Error& e) {
+            EXPECT_EQ(e.what(), message("h.xls", c.reason)) << c.name;
+        }
+    }
+}
+
 // Quirks of real files that must not stop the reader.
 TEST(XlsContainerQuirks, AreReadLikeTheWellFormedFile) {
     const std::string original = fixtureBytes("records.xls");

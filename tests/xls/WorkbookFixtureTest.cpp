@@ -1,9 +1,11 @@
-// Every fixture workbook that must open is read, and each cell of its active sheet is
-// compared with what xlrd, an independent reader, read from the same file
-// (tools/make_xls_fixtures.py wrote the .expected files).
+// Every fixture workbook that must open is read through the program's opener, and each cell
+// of its active sheet is compared with what an independent reader read from the same file:
+// xlrd for the .xls files, openpyxl for the .xlsx files (tools/make_xls_fixtures.py and
+// tools/make_xlsx_fixtures.py wrote the .expected files).
 
 #include "support/GbkBytes.h"
 #include "text/Encoding.h"
+#include "xls/WorkbookFile.h"
 #include "xls/XlsWorkbook.h"
 
 #include <gtest/gtest.h>
@@ -25,7 +27,7 @@ using namespace wb;
 
 namespace {
 
-const std::filesystem::path kFixtures = std::filesystem::path(WB_FIXTURES) / "xls";
+const std::filesystem::path kFixtures = std::filesystem::path(WB_FIXTURES);
 
 struct Expected {
     std::string sheet; // UTF-8
@@ -93,22 +95,25 @@ Expected readExpected(const std::filesystem::path& file) {
     return expected;
 }
 
+// "xls/name" for tests/fixtures/xls/name.xls and its name.expected, "xlsx/name" likewise.
 std::vector<std::string> fixturesWithExpectations() {
     std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(kFixtures))
-        if (entry.path().extension() == ".expected")
-            names.push_back(entry.path().stem().string());
+    for (const char* format : {"xls", "xlsx"})
+        for (const auto& entry : std::filesystem::directory_iterator(kFixtures / format))
+            if (entry.path().extension() == ".expected")
+                names.push_back(std::string(format) + "/" + entry.path().stem().string());
     std::sort(names.begin(), names.end());
     return names;
 }
 
-class XlsFixture : public testing::TestWithParam<std::string> {};
+class WorkbookFixture : public testing::TestWithParam<std::string> {};
 
-TEST_P(XlsFixture, EveryCellEqualsWhatTheIndependentReaderRead) {
+TEST_P(WorkbookFixture, EveryCellEqualsWhatTheIndependentReaderRead) {
     const Expected expected = readExpected(kFixtures / (GetParam() + ".expected"));
     ASSERT_GE(expected.lastRow, 0) << "no 'last' line";
-    const auto workbook = XlsWorkbook::open((kFixtures / (GetParam() + ".xls")).string());
-    const XlsSheet& sheet = workbook->activeSheet();
+    const std::string format = GetParam().substr(0, GetParam().find('/'));
+    const XlsSheet sheet =
+        openWorkbookActiveSheet((kFixtures / (GetParam() + "." + format)).string());
 
     EXPECT_EQ(gbkToUtf8(sheet.name()), expected.sheet);
     EXPECT_EQ(sheet.lastRow(), expected.lastRow);
@@ -130,17 +135,55 @@ TEST_P(XlsFixture, EveryCellEqualsWhatTheIndependentReaderRead) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Fixtures, XlsFixture, testing::ValuesIn(fixturesWithExpectations()),
+INSTANTIATE_TEST_SUITE_P(Fixtures, WorkbookFixture, testing::ValuesIn(fixturesWithExpectations()),
                          [](const testing::TestParamInfo<std::string>& info) {
-                             return info.param;
+                             std::string name = info.param;
+                             std::replace(name.begin(), name.end(), '/', '_');
+                             return name;
                          });
 
-TEST(XlsFixtures, TheCasesTheReaderMustCoverAreAllThere) {
+TEST(WorkbookFixtures, TheCasesTheReadersMustCoverAreAllThere) {
     const std::vector<std::string> names = fixturesWithExpectations();
-    for (const char* name : {"staff_values", "second_sheet_active", "dates_1904", "sst_continue",
-                             "sst_split", "formulas", "records", "mini_stream", "biff5_cp936",
-                             "sector_4096", "difat", "scattered_sectors"})
+    for (const char* name :
+         {"xls/staff_values", "xls/second_sheet_active", "xls/dates_1904", "xls/sst_continue",
+          "xls/sst_split", "xls/formulas", "xls/records", "xls/mini_stream", "xls/biff5_cp936",
+          "xls/sector_4096", "xls/difat", "xls/scattered_sectors", "xlsx/values", "xlsx/values_lo",
+          "xlsx/formulas_lo", "xlsx/rich_text", "xlsx/second_sheet_active", "xlsx/dates_1904",
+          "xlsx/strict"})
         EXPECT_NE(std::find(names.begin(), names.end(), name), names.end()) << name;
+}
+
+} // namespace
+
+namespace {
+
+// The end-to-end staff workbook as xlwt wrote it (.xls), as openpyxl wrote the same rows
+// (.xlsx) and as LibreOffice saved the .xls (.xlsx): every cell reads as the same text,
+// except that LibreOffice turns the CR LF line breaks it loads into LF.
+TEST(WorkbookFixtures, TheStaffWorkbookReadsTheSameTextsInEveryFormat) {
+    const auto lineFeeds = [](std::string text) {
+        for (std::size_t at; (at = text.find("\r\n")) != std::string::npos;)
+            text.erase(at, 1);
+        return text;
+    };
+    const std::filesystem::path folder = kFixtures / "import";
+    const XlsSheet xls = openWorkbookActiveSheet((folder / "full.xls").string());
+    ASSERT_GT(xls.lastRow(), 3);
+    for (const auto& [name, libreOffice] :
+         {std::pair{"full.xlsx", false}, {"full_lo.xlsx", true}}) {
+        const XlsSheet xlsx = openWorkbookActiveSheet((folder / name).string());
+        EXPECT_EQ(xlsx.name(), xls.name()) << name;
+        ASSERT_EQ(xlsx.lastRow(), xls.lastRow()) << name;
+        ASSERT_EQ(xlsx.lastColumn(), xls.lastColumn()) << name;
+        for (int row = 1; row <= xls.lastRow(); ++row) {
+            for (int column = 1; column <= xls.lastColumn(); ++column) {
+                const std::string want = gbkToUtf8(cellText(xls.cell(row, column)));
+                EXPECT_EQ(gbkToUtf8(cellText(xlsx.cell(row, column))),
+                          libreOffice ? lineFeeds(want) : want)
+                    << name << " " << row << "," << column;
+            }
+        }
+    }
 }
 
 } // namespace
