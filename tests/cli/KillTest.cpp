@@ -72,6 +72,10 @@ std::map<std::string, RecordCounts> recordsByName(const fs::path& workbookPath) 
 // Starts wagebook-import in `dir` (appending, or overwriting department 01), its stdout into
 // `stdoutFile` (discarded when empty), stderr discarded; gives its process id.
 pid_t startImport(const fs::path& dir, const fs::path& stdoutFile = {}, bool overwrite = false) {
+    // Emptied here, not in the child: a child killed before it gets that far must not leave
+    // the previous run's log to be read as its own.
+    if (!stdoutFile.empty())
+        std::ofstream(stdoutFile, std::ios::trunc);
     const pid_t pid = ::fork();
     if (pid == 0) {
         if (::chdir(dir.c_str()) != 0)
