@@ -12,8 +12,9 @@ namespace wb {
 
 class Connection;
 
-// ADOTable1: appends rows to one table field by field. Opening reads the column names and
-// types only, never the rows. Each value is converted to its column's type when it is set:
+// The person table component: appends rows to one table field by field. Opening reads the column
+// names and types only, never the rows. Each value is converted to its column's type when it is
+// set:
 //   INTEGER column: an integer, a whole number, or a text that is a whole number
 //                   (blanks around it allowed); anything else fails;
 //   REAL column:    a number, or a text that is a decimal number;

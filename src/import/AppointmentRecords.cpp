@@ -38,7 +38,7 @@ PostCodes postCodes(const Gbk& post, const MonthDate& date, const CodeTable& Cod
 } // namespace
 
 void importAppointments(const RowContext& row, const PersonOutcome& person,
-                        const BuiltinTables& tables, StatementRunner& ADOQuery1) {
+                        const BuiltinTables& tables, StatementRunner& statements) {
     static const Gbk kPrefix = gbk("职务:");
 
     const std::vector<Gbk> lines = dependentLines(row, person, titles::kAppointments);
@@ -57,7 +57,7 @@ void importAppointments(const RowContext& row, const PersonOutcome& person,
             row.ui.addError(kPrefix + person.name + ':' + post);
             continue;
         }
-        runDependentStatement(ADOQuery1,
+        runDependentStatement(statements,
                               "insert into ryrz (mid,rzrq,gzzwdm,gwzwdm ) values ("_ascii + key +
                                   ",'"_ascii + escapeSqlText(date.text()) + "','"_ascii +
                                   escapeSqlText(codes.wagePost) + "','"_ascii +

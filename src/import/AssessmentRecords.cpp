@@ -30,7 +30,7 @@ bool isPlainNumber(std::string_view text) {
 } // namespace
 
 void importAssessments(const RowContext& row, const PersonOutcome& person,
-                       StatementRunner& ADOQuery1) {
+                       StatementRunner& statements) {
     static const Gbk kPrefix = gbk("考核:");
     static const Gbk kNotANumber = gbk("结果代码不是数字 ");
 
@@ -56,7 +56,7 @@ void importAssessments(const RowContext& row, const PersonOutcome& person,
             row.ui.addError(kPrefix + person.name + ':' + line + ':' + kNotANumber + code);
             continue;
         }
-        runDependentStatement(ADOQuery1,
+        runDependentStatement(statements,
                               "insert into rykh (mid,khnd,khjg ) values ("_ascii + key + ',' +
                                   decimal(year) + ',' + code + ')',
                               row.ui, kPrefix, person.name, line);

@@ -43,10 +43,10 @@ void runDependentStatement(StatementRunner& runner, Gbk statement, UserInterface
                            const Gbk& prefix, const Gbk& name, const Gbk& text);
 
 void importEducation(const RowContext& row, const PersonOutcome& person,
-                     StatementRunner& ADOQuery1);
+                     StatementRunner& statements);
 void importAppointments(const RowContext& row, const PersonOutcome& person,
-                        const BuiltinTables& tables, StatementRunner& ADOQuery1);
+                        const BuiltinTables& tables, StatementRunner& statements);
 void importAssessments(const RowContext& row, const PersonOutcome& person,
-                       StatementRunner& ADOQuery1);
+                       StatementRunner& statements);
 
 } // namespace wb

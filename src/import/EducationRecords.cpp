@@ -8,7 +8,7 @@
 namespace wb {
 
 void importEducation(const RowContext& row, const PersonOutcome& person,
-                     StatementRunner& ADOQuery1) {
+                     StatementRunner& statements) {
     static const Gbk kPrefix = gbk("学历:");
     static const Gbk kFullTime = gbk("'全日制'");
     static const Gbk kInService = gbk("'在职'");
@@ -37,7 +37,7 @@ void importEducation(const RowContext& row, const PersonOutcome& person,
             row.ui.addError(kPrefix + person.name + ':' + education);
             continue;
         }
-        runDependentStatement(ADOQuery1,
+        runDependentStatement(statements,
                               "insert into ryxl (mid,xxxs,xlrq,xldm) values ("_ascii + key + ',' +
                                   (fullTime ? kFullTime : kInService) + ",'"_ascii +
                                   escapeSqlText(date.text()) + "','"_ascii + escapeSqlText(code) +
@@ -53,7 +53,7 @@ void importEducation(const RowContext& row, const PersonOutcome& person,
         row.ui.addError(kPrefix + person.name + ':' + lastFullTimeDate + ':' + kNoDate);
         return;
     }
-    runDependentStatement(ADOQuery1,
+    runDependentStatement(statements,
                           "update ryxl set dzysxl="_ascii + decimal(person.wholeYears) +
                               " where mid="_ascii + key + " and xlrq=#"_ascii + lastFullTimeDate +
                               '#',

@@ -141,26 +141,26 @@ CollegeYears collegeYears(const Gbk& text) {
 }
 
 PersonOutcome importPerson(const RowContext& row, const Gbk& departmentCode, const Gbk& name,
-                           PersonTable& ADOTable1) {
+                           PersonTable& personTable) {
     static const Gbk kPersonPrefix = gbk("人员:");
     PersonOutcome outcome;
     outcome.name = name;
 
-    ADOTable1.append();
-    ADOTable1.setText("bm", departmentCode);
-    ADOTable1.setInteger("jxqyf", 12);
-    ADOTable1.setText("jkzk", Gbk::ascii("10"));
-    ADOTable1.setText("xm", name);
+    personTable.append();
+    personTable.setText("bm", departmentCode);
+    personTable.setInteger("jxqyf", 12);
+    personTable.setText("jkzk", Gbk::ascii("10"));
+    personTable.setText("xm", name);
     row.ui.addRunLog(name);
 
     try {
-        fillAndPost(row, ADOTable1, outcome);
+        fillAndPost(row, personTable, outcome);
     } catch (const DatabaseFailure&) {
-        ADOTable1.cancel();
+        personTable.cancel();
         throw; // nothing more can be stored: the run ends
     } catch (const std::exception& error) {
         // Discarded, so that the next append cannot post it without its key and records.
-        ADOTable1.cancel();
+        personTable.cancel();
         outcome.key.reset();
         row.ui.addError(kPersonPrefix + name + ':' + utf8ToGbk(error.what()));
     }

@@ -18,7 +18,7 @@ struct CollegeYears {
 };
 CollegeYears collegeYears(const Gbk& text);
 
-// Writes the person record of one row through ADOTable1 and reads back its key. The name is
+// Writes the person record of one row through the person table and reads back its key. The name is
 // added to the run log first. A record the database cannot store is reported in the error
 // list as "人员:" name ":" reason and discarded; the outcome then has no key.
 PersonOutcome importPerson(const RowContext& row, const Gbk& departmentCode, const Gbk& name,

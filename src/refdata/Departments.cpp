@@ -9,29 +9,30 @@
 
 namespace wb {
 
-std::vector<TDeptRecord> LoadDepartments(Query& AQ1) {
-    AQ1.close();
-    AQ1.setText(Gbk::ascii("select count(*) as cnt from dm_jg "));
-    AQ1.open();
-    const int counted = AQ1.fieldInteger("cnt");
+std::vector<TDeptRecord> LoadDepartments(Query& departmentQuery) {
+    departmentQuery.close();
+    departmentQuery.setText(Gbk::ascii("select count(*) as cnt from dm_jg "));
+    departmentQuery.open();
+    const int counted = departmentQuery.fieldInteger("cnt");
     std::vector<TDeptRecord> records;
     if (counted <= 0)
         return records;
 
-    AQ1.close();
-    AQ1.setText(Gbk::ascii("select * from dm_jg order by len(jgdm),jgdm"));
-    AQ1.open();
+    departmentQuery.close();
+    departmentQuery.setText(Gbk::ascii("select * from dm_jg order by len(jgdm),jgdm"));
+    departmentQuery.open();
     records.reserve(counted);
     // Rows deleted between the two statements leave fewer records; rows added are ignored.
-    for (; !AQ1.eof() && static_cast<int>(records.size()) < counted; AQ1.next()) {
+    for (; !departmentQuery.eof() && static_cast<int>(records.size()) < counted;
+         departmentQuery.next()) {
         TDeptRecord record;
-        record.id = AQ1.fieldInteger("id");
-        record.upid = AQ1.fieldInteger("upid");
-        record.px = AQ1.fieldInteger("px");
-        record.jgdm = AQ1.fieldText("jgdm");
+        record.id = departmentQuery.fieldInteger("id");
+        record.upid = departmentQuery.fieldInteger("upid");
+        record.px = departmentQuery.fieldInteger("px");
+        record.jgdm = departmentQuery.fieldText("jgdm");
         record.CodeLen = static_cast<std::int32_t>(record.jgdm.size());
-        record.jgmc = AQ1.fieldText("jgmc");
-        record.jgjb = AQ1.fieldText("jgjb");
+        record.jgmc = departmentQuery.fieldText("jgmc");
+        record.jgjb = departmentQuery.fieldText("jgjb");
         records.push_back(std::move(record));
     }
     return records;

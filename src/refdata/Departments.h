@@ -1,5 +1,6 @@
 #pragma once
-// The departments of dm_jg and the staff list of one department, on the queries AQ1 and AQ2.
+// The departments of dm_jg and the staff list of one department, on the queries departmentQuery and
+// AQ2.
 
 #include "refdata/DeptTree.h"
 
@@ -11,11 +12,11 @@ namespace wb {
 
 class Query;
 
-// Reads dm_jg through AQ1: first the count, then the rows ordered by code length and code,
-// at most as many as counted. Returns no records when dm_jg is empty (the caller then keeps
+// Reads dm_jg through departmentQuery: first the count, then the rows ordered by code length and
+// code, at most as many as counted. Returns no records when dm_jg is empty (the caller then keeps
 // its list). Throws wb::Error when the database, the table or one of its columns id, upid,
 // px, jgdm, jgmc, jgjb fails, or a number column holds no integer.
-std::vector<TDeptRecord> LoadDepartments(Query& AQ1);
+std::vector<TDeptRecord> LoadDepartments(Query& departmentQuery);
 
 // Whether dm_jg holds the department `code` (GBK, trimmed as a request carries it): whether
 // one of the records LoadDepartments reads has that code once its jgdm is trimmed. Throws as
@@ -27,7 +28,7 @@ bool departmentExists(Query& departmentQuery, const Gbk& code);
 // the code can never end the text early.
 Gbk staffStatement(const Gbk& departmentCode);
 
-// Puts the staff query of `departmentCode` on AQ2 and opens it; returns its row count.
+// Puts the staff query of `departmentCode` on staffQuery and opens it; returns its row count.
 // Throws wb::Error when the query fails.
 int listStaff(Query& staffQuery, const Gbk& departmentCode);
 
