@@ -2,6 +2,7 @@
 // window runs it: wagebook.mdb and dm.txt are taken from there.
 
 #include "cli/CommandLine.h"
+#include "cli/TerminalLines.h"
 #include "import/ImportCommand.h"
 #include "text/Encoding.h"
 #include "text/TerminalText.h"
@@ -32,11 +33,6 @@ void installAbortHandler() {
     sigaction(SIGINT, &action, nullptr);
 }
 
-// Workbook and code-file text on the terminal: UTF-8 with its control characters shown.
-std::string printable(const wb::Gbk& gbkText) {
-    return wb::terminalSafe(wb::gbkToUtf8(gbkText));
-}
-
 // Run log and message boxes to stdout, error list to stderr. Every line is flushed as it
 // is written: a reader of a pipe or file sees each imported name when it is logged, and
 // after a kill the log still holds every name logged.
@@ -44,12 +40,11 @@ class TerminalUi : public wb::UserInterface {
 public:
     void addRunLog(const wb::Gbk& line) override { out(line); }
     void addError(const wb::Gbk& line) override {
-        std::cerr << printable(line) << '\n' << std::flush;
+        std::cerr << wb::cli::printable(line) << '\n' << std::flush;
     }
     void setStatus(int, const wb::Gbk&) override {}
     void showMessage(const wb::Gbk& text, const wb::Gbk& caption, int) override {
-        using wb::operator""_ascii;
-        out(caption + ": "_ascii + text);
+        std::cout << wb::cli::messageLine(caption, text) << '\n' << std::flush;
     }
     void processEvents() override {}
     void clearAbort() override { abortFlag = 0; }
@@ -57,7 +52,7 @@ public:
 
 private:
     static void out(const wb::Gbk& gbkLine) {
-        std::cout << printable(gbkLine) << '\n' << std::flush;
+        std::cout << wb::cli::printable(gbkLine) << '\n' << std::flush;
     }
 };
 

@@ -2,6 +2,7 @@
 // workbooks; exit status, stdout, stderr and the database are checked.
 
 #include "support/GbkBytes.h"
+#include "support/ProgramRun.h"
 #include "support/SqlRows.h"
 #include "support/TempFolder.h"
 #include "text/Encoding.h"
@@ -12,7 +13,6 @@
 #include <QVariant>
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -25,16 +25,6 @@ namespace fs = std::filesystem;
 using Strings = std::vector<std::string>;
 
 namespace {
-
-const fs::path kBin = fs::path(WB_BINARY_DIR) / "src" / "cli";
-
-Strings readLines(const fs::path& file) {
-    std::ifstream in(file);
-    Strings lines;
-    for (std::string line; std::getline(in, line);)
-        lines.push_back(line);
-    return lines;
-}
 
 class ImportCli : public ::testing::Test {
 protected:
@@ -53,13 +43,10 @@ protected:
     // Runs wagebook-import in the folder; fills out and err; gives the exit status.
     // `as` goes before the program (for example a command that runs it as another user).
     int run(const std::string& arguments, const std::string& as = {}) {
-        const std::string command = "cd '" + dir_.string() + "' && " + as +
-                                    (kBin / "wagebook-import").string() + " " + arguments +
-                                    " >out.txt 2>err.txt </dev/null";
-        const int status = std::system(command.c_str());
-        out = readLines(dir_ / "out.txt");
-        err = readLines(dir_ / "err.txt");
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        wb::test::ProgramRun result = wb::test::runProgram(dir_, "wagebook-import", arguments, as);
+        out = std::move(result.out);
+        err = std::move(result.err);
+        return result.status;
     }
     void copyFixture(const std::string& name) { folder_.copyFixture("import/" + name); }
 
