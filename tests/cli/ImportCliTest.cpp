@@ -134,7 +134,7 @@ TEST_F(ImportCli, OverwriteReplacesTheDepartmentAndAppendAddsAgain) {
 TEST_F(ImportCli, EndsEarlyWithExitStatusOne) {
     copyFixture("no_work_start.xls");
     EXPECT_EQ(run("--dept 01 no_work_start.xls"), 1);
-    EXPECT_EQ(out, Strings{"XLS数据格式不配置!不能导入"});
+    EXPECT_EQ(out, (Strings{"XLS数据格式不配置!不能导入", "缺少标题：参加工作时间"}));
 
     EXPECT_EQ(run("--dept 01 missing.xls"), 1);
     EXPECT_EQ(out, Strings{"失败: 未选择导入文件!"});
