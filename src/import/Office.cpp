@@ -28,10 +28,11 @@ Office::Office(std::string databaseFile)
 }
 
 void Office::loadCodeFile(UserInterface& ui) {
-    // Either way the run goes on, without codes.
+    // Either way the run goes on: without codes when the file was not read.
     if (const auto problem = wb::loadCodeFile(CodeFileMap)) {
-        ui.addError(*problem);
-        ui.showMessage(*problem, gbk("错误"), kStopMessage);
+        ui.addError(problem->text);
+        if (problem->unread)
+            ui.showMessage(problem->text, gbk("错误"), kStopMessage);
     }
 }
 
