@@ -32,7 +32,4 @@ private:
     std::vector<ErrorLine> errors_;
 };
 
-// Workbook and code-file text on the terminal: UTF-8 with its control characters shown.
-std::string printable(const Gbk& gbkText);
-
 } // namespace wb::cli
