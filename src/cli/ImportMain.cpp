@@ -37,9 +37,9 @@ std::string printable(const wb::Gbk& gbkText) {
     return wb::terminalSafe(wb::gbkToUtf8(gbkText));
 }
 
-// Run log and message boxes to stdout, error list to stderr. Every line is flushed as it
-// is written: a reader of a pipe or file sees each imported name when it is logged, and
-// after a kill the log still holds every name logged.
+// Run log and information boxes to stdout, error list and error boxes to stderr. Every line is
+// flushed as it is written: a reader of a pipe or file sees each imported name when it is logged,
+// and after a kill the log still holds every name logged.
 class TerminalUi : public wb::UserInterface {
 public:
     void addRunLog(const wb::Gbk& line) override { out(line); }
@@ -47,9 +47,15 @@ public:
         std::cerr << printable(line) << '\n' << std::flush;
     }
     void setStatus(int, const wb::Gbk&) override {}
+    // An information box ("提示") goes with the run log; an error or failure box (错误,
+    // 失败, 文件丢失错误) goes to stderr, where a script looks for why the run failed.
     void showMessage(const wb::Gbk& text, const wb::Gbk& caption, int) override {
         using wb::operator""_ascii;
-        out(caption + ": "_ascii + text);
+        static const wb::Gbk kNotice = wb::gbk("提示");
+        if (caption == kNotice)
+            out(caption + ": "_ascii + text);
+        else
+            addError(caption + ": "_ascii + text);
     }
     void processEvents() override {}
     void clearAbort() override { abortFlag = 0; }
