@@ -1,6 +1,7 @@
 // wagebook-import run as a user runs it: in a folder with wagebook.mdb and dm.txt, on real
 // workbooks; exit status, stdout, stderr and the database are checked.
 
+#include "support/FileLines.h"
 #include "support/GbkBytes.h"
 #include "support/SqlRows.h"
 #include "support/TempFolder.h"
@@ -22,19 +23,12 @@
 #include <vector>
 
 namespace fs = std::filesystem;
+using wb::test::readLines;
 using Strings = std::vector<std::string>;
 
 namespace {
 
 const fs::path kBin = fs::path(WB_BINARY_DIR) / "src" / "cli";
-
-Strings readLines(const fs::path& file) {
-    std::ifstream in(file);
-    Strings lines;
-    for (std::string line; std::getline(in, line);)
-        lines.push_back(line);
-    return lines;
-}
 
 class ImportCli : public ::testing::Test {
 protected:

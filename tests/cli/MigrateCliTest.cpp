@@ -1,6 +1,7 @@
 // wagebook-migrate run as a user runs it: exact stdout, stderr and exit status; libmdb's
 // own reports on a damaged file never reach the terminal.
 
+#include "support/FileLines.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -13,20 +14,13 @@
 #include <vector>
 
 namespace fs = std::filesystem;
+using wb::test::readLines;
 using Strings = std::vector<std::string>;
 
 namespace {
 
 const fs::path kMigrate = fs::path(WB_BINARY_DIR) / "src" / "cli" / "wagebook-migrate";
 const fs::path kAccess = fs::path(WB_FIXTURES) / "access";
-
-Strings readLines(const fs::path& file) {
-    std::ifstream in(file);
-    Strings lines;
-    for (std::string line; std::getline(in, line);)
-        lines.push_back(line);
-    return lines;
-}
 
 class MigrateCli : public ::testing::Test {
 protected:
