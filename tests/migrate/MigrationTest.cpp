@@ -2,6 +2,7 @@
 // texts and dates exact; damaged and wrong files refused with nothing left behind.
 
 #include "migrate/Migration.h"
+#include "data/Database.h"
 #include "migrate/SqliteRows.h"
 #include "support/TempFolder.h"
 #include "text/Error.h"
@@ -192,6 +193,22 @@ TEST_F(Migration, RefusesADamagedFileWithoutLeavingAnything) {
         EXPECT_NE(failure(cut.string()).find("Access 数据库 " + cut.string() + " " + message),
                   std::string::npos);
         EXPECT_EQ(leftovers(), Strings{});
+    }
+}
+
+// The program itself, handed a real Access file as its database, says how to move it.
+TEST_F(Migration, AnAccessFileAsTheDatabasePointsToTheMigration) {
+    const fs::path copy = folder_ / "wagebook.mdb";
+    fs::copy_file(kAccess / "DateTestDatabase.mdb", copy);
+    try {
+        wb::openDatabase(copy.string(), 1000);
+        ADD_FAILURE() << "opened";
+    } catch (const wb::Error& error) {
+        const std::string message = error.what();
+        EXPECT_EQ(message.rfind("文件 " + copy.string() + " 是 Access 数据库，", 0), 0u) << message;
+        EXPECT_NE(message.find("请先用 wagebook-migrate 把它复制成 SQLite 数据库"),
+                  std::string::npos)
+            << message;
     }
 }
 
