@@ -201,7 +201,8 @@ void AccessFile::readCatalog() {
     objects->table_pg = 2;
     std::strcpy(objects->object_name, "MSysObjects");
     h.entries.push_back(std::move(objects));
-    const auto catalog = openEntry(h.entries.back().get(), {"Id", "Name", "Type", "Flags"});
+    const auto catalog =
+        openEntry(h.entries.back().get(), {"Id", "Name", "Type", "Flags", "Database"});
     if (!catalog)
         h.fail("Access 数据库 " + h.name + " 已损坏：读不出它的表目录。");
     const auto& columns = catalog->columns();
@@ -215,7 +216,12 @@ void AccessFile::readCatalog() {
         h.fail("Access 数据库 " + h.name + " 已损坏：它的表目录缺少列。");
     std::vector<AccessValue> row;
     std::uint64_t rows = 0;
+    const std::size_t database = at("Database"); // the file a linked table's rows are in
     for (; catalog->next(row); ++rows) {
+        if ((row[type].integer & 0x7F) == MDB_LINKED_TABLE && database < columns.size()) {
+            linked_.push_back(row[name].bytes + " (" + row[database].bytes + ")");
+            continue;
+        }
         if ((row[type].integer & 0x7F) != MDB_TABLE || (row[flags].integer & kSystemTable) ||
             row[name].bytes.empty() || row[name].bytes.size() > MDB_MAX_OBJ_NAME)
             continue;

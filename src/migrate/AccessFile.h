@@ -46,6 +46,8 @@ public:
     int codePage() const;
     // The user's tables (no system or linked tables), in the file's order, UTF-8.
     const std::vector<std::string>& tableNames() const { return tables_; }
+    // Tables whose rows are in another file, each as "name (file)".
+    const std::vector<std::string>& linkedTables() const { return linked_; }
     // Opens one of tableNames(); throws wb::Error when its definition cannot be read.
     std::unique_ptr<AccessTable> openTable(const std::string& name);
 
@@ -65,6 +67,7 @@ private:
 
     std::unique_ptr<Handle> handle_;
     std::vector<std::string> tables_;
+    std::vector<std::string> linked_;
 };
 
 class AccessTable {

@@ -9,6 +9,14 @@ namespace wb::migrate {
 std::vector<TableCount> migrate(const MigrationRequest& request,
                                 const std::function<void(const TableCount&)>& report) {
     AccessFile source(request.source, request.codePage);
+    // A front end whose tables live in another file: that file is the one to migrate.
+    if (!source.linkedTables().empty()) {
+        std::string tables;
+        for (const std::string& table : source.linkedTables())
+            tables += (tables.empty() ? "" : "、") + table;
+        throw Error("Access 数据库 " + request.source + " 中的表 " + tables +
+                    " 只是链接，数据在括号里的文件中；请迁移那个文件。");
+    }
     TargetDatabase target(request.target);
     std::vector<TableCount> counts;
     std::string incomplete;

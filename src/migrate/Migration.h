@@ -27,7 +27,8 @@ struct MigrationRequest {
 // Copies the source into the target. `report` is called after each table. The target
 // appears only when every table was read whole and written whole; otherwise nothing is
 // left behind and wb::Error names the tables whose counts differ. Any other failure (an
-// unreadable or damaged source, an existing target, a full disk) throws wb::Error too.
+// unreadable or damaged source, a source with linked tables (their rows are in another
+// file), an existing target, a full disk) throws wb::Error too.
 std::vector<TableCount> migrate(const MigrationRequest& request,
                                 const std::function<void(const TableCount&)>& report);
 
