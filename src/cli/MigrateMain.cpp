@@ -7,12 +7,19 @@
 
 #include <QCoreApplication>
 
+#include <csignal>
 #include <exception>
 #include <iostream>
 #include <string>
 #include <vector>
 
 namespace {
+
+volatile std::sig_atomic_t stopFlag = 0;
+
+extern "C" void requestStop(int) {
+    stopFlag = 1;
+}
 
 constexpr const char* kUsageHead =
     "用法: wagebook-migrate [--codepage N] [--] SOURCE TARGET\n"
@@ -39,7 +46,12 @@ int main(int argc, char** argv) {
     const std::vector<std::string> files = commandLine.positionalArguments();
     if (files.size() != 2 || files[0].empty() || files[1].empty())
         return commandLine.usageError("需要两个文件名: SOURCE 和 TARGET");
-    wb::migrate::MigrationRequest request{files[0], files[1], 0};
+    // Ctrl-C or a kill stops after the row in progress, and the temporary file goes.
+    wb::migrate::MigrationRequest request{files[0], files[1], 0, [] {
+                                              return stopFlag != 0;
+                                          }};
+    std::signal(SIGINT, requestStop);
+    std::signal(SIGTERM, requestStop);
     if (commandLine.isSet(codePage)) {
         bool valid = false;
         request.codePage = QString::fromStdString(commandLine.value(codePage)).toInt(&valid);

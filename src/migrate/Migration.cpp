@@ -29,6 +29,8 @@ std::vector<TableCount> migrate(const MigrationRequest& request,
         while (table->next(row)) {
             target.insert(row);
             ++count.read;
+            if (request.stopRequested && request.stopRequested())
+                throw Error("迁移被中止，未创建 " + request.target + "。");
         }
         count.written = target.count(count.name);
         report(count);

@@ -22,13 +22,15 @@ struct MigrationRequest {
     std::string source; // the Access file
     std::string target; // the SQLite file to create; must not exist
     int codePage = 0;   // Jet 3 text: 0 for the file's own code page
+    // Asked between rows; true stops the migration as a failure (Ctrl-C). May be empty.
+    std::function<bool()> stopRequested;
 };
 
 // Copies the source into the target. `report` is called after each table. The target
 // appears only when every table was read whole and written whole; otherwise nothing is
 // left behind and wb::Error names the tables whose counts differ. Any other failure (an
-// unreadable or damaged source, a source with linked tables (their rows are in another
-// file), an existing target, a full disk) throws wb::Error too.
+// unreadable or damaged source, a stop requested, a source with linked tables (their rows are in
+// another file), an existing target, a full disk) throws wb::Error too.
 std::vector<TableCount> migrate(const MigrationRequest& request,
                                 const std::function<void(const TableCount&)>& report);
 

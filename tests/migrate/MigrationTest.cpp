@@ -28,7 +28,7 @@ protected:
     // Migrates the fixture `file` into target.db; gives each table's "name read written".
     Strings migrate(const std::string& file, int codePage = 0) {
         Strings lines;
-        wb::migrate::migrate({(kAccess / file).string(), target(), codePage},
+        wb::migrate::migrate({(kAccess / file).string(), target(), codePage, {}},
                              [&lines](const wb::migrate::TableCount& count) {
                                  lines.push_back(count.name + " " + std::to_string(count.read) +
                                                  " " + std::to_string(count.written));
@@ -39,7 +39,7 @@ protected:
     // The failure's message; the test fails when there is none.
     std::string failure(const std::string& source) {
         try {
-            wb::migrate::migrate({source, target(), 0}, [](const auto&) {});
+            wb::migrate::migrate({source, target(), 0, {}}, [](const auto&) {});
         } catch (const wb::Error& error) {
             return error.what();
         }
@@ -171,6 +171,21 @@ TEST_F(Migration, RefusesWhatIsNoAccessFile) {
     EXPECT_EQ(failure(folder + "/sqlite.mdb"),
               folder + "/sqlite.mdb 已经是 SQLite 数据库，不需要迁移。");
     fs::remove(folder_ / "folder.mdb");
+    EXPECT_EQ(leftovers(), Strings{});
+}
+
+TEST_F(Migration, AStopLeavesNothing) {
+    int rows = 0;
+    wb::migrate::MigrationRequest request{(kAccess / "nwind.mdb").string(), target(), 0, [&rows] {
+                                              return ++rows == 3000;
+                                          }};
+    try {
+        wb::migrate::migrate(request, [](const auto&) {});
+        ADD_FAILURE() << "not stopped";
+    } catch (const wb::Error& error) {
+        EXPECT_EQ(std::string(error.what()), "迁移被中止，未创建 " + target() + "。");
+    }
+    EXPECT_EQ(rows, 3000);
     EXPECT_EQ(leftovers(), Strings{});
 }
 
