@@ -242,21 +242,6 @@ void AccessFile::readCatalog() {
 
 AccessFile::~AccessFile() = default;
 
-std::string AccessFile::formatName() const {
-    switch (handle_->mdb->f->jet_version) {
-    case MDB_VER_JET3:
-        return "Jet 3";
-    case MDB_VER_JET4:
-        return "Jet 4";
-    default:
-        return "ACE";
-    }
-}
-
-int AccessFile::codePage() const {
-    return handle_->codePage;
-}
-
 std::string AccessFile::libraryNote() const {
     return handle_->libraryNote();
 }

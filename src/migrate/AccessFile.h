@@ -40,10 +40,6 @@ public:
     AccessFile(const AccessFile&) = delete;
     AccessFile& operator=(const AccessFile&) = delete;
 
-    // "Jet 3", "Jet 4" or "ACE 12" ... for messages.
-    std::string formatName() const;
-    // The code page Jet 3 text is read in; 0 for the Unicode formats.
-    int codePage() const;
     // The user's tables (no system or linked tables), in the file's order, UTF-8.
     const std::vector<std::string>& tableNames() const { return tables_; }
     // Tables whose rows are in another file, each as "name (file)".
