@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, then runs the main job: the demo office in demo/
-# (database, code file dm.txt, workbook staff.xls) gets the workbook imported into
-# department 01. Running it again appends the same persons again.
+# Installs what is missing, builds the three programs the demo uses (./test.sh builds the
+# rest), then runs the main job: the demo office in demo/ (database, code file dm.txt,
+# workbook staff.xls) gets the workbook imported into department 01. Running it again
+# appends the same persons again.
 set -euo pipefail
 root=$(cd "$(dirname "$0")" && pwd)
-"$root/tools/setup.sh"
+"$root/tools/setup.sh" wagebook-initdb wagebook-import wagebook
 bin="$root/build/src/cli"
 demo="$root/demo"
 
@@ -16,6 +17,7 @@ if [ ! -f "$demo/wagebook.mdb" ]; then
 fi
 
 cd "$demo"
+echo "Importing demo/staff.xls into department 01 of demo/wagebook.mdb:"
 status=0
 "$bin/wagebook-import" --dept 01 staff.xls || status=$?
 echo

@@ -1,6 +1,7 @@
 #include "cli/TerminalUi.h"
 
 #include "cli/TerminalLines.h"
+#include "text/Encoding.h"
 
 #include <csignal>
 #include <iostream>
@@ -38,8 +39,12 @@ void TerminalUi::addError(const ErrorLine& error) {
     errors_.push_back(error);
 }
 
+// An information box ("提示") goes with the run log; an error or failure box (错误, 失败,
+// 文件丢失错误) goes to stderr, where a script looks for why the run failed.
 void TerminalUi::showMessage(const Gbk& text, const Gbk& caption, int) {
-    std::cout << messageLine(caption, text) << '\n' << std::flush;
+    static const Gbk kNotice = gbk("提示");
+    std::ostream& stream = caption == kNotice ? std::cout : std::cerr;
+    stream << messageLine(caption, text) << '\n' << std::flush;
 }
 
 void TerminalUi::clearAbort() {

@@ -74,8 +74,10 @@ JetDatabase::JetDatabase(const QString& path) : path_(path) {
     static std::atomic<int> counter{0};
     connectionName_ = QStringLiteral("wagebook-jet-%1").arg(++counter);
     const std::string what = "文件 " + displayName() + " 是 Access 数据库";
+    const std::string migrate = "请先用 wagebook-migrate 把它复制成 SQLite 数据库（见 README 的"
+                                "“Moving an existing office”）。";
     if (!QSqlDatabase::isDriverAvailable(QStringLiteral("QODBC")))
-        throw Error(what + "，本机没有可用的 ODBC 数据库驱动，无法打开它。");
+        throw Error(what + "，本机没有可用的 ODBC 数据库驱动，无法打开它。" + migrate);
     database_ = QSqlDatabase::addDatabase(QStringLiteral("QODBC"), connectionName_);
     database_.setDatabaseName(
         QString::fromLatin1(kAccessConnection).arg(QDir::toNativeSeparators(path)));
@@ -84,7 +86,7 @@ JetDatabase::JetDatabase(const QString& path) : path_(path) {
         database_ = QSqlDatabase();
         QSqlDatabase::removeDatabase(connectionName_);
         throw Error(what + "，本机无法打开它（没有 Access 数据库驱动，或密码不符）：" +
-                    utf8(reason));
+                    utf8(reason) + "。" + migrate);
     }
 }
 

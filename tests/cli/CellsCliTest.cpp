@@ -80,9 +80,9 @@ TEST_F(CellsCli, AWorkbookThatCannotBeReadGetsTheImportsMessage) {
         EXPECT_EQ(run(workbook), 1) << workbook;
         EXPECT_EQ(out, Strings{}) << workbook;
         const wb::test::ProgramRun imported = import(workbook);
-        ASSERT_EQ(imported.out.size(), 1u) << workbook;
-        EXPECT_EQ(imported.out[0].rfind("错误: 工作簿 \"", 0), 0u) << imported.out[0];
-        EXPECT_EQ(err, imported.out) << workbook;
+        ASSERT_EQ(imported.err.size(), 1u) << workbook;
+        EXPECT_EQ(imported.err[0].rfind("错误: 工作簿 \"", 0), 0u) << imported.err[0];
+        EXPECT_EQ(err, imported.err) << workbook;
     }
 }
 

@@ -22,6 +22,7 @@
 #include <vector>
 
 namespace fs = std::filesystem;
+using wb::test::readLines;
 using Strings = std::vector<std::string>;
 
 namespace {
@@ -99,34 +100,39 @@ TEST_F(ImportCli, EndsEarlyWithExitStatusOne) {
     EXPECT_EQ(run("--dept 01 no_work_start.xls"), 1);
     EXPECT_EQ(out, (Strings{"XLS数据格式不配置!不能导入", "缺少标题：参加工作时间"}));
 
+    // Error and failure boxes go to stderr, nothing to stdout.
     EXPECT_EQ(run("--dept 01 missing.xls"), 1);
-    EXPECT_EQ(out, Strings{"失败: 未选择导入文件!"});
+    EXPECT_EQ(out, Strings{});
+    EXPECT_EQ(err, Strings{"失败: 未选择导入文件!"});
 
     EXPECT_EQ(run("--dept 99 missing.xls"), 1);
-    EXPECT_EQ(out, Strings{"错误:  请选择部门!"});
+    EXPECT_EQ(out, Strings{});
+    EXPECT_EQ(err, Strings{"错误:  请选择部门!"});
 
     std::ofstream(dir_ / "text.xls") << "name,birth\n";
     EXPECT_EQ(run("--dept 01 text.xls"), 1);
-    ASSERT_EQ(out.size(), 1u);
-    EXPECT_EQ(out[0].rfind("错误: ", 0), 0u) << out[0];
-    EXPECT_NE(out[0].find("text.xls"), std::string::npos) << out[0];
+    EXPECT_EQ(out, Strings{});
+    ASSERT_EQ(err.size(), 1u);
+    EXPECT_EQ(err[0].rfind("错误: ", 0), 0u) << err[0];
+    EXPECT_NE(err[0].find("text.xls"), std::string::npos) << err[0];
     EXPECT_EQ(rows("select count(*) from ryjbxx"), Strings{"0"});
 
     fs::remove(dir_ / "dm.txt");
     copyFixture("gap.xls");
     EXPECT_EQ(run("--dept 01 gap.xls"), 0);
-    EXPECT_EQ(err, Strings{"代码文件dm.txt不存在"});
-    EXPECT_EQ(out.front(), "错误: 代码文件dm.txt不存在");
+    EXPECT_EQ(err, (Strings{"代码文件dm.txt不存在", "错误: 代码文件dm.txt不存在"}));
+    EXPECT_EQ(out.front(), "XLS相配置!准备导入");
 
     fs::create_directory(dir_ / "dm.txt");
     EXPECT_EQ(run("--dept 01 gap.xls"), 0);
-    EXPECT_EQ(err, Strings{"代码文件dm.txt无法读取：它不是普通文件"});
-    EXPECT_EQ(out.front(), "错误: 代码文件dm.txt无法读取：它不是普通文件");
+    EXPECT_EQ(err, (Strings{"代码文件dm.txt无法读取：它不是普通文件",
+                            "错误: 代码文件dm.txt无法读取：它不是普通文件"}));
     EXPECT_EQ(out.back(), "提示: 数据导入成功!");
 
     fs::remove(dir_ / "wagebook.mdb");
     EXPECT_EQ(run("--dept 01 gap.xls"), 1);
-    EXPECT_EQ(out, Strings{"文件丢失错误: 文件(wagebook.dat)丢失,或运行目录不正确!"});
+    EXPECT_EQ(out, Strings{});
+    EXPECT_EQ(err, Strings{"文件丢失错误: 文件(wagebook.dat)丢失,或运行目录不正确!"});
 }
 
 TEST_F(ImportCli, ControlCharactersArePrintedVisibly) {
@@ -142,8 +148,8 @@ TEST_F(ImportCli, ControlCharactersArePrintedVisibly) {
     // A file name in a message box line, and in a usage error.
     std::ofstream(dir_ / "a\x1b[2Jb.xls") << "name,birth\n";
     EXPECT_EQ(run("--dept 01 'a\x1b[2Jb.xls'"), 1);
-    ASSERT_EQ(out.size(), 1u);
-    EXPECT_NE(out[0].find("a\\x1b[2Jb.xls"), std::string::npos) << out[0];
+    ASSERT_EQ(err.size(), 1u);
+    EXPECT_NE(err[0].find("a\\x1b[2Jb.xls"), std::string::npos) << err[0];
     EXPECT_EQ(run("'--\x1b[2J'"), 2);
     ASSERT_FALSE(err.empty());
     EXPECT_EQ(err[0], "wagebook-import: 未知选项 --\\x1b[2J");

@@ -1,11 +1,12 @@
 #pragma once
 // One of the built programs run as a user runs it, in a folder, with its output captured.
 
+#include "support/FileLines.h"
+
 #include <sys/wait.h>
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -15,15 +16,6 @@ struct ProgramRun {
     int status = -1; // the exit status; -1 when the program did not exit by itself
     std::vector<std::string> out, err;
 };
-
-// The lines of a text file, without their line breaks.
-inline std::vector<std::string> readLines(const std::filesystem::path& file) {
-    std::ifstream in(file);
-    std::vector<std::string> lines;
-    for (std::string line; std::getline(in, line);)
-        lines.push_back(line);
-    return lines;
-}
 
 // Runs `program` (a file name in the build's src/cli) with `arguments` (shell words) in
 // `folder`, stdin empty; stdout and stderr pass through out.txt and err.txt there. `as` goes

@@ -1,0 +1,19 @@
+#pragma once
+// The lines of a text file, without their line ends; none when it cannot be read.
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace wb::test {
+
+inline std::vector<std::string> readLines(const std::filesystem::path& file) {
+    std::ifstream in(file);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    return lines;
+}
+
+} // namespace wb::test
