@@ -1,5 +1,6 @@
 // wagebook-import: the import run from a terminal, in the current directory, exactly as the
-// window runs it: wagebook.mdb and dm.txt are taken from there.
+// window runs it: wagebook.mdb (or the server wagebook.ini names) and dm.txt are taken from
+// there.
 
 #include "cli/CommandLine.h"
 #include "import/ImportCommand.h"
@@ -65,7 +66,9 @@ constexpr const char* kUsageHead =
     "用法: wagebook-import [--overwrite] --dept CODE [--] WORKBOOK\n"
     "\n"
     "在当前目录中, 把工作簿 WORKBOOK (.xls) 导入 wagebook.mdb 的部门 CODE;\n"
-    "代码文件 dm.txt 也取自当前目录.\n";
+    "代码文件 dm.txt 也取自当前目录. 当前目录中有 wagebook.ini 时, 导入它\n"
+    "[database] 一节的 url=postgresql://用户[:密码]@主机[:端口]/数据库 所指的服务器;\n"
+    "没有写密码时取 PGPASSWORD 或 ~/.pgpass.\n";
 constexpr const char* kUsageTail =
     "\n"
     "退出码: 0 导入完成 (含用户中止), 1 提前结束或出错, 2 用法错误.\n";

@@ -84,10 +84,10 @@ namespace {
 // department as it was. Append runs have none: each row is its own unit.
 class OverwriteTransaction {
 public:
-    OverwriteTransaction(Database& database, bool overwrite)
-        : database_(database), active_(overwrite) {
+    OverwriteTransaction(Database& database, const ImportRequest& request)
+        : database_(database), active_(request.overwrite) {
         if (active_)
-            database_.beginTransaction();
+            database_.beginDepartmentTransaction(request.departmentCode);
     }
     ~OverwriteTransaction() {
         if (active_)
@@ -117,7 +117,7 @@ void importRows(const ImportRequest& request, const Sheet& sheet, const TitleCol
     static const Gbk kAborted = gbk("用户中止!");
     static const Gbk kNotice = gbk("提示");
 
-    OverwriteTransaction transaction(office.connection.database(), request.overwrite);
+    OverwriteTransaction transaction(office.connection.database(), request);
     if (request.overwrite) {
         ui.addRunLog(kDeleting);
         ui.processEvents();
