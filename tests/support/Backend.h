@@ -33,11 +33,11 @@ inline std::string backendName(const ::testing::TestParamInfo<Backend>& info) {
 }
 
 // Runs a parameterised suite once on each kind of database.
-#define WB_ON_EACH_BACKEND(Suite)                                                              \
-    INSTANTIATE_TEST_SUITE_P(Engines, Suite,                                                   \
-                             ::testing::Values(::wb::test::Backend::Sqlite,                    \
-                                               ::wb::test::Backend::Postgres),                 \
-                             ::wb::test::backendName)
+#define WB_ON_EACH_BACKEND(Suite)                                                                  \
+    INSTANTIATE_TEST_SUITE_P(                                                                      \
+        Engines, Suite,                                                                            \
+        ::testing::Values(::wb::test::Backend::Sqlite, ::wb::test::Backend::Postgres),             \
+        ::wb::test::backendName)
 
 inline const char* kNoServer = "WB_TEST_POSTGRES_URL is not set: no PostgreSQL server to test "
                                "against (tools/with-postgres.sh starts one; ./test.sh uses it)";
@@ -86,6 +86,14 @@ public:
     }
     // The tables, and the sample departments with `demo`, made in this process.
     void create(bool demo) { wb::createDatabase(location(), demo); }
+    // The same made as a user makes it: by running wagebook-initdb --demo.
+    void createWithInitDb() {
+        const std::string command =
+            (std::filesystem::path(WB_BINARY_DIR) / "src" / "cli" / "wagebook-initdb").string() +
+            " --demo '" + location() + "' >/dev/null";
+        if (std::system(command.c_str()) != 0)
+            throw std::runtime_error("wagebook-initdb --demo " + location() + " failed");
+    }
 
     std::vector<std::string> rows(const std::string& sql) { return sqlRows(check(), sql); }
     std::string one(const std::string& sql) {
@@ -95,13 +103,15 @@ public:
     // Runs SQL; after an insert the server's id sequences are moved past the ids given.
     void exec(const std::string& sql) {
         QSqlQuery query(check());
-        ASSERT_TRUE(query.exec(QString::fromUtf8(sql))) << sql << ": "
-                                                       << query.lastError().text().toStdString();
+        ASSERT_TRUE(query.exec(QString::fromUtf8(sql)))
+            << sql << ": " << query.lastError().text().toStdString();
         if (kind_ == Backend::Postgres && sql.rfind("insert", 0) == 0)
             for (std::string table : writtenTables())
                 if (hasTable(table))
-                    rows("SELECT setval(pg_get_serial_sequence('" + table + "', 'id'),"
-                         " coalesce(max(id), 0) + 1, false) FROM " + table);
+                    rows("SELECT setval(pg_get_serial_sequence('" + table +
+                         "', 'id'),"
+                         " coalesce(max(id), 0) + 1, false) FROM " +
+                         table);
     }
     bool hasTable(const std::string& table) {
         return one(kind_ == Backend::Sqlite

@@ -107,7 +107,6 @@ protected:
     std::unique_ptr<Office> office;
     RecordingUi ui;
     MemorySheet sheet;
-
 };
 
 } // namespace wb::test
