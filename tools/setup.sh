@@ -6,6 +6,7 @@ set -euo pipefail
 packages=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev libqt6sql6-sqlite qt6-translations-l10n
+    libqt6sql6-psql libpq-dev postgresql
     libgtest-dev
     sqlite3 libsqlite3-dev
     libzip-dev libexpat1-dev
