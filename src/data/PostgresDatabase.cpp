@@ -197,13 +197,16 @@ std::int64_t PostgresDatabase::write(std::vector<Step> body, const std::string& 
     std::vector<Step> steps;
     if (!pendingStart_.empty())
         steps.push_back(command(pendingStart_));
+    // The savepoint and its release are prepared too: parsed once, not with every statement.
+    static const State::Prepared savepoint{"wb_savepoint", kStatementSavepoint, {}, -1};
+    static const State::Prepared release{"wb_release", kReleaseStatement, {}, -1};
     if (guarded)
-        steps.push_back(command(kStatementSavepoint));
+        state_->addRun(steps, savepoint, nullptr, false);
     const int bodyFirst = static_cast<int>(steps.size());
     for (Step& step : body)
         steps.push_back(std::move(step));
     if (guarded)
-        steps.push_back(command(kReleaseStatement));
+        state_->addRun(steps, release, nullptr, false);
 
     ServerError error;
     std::int64_t value = 0;
