@@ -47,8 +47,9 @@ ServerAddress parseServerUrl(const std::string& text) {
     // The text of a refusal never shows the password.
     const std::string shown =
         url.isValid() ? utf8(url.toString(QUrl::RemovePassword)) : std::string("postgresql://…");
+    // Qt's own explanation quotes the whole url, password included.
     if (!url.isValid())
-        badUrl(shown, "无法解析（" + utf8(url.errorString()) + "）");
+        badUrl(shown, "无法解析（主机名、端口或其中的字符不合规则）");
     ServerAddress address;
     address.user = utf8(url.userName(QUrl::FullyDecoded));
     address.password = utf8(url.password(QUrl::FullyDecoded));

@@ -1,6 +1,7 @@
 // wagebook-import run as a user runs it: in a folder with wagebook.mdb and dm.txt, on real
 // workbooks; exit status, stdout, stderr and the database are checked.
 
+#include "support/Backend.h"
 #include "support/GbkBytes.h"
 #include "support/SqlRows.h"
 #include "support/TempFolder.h"
@@ -36,19 +37,20 @@ Strings readLines(const fs::path& file) {
     return lines;
 }
 
+// On the embedded file; ImportCliOnEachEngine runs what must print and store the same on a
+// server.
 class ImportCli : public ::testing::Test {
 protected:
+    virtual wb::test::Backend backend() const { return wb::test::Backend::Sqlite; }
+
     void SetUp() override {
-        folder_.runInitDb();
+        database_ = std::make_unique<wb::test::BackendDatabase>(backend(), dir_);
+        if (!database_->available())
+            GTEST_SKIP() << wb::test::kNoServer;
+        database_->createWithInitDb();
         folder_.copyFixture("import/dm.txt");
     }
-    void TearDown() override {
-        {
-            QSqlDatabase db = QSqlDatabase::database(QStringLiteral("check"), false);
-            db.close();
-        }
-        QSqlDatabase::removeDatabase(QStringLiteral("check"));
-    }
+    void TearDown() override { database_.reset(); }
 
     // Runs wagebook-import in the folder; fills out and err; gives the exit status.
     // `as` goes before the program (for example a command that runs it as another user).
@@ -63,24 +65,20 @@ protected:
     }
     void copyFixture(const std::string& name) { folder_.copyFixture("import/" + name); }
 
-    Strings rows(const std::string& sql) {
-        QSqlDatabase db = QSqlDatabase::database(QStringLiteral("check"), false);
-        if (!db.isValid()) {
-            db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("check"));
-            db.setDatabaseName(QString::fromStdString((dir_ / "wagebook.mdb").string()));
-        }
-        EXPECT_TRUE(db.open());
-        return wb::test::sqlRows(db, sql);
-    }
+    Strings rows(const std::string& sql) { return database_->rows(sql); }
 
     Strings out, err;
     wb::test::TempFolder folder_;
     const fs::path& dir_ = folder_.path();
+    std::unique_ptr<wb::test::BackendDatabase> database_;
 };
+
+using ImportCliOnEachEngine = wb::test::OnEachBackend<ImportCli>;
+WB_ON_EACH_BACKEND(ImportCliOnEachEngine);
 
 } // namespace
 
-TEST_F(ImportCli, ImportsEveryColumnOfAFullWorkbook) {
+TEST_P(ImportCliOnEachEngine, ImportsEveryColumnOfAFullWorkbook) {
     copyFixture("full.xls");
     ASSERT_EQ(run("--dept 0101 full.xls"), 0);
     EXPECT_EQ(out, (Strings{"XLS相配置!准备导入", "甲", "乙", "丙", "提示: 数据导入成功!"}));
@@ -106,7 +104,7 @@ TEST_F(ImportCli, ImportsEveryColumnOfAFullWorkbook) {
               (Strings{"甲|2006|1", "甲|2007|2", "乙|2007|2", "乙|2007|2"}));
 }
 
-TEST_F(ImportCli, TheSameWorkbookAsXlsxStoresTheSameRows) {
+TEST_P(ImportCliOnEachEngine, TheSameWorkbookAsXlsxStoresTheSameRows) {
     // What a run prints and stores: the run log, the error list and every record.
     const auto stored = [&](const std::string& workbook) {
         copyFixture(workbook);
@@ -133,7 +131,7 @@ TEST_F(ImportCli, TheSameWorkbookAsXlsxStoresTheSameRows) {
     EXPECT_EQ(stored("full_lo.xlsx"), fromXls); // as LibreOffice saves the .xls
 }
 
-TEST_F(ImportCli, OverwriteReplacesTheDepartmentAndAppendAddsAgain) {
+TEST_P(ImportCliOnEachEngine, OverwriteReplacesTheDepartmentAndAppendAddsAgain) {
     copyFixture("gap.xls");
     ASSERT_EQ(run("--dept 01 gap.xls"), 0);
     ASSERT_EQ(run("--dept 01 gap.xls"), 0);
@@ -179,7 +177,7 @@ TEST_F(ImportCli, EndsEarlyWithExitStatusOne) {
     EXPECT_EQ(out, Strings{"文件丢失错误: 文件(wagebook.dat)丢失,或运行目录不正确!"});
 }
 
-TEST_F(ImportCli, ControlCharactersArePrintedVisibly) {
+TEST_P(ImportCliOnEachEngine, ControlCharactersArePrintedVisibly) {
     copyFixture("control_chars.xls");
     ASSERT_EQ(run("--dept 01 control_chars.xls"), 0);
     EXPECT_EQ(out, (Strings{"XLS相配置!准备导入", "甲\\x1b[31m乙\\x7f", "丙\\u0085丁\\x09戊\\x0d己",
