@@ -12,6 +12,7 @@ set -euo pipefail
 program_packages=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev libqt6sql6-sqlite qt6-translations-l10n
+    libqt6sql6-psql libpq-dev
     sqlite3 libsqlite3-dev
     libzip-dev libexpat1-dev
     mdbtools-dev
@@ -21,6 +22,7 @@ program_packages=(
 # To test, benchmark, fuzz, regenerate fixtures and check the package.
 test_packages=(
     libgtest-dev
+    postgresql
     python3-xlrd python3-openpyxl libreoffice-calc-nogui
     mdbtools
     clang libclang-rt-14-dev

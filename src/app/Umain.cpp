@@ -355,6 +355,18 @@ void TFKvDbf::Timer1Timer() {
         QCoreApplication::exit(0);
         return;
     }
+    // A server that cannot be reached or refuses the login is as good as no database: its
+    // box names the server and the reason, and the program ends.
+    bool opened = !officeUsesServer();
+    if (!opened)
+        guarded([&] {
+            office.connection.database();
+            opened = true;
+        });
+    if (!opened) {
+        QCoreApplication::exit(0);
+        return;
+    }
     Button1->setEnabled(true);
     guarded([this] { FillDeptTree(); });
 }

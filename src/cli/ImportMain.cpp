@@ -1,5 +1,6 @@
 // wagebook-import: the import run from a terminal, in the current directory, exactly as the
-// window runs it: wagebook.mdb and dm.txt are taken from there.
+// window runs it: wagebook.mdb (or the server wagebook.ini names) and dm.txt are taken from
+// there.
 
 #include "cli/CommandLine.h"
 #include "cli/TerminalUi.h"
@@ -21,7 +22,9 @@ constexpr const char* kUsageHead =
     "用法: wagebook-import [--overwrite] [--dry-run] [--errors FILE] --dept CODE [--] WORKBOOK\n"
     "\n"
     "在当前目录中, 把工作簿 WORKBOOK (.xls, .xlsx) 导入 wagebook.mdb 的部门 CODE;\n"
-    "代码文件 dm.txt 也取自当前目录.\n";
+    "代码文件 dm.txt 也取自当前目录. 当前目录中有 wagebook.ini 时, 导入它\n"
+    "[database] 一节的 url=postgresql://用户[:密码]@主机[:端口]/数据库 所指的服务器;\n"
+    "没有写密码时取 PGPASSWORD 或 ~/.pgpass.\n";
 constexpr const char* kUsageTail =
     "\n"
     "每次导入都记录在 wagebook.undo 中, wagebook-undo 可以撤销 (试导入除外).\n"

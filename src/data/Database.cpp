@@ -1,9 +1,12 @@
 #include "data/Database.h"
 
 #include "data/JetDatabase.h"
+#include "data/PostgresDatabase.h"
+#include "data/ServerAddress.h"
 #include "data/SqliteDatabase.h"
 #include "text/Error.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSqlQuery>
@@ -35,7 +38,21 @@ QueryRows readRows(QSqlQuery& query) {
     return result;
 }
 
-std::unique_ptr<Database> openDatabase(const std::string& fileName, int busyTimeoutMs) {
+std::unique_ptr<Database> openDatabase(const std::string& location, int busyTimeoutMs) {
+    if (isServerUrl(location))
+        return std::make_unique<PostgresDatabase>(parseServerUrl(location), busyTimeoutMs);
+    const std::string& fileName = location;
+    const QString folder = QFileInfo(QFile::decodeName(fileName.c_str())).absolutePath();
+    const QString settings = QDir(folder).filePath(QString::fromLatin1(kSettingsFile));
+    if (const auto url = serverUrlOfSettings(QFile::encodeName(settings).toStdString())) {
+        ServerAddress address;
+        try {
+            address = parseServerUrl(*url);
+        } catch (const Error& error) {
+            throw Error("设置文件 " + utf8(settings) + " 中的" + error.what());
+        }
+        return std::make_unique<PostgresDatabase>(address, busyTimeoutMs);
+    }
     const QString path = QFileInfo(QFile::decodeName(fileName.c_str())).absoluteFilePath();
     const std::string name = utf8(path);
     const QFileInfo info(path);

@@ -58,6 +58,16 @@ public:
     // beginTransaction is rolled back and DatabaseFailure names the cause.
     // rollbackTransaction never throws and does nothing outside a transaction.
     virtual void beginTransaction() = 0;
+    // beginTransaction for a run that replaces a department's staff. On a shared server it
+    // also keeps every other such transaction for this department, for one above it or one
+    // below it waiting until this one ends, and its statements see the database as it was
+    // when it began (after the wait). It waits as long as a write waits for a lock, then
+    // throws DatabaseFailure naming the department. Where a transaction holds the write lock
+    // of the whole database (an embedded file) it is beginTransaction.
+    virtual void beginDepartmentTransaction(const Gbk& departmentCode) {
+        (void)departmentCode;
+        beginTransaction();
+    }
     virtual void commitTransaction() = 0;
     virtual void rollbackTransaction() = 0;
     virtual bool inTransaction() const = 0;
@@ -80,11 +90,14 @@ public:
 // Every row an executed Qt query yields, read whole; its error is left on the query.
 QueryRows readRows(QSqlQuery& query);
 
-// Opens the database a file holds, by what its header says it is (SQLite 3; a Jet/ACE
-// file through ODBC where an Access driver exists). fileName is a path in the file system's
-// encoding, relative to the current directory; busyTimeoutMs is how long a write waits for
-// another program's lock. Throws wb::Error for a missing or unreadable file, a file that is
-// no database, or one the engine cannot open, naming the file and the reason.
-std::unique_ptr<Database> openDatabase(const std::string& fileName, int busyTimeoutMs);
+// Opens a database. `location` is a server's url (postgresql://…, see ServerAddress.h) or a
+// file name. A file's folder is the office folder: when it holds wagebook.ini with a
+// [database] url, that server is opened instead; else the file, by what its header says it
+// is (SQLite 3; a Jet/ACE file through ODBC where an Access driver exists). A file name is
+// a path in the file system's encoding, relative to the current directory; busyTimeoutMs
+// is how long a write waits for another program's lock. Throws wb::Error for a missing or
+// unreadable file, a file that is no database, or one the engine cannot open, a bad
+// wagebook.ini or a server that cannot be reached, naming the file or server and the reason.
+std::unique_ptr<Database> openDatabase(const std::string& location, int busyTimeoutMs);
 
 } // namespace wb

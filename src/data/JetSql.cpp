@@ -548,6 +548,19 @@ EngineValue engineValue(const JetLiteral& literal, std::string_view dateColumn, 
     return whole ? EngineValue::ofInteger(integer) : EngineValue::ofReal(real);
 }
 
+void engineValues(const EngineStatement& translated, const JetStatement& split,
+                  const std::string& what, std::vector<EngineValue>& out) {
+    out.clear();
+    for (const EngineStatement::Parameter& parameter : translated.parameters) {
+        try {
+            out.push_back(engineValue(split.literals[static_cast<std::size_t>(parameter.literal)],
+                                      parameter.dateColumn, parameter.likePattern));
+        } catch (const Error& error) {
+            throw Error(what + "：" + error.what());
+        }
+    }
+}
+
 std::string translateJet(const Gbk& jet, const ColumnsOfTable& columnsOf) {
     const JetStatement split = splitJetLiterals(jet);
     const std::vector<Token> tokens = translateTokens(split.shape, columnsOf);

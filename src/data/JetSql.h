@@ -81,6 +81,12 @@ EngineStatement translateJetShape(const Gbk& shape, const ColumnsOfTable& column
 EngineValue engineValue(const JetLiteral& literal, std::string_view dateColumn = {},
                         bool likePattern = false);
 
+// The values of a split statement's literals for the parameters of its translation, in the
+// order of its "?"s, into `out`. Throws wb::Error, its text prefixed with `what`, when a
+// value is no date where a date is needed; then nothing is to be run.
+void engineValues(const EngineStatement& translated, const JetStatement& split,
+                  const std::string& what, std::vector<EngineValue>& out);
+
 // The text a date column stores: "yyyy-mm-dd", followed by " hh:mm:ss" when the day number
 // carries a time of day.
 std::string storedDateText(double dayNumber);

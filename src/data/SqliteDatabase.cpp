@@ -236,16 +236,7 @@ void SqliteDatabase::execute(const Gbk& jetGbk) {
     // Every value is converted before anything is bound, so that a value that is no date
     // leaves the statement unrun.
     std::vector<EngineValue>& values = state_->values;
-    values.clear();
-    for (const EngineStatement::Parameter& parameter : shape.translated.parameters) {
-        try {
-            values.push_back(
-                engineValue(split.literals[static_cast<std::size_t>(parameter.literal)],
-                            parameter.dateColumn, parameter.likePattern));
-        } catch (const Error& error) {
-            throw Error(what() + "：" + error.what());
-        }
-    }
+    engineValues(shape.translated, split, what(), values);
     for (std::size_t i = 0; i < values.size(); ++i)
         shape.statement->bind(static_cast<int>(i), values[i]);
     StepFailure failure;

@@ -89,7 +89,10 @@ public:
     RunTransaction(Database& database, const ImportRequest& request, UndoJournal* journal)
         : database_(database), journal_(journal), active_(request.overwrite || request.dryRun),
           dryRun_(request.dryRun) {
-        if (active_)
+        // An overwrite, dry or not, holds its department against other clerks' overwrites.
+        if (request.overwrite)
+            database_.beginDepartmentTransaction(request.departmentCode);
+        else if (dryRun_)
             database_.beginTransaction();
         if (journal_)
             journal_->runStarted(request);

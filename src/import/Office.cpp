@@ -9,12 +9,17 @@ namespace wb {
 
 bool databaseFilePresent(UserInterface& ui) {
     std::error_code ec;
-    if (std::filesystem::is_regular_file(kDatabaseFile, ec))
+    if (std::filesystem::is_regular_file(kDatabaseFile, ec) || officeUsesServer())
         return true;
     // The text names the file as the office has always known it.
     ui.showMessage(gbk("文件(wagebook.dat)丢失,或运行目录不正确!"), gbk("文件丢失错误"),
                    kPlainMessage);
     return false;
+}
+
+bool officeUsesServer() {
+    std::error_code ec;
+    return std::filesystem::exists(kSettingsFile, ec);
 }
 
 void refuseWithoutDepartment(UserInterface& ui) {

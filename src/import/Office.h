@@ -3,6 +3,7 @@
 #include "data/Connection.h"
 #include "data/PersonTable.h"
 #include "data/Query.h"
+#include "data/ServerAddress.h"
 #include "data/StatementRunner.h"
 #include "import/ImportRequest.h"
 #include "import/ImportRun.h"
@@ -19,9 +20,13 @@ namespace wb {
 // The personnel database, in the directory the program starts in.
 inline constexpr const char* kDatabaseFile = "wagebook.mdb";
 
-// The start-up check of both front ends: whether the database file exists in the current
-// directory; when it does not, the missing-file box is shown through ui.
+// The start-up check of both front ends: whether the current directory holds the database
+// file or a settings file (wagebook.ini) that names a server; when it holds neither, the
+// missing-file box is shown through ui.
 bool databaseFilePresent(UserInterface& ui);
+// Whether the current directory holds wagebook.ini: its [database] url is the office's
+// database (see openDatabase), and wagebook.mdb is not used.
+bool officeUsesServer();
 // The refusal of an Import for which no department was chosen.
 void refuseWithoutDepartment(UserInterface& ui);
 

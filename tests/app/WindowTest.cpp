@@ -7,6 +7,7 @@
 #include <QClipboard>
 #include <QTextCursor>
 #include <filesystem>
+#include <fstream>
 
 using namespace wb::test;
 
@@ -26,6 +27,26 @@ TEST_F(WindowOffice, StartUpWithoutDatabaseShowsTheBoxAndEndsWithExitCodeZero) {
     EXPECT_EQ(shown.boxes, Strings{"文件丢失错误|文件(wagebook.dat)丢失,或运行目录不正确!|0"});
     EXPECT_EQ(shown.TV1->topLevelItemCount(), 0);
     EXPECT_FALSE(QFile::exists(QStringLiteral("wagebook.mdb")));
+}
+
+TEST_F(WindowOffice, StartUpWithAnUnreachableServerShowsWhyAndEndsAsWithoutDatabase) {
+    QFile::remove(QStringLiteral("wagebook.mdb"));
+    std::ofstream("wagebook.ini") << "[database]\nurl=postgresql://clerk@127.0.0.1:1/wagebook\n";
+    RecordingWindow shown;
+    shown.show();
+    QTimer safety;
+    safety.setSingleShot(true);
+    QObject::connect(&safety, &QTimer::timeout, [] { QCoreApplication::exit(99); });
+    safety.start(20000);
+
+    EXPECT_EQ(QApplication::exec(), 0);
+    ASSERT_EQ(shown.boxes.size(), 1u);
+    EXPECT_EQ(shown.boxes[0].rfind(
+                  "错误|无法连接数据库服务器 127.0.0.1:1（数据库 wagebook）：服务器没有响应", 0),
+              0u)
+        << shown.boxes[0];
+    EXPECT_EQ(shown.boxes[0].substr(shown.boxes[0].size() - 3), "|16");
+    EXPECT_EQ(shown.TV1->topLevelItemCount(), 0);
 }
 
 TEST_F(WindowOffice, StartUpFillsTheTreeExpandedWithNothingSelected) {

@@ -27,11 +27,16 @@ using Strings = std::vector<std::string>;
 
 namespace {
 
+// On the embedded file; ImportCliOnEachEngine runs what must print and store the same on a
+// server.
 using ImportCli = wb::test::CliOffice;
+
+using ImportCliOnEachEngine = wb::test::OnEachBackend<ImportCli>;
+WB_ON_EACH_BACKEND(ImportCliOnEachEngine);
 
 } // namespace
 
-TEST_F(ImportCli, ImportsEveryColumnOfAFullWorkbook) {
+TEST_P(ImportCliOnEachEngine, ImportsEveryColumnOfAFullWorkbook) {
     copyFixture("full.xls");
     ASSERT_EQ(run("--dept 0101 full.xls"), 0);
     EXPECT_EQ(out, (Strings{"XLS相配置!准备导入", "甲", "乙", "丙", "提示: 数据导入成功!"}));
@@ -57,7 +62,7 @@ TEST_F(ImportCli, ImportsEveryColumnOfAFullWorkbook) {
               (Strings{"甲|2006|1", "甲|2007|2", "乙|2007|2", "乙|2007|2"}));
 }
 
-TEST_F(ImportCli, TheSameWorkbookAsXlsxStoresTheSameRows) {
+TEST_P(ImportCliOnEachEngine, TheSameWorkbookAsXlsxStoresTheSameRows) {
     // What a run prints and stores: the run log, the error list and every record.
     const auto stored = [&](const std::string& workbook) {
         copyFixture(workbook);
@@ -84,7 +89,7 @@ TEST_F(ImportCli, TheSameWorkbookAsXlsxStoresTheSameRows) {
     EXPECT_EQ(stored("full_lo.xlsx"), fromXls); // as LibreOffice saves the .xls
 }
 
-TEST_F(ImportCli, OverwriteReplacesTheDepartmentAndAppendAddsAgain) {
+TEST_P(ImportCliOnEachEngine, OverwriteReplacesTheDepartmentAndAppendAddsAgain) {
     copyFixture("gap.xls");
     ASSERT_EQ(run("--dept 01 gap.xls"), 0);
     ASSERT_EQ(run("--dept 01 gap.xls"), 0);
@@ -135,7 +140,7 @@ TEST_F(ImportCli, EndsEarlyWithExitStatusOne) {
     EXPECT_EQ(err, Strings{"文件丢失错误: 文件(wagebook.dat)丢失,或运行目录不正确!"});
 }
 
-TEST_F(ImportCli, ControlCharactersArePrintedVisibly) {
+TEST_P(ImportCliOnEachEngine, ControlCharactersArePrintedVisibly) {
     copyFixture("control_chars.xls");
     ASSERT_EQ(run("--dept 01 control_chars.xls"), 0);
     EXPECT_EQ(out, (Strings{"XLS相配置!准备导入", "甲\\x1b[31m乙\\x7f", "丙\\u0085丁\\x09戊\\x0d己",

@@ -23,10 +23,12 @@ const Strings kRequired = {"姓名", "出生年月", "参加工作时间", "个�
 const char* const kPersonTables[] = {"ryjbxx", "ryrz", "rybdrz", "rykh",
                                      "ryxl",   "ryjl", "ryjc",   "rygzbhb"};
 
-class ImportFailure : public TempOffice {
+class FailureOffice : public TempOffice {
 protected:
     void SetUp() override {
         TempOffice::SetUp();
+        if (IsSkipped())
+            return;
         // Department 01 with two persons and a row in every dependent table; 02 with one.
         for (const auto& [id, bm] : {std::pair{1, "01"}, {2, "0101"}, {3, "02"}}) {
             exec("insert into ryjbxx (id, bm, xm) values (" + std::to_string(id) + ", '" + bm +
@@ -46,10 +48,9 @@ protected:
     Strings snapshot() {
         Strings all;
         for (const char* table : kPersonTables)
-            if (one(std::string("select count(*) from sqlite_master where name = '") + table +
-                    "'") == "1")
+            if (database->hasTable(table))
                 for (const std::string& row :
-                     rows(std::string("select * from ") + table + " order by rowid"))
+                     rows(std::string("select * from ") + table + " order by id"))
                     all.push_back(std::string(table) + ":" + row);
         return all;
     }
@@ -70,7 +71,13 @@ protected:
     Strings before_;
 };
 
-TEST_F(ImportFailure, AnOverwriteThatFailsMidRunLeavesTheDepartmentAsItWas) {
+// What must be the same on every kind of database.
+using ImportFailure = OnEachBackend<FailureOffice>;
+WB_ON_EACH_BACKEND(ImportFailure);
+// What only a database file can suffer.
+using ImportFailureOfFile = FailureOffice;
+
+TEST_P(ImportFailure, AnOverwriteThatFailsMidRunLeavesTheDepartmentAsItWas) {
     ui.onEvents = [](RecordingUi& u) {
         if (u.eventsProcessed == 4) // after the deletion and two rows
             throw Error("模拟的故障");
@@ -83,7 +90,7 @@ TEST_F(ImportFailure, AnOverwriteThatFailsMidRunLeavesTheDepartmentAsItWas) {
     EXPECT_EQ(ui.boxes, Strings{}); // no success reported
 }
 
-TEST_F(ImportFailure, AnAbortedOverwriteKeepsTheDeletionAndTheRowsDone) {
+TEST_P(ImportFailure, AnAbortedOverwriteKeepsTheDeletionAndTheRowsDone) {
     ui.onEvents = [](RecordingUi& u) {
         u.abort = u.eventsProcessed == 3;
     };
@@ -94,7 +101,7 @@ TEST_F(ImportFailure, AnAbortedOverwriteKeepsTheDeletionAndTheRowsDone) {
     EXPECT_EQ(ui.boxes, (Strings{"提示|用户中止!|0", "提示|数据导入成功!|0"}));
 }
 
-TEST_F(ImportFailure, AnAppendThatFailsMidRunKeepsEveryFinishedRow) {
+TEST_P(ImportFailure, AnAppendThatFailsMidRunKeepsEveryFinishedRow) {
     ui.onEvents = [](RecordingUi& u) {
         if (u.eventsProcessed == 3)
             throw Error("模拟的故障");
@@ -104,7 +111,7 @@ TEST_F(ImportFailure, AnAppendThatFailsMidRunKeepsEveryFinishedRow) {
               (Strings{"new1", "new2", "new3"}));
 }
 
-TEST_F(ImportFailure, AWildcardInTheDepartmentCodeMatchesOnlyItself) {
+TEST_P(ImportFailure, AWildcardInTheDepartmentCodeMatchesOnlyItself) {
     exec("insert into ryjbxx (id, bm, xm) values (4, '0%1', 'old4')");
     exec("insert into ryjbxx (id, bm, xm) values (5, '0_', 'old5')");
     EXPECT_EQ(run("0%", true), RunOutcome::Completed);
@@ -118,7 +125,7 @@ TEST_F(ImportFailure, AWildcardInTheDepartmentCodeMatchesOnlyItself) {
     EXPECT_EQ(listStaff(office->staffQuery, gbk("0%")), 6);
 }
 
-TEST_F(ImportFailure, MissingTablesAndColumnsAreAllNamedBeforeAnythingIsWritten) {
+TEST_P(ImportFailure, MissingTablesAndColumnsAreAllNamedBeforeAnythingIsWritten) {
     exec("alter table ryxl drop column dzysxl");
     exec("alter table ryjbxx drop column gzsj");
     exec("drop table rybdrz");
@@ -134,7 +141,7 @@ TEST_F(ImportFailure, MissingTablesAndColumnsAreAllNamedBeforeAnythingIsWritten)
     EXPECT_TRUE(ui.runLog.empty());
 }
 
-TEST_F(ImportFailure, ADatabaseFileTakenAwayMidRunIsNeverReportedAsSuccess) {
+TEST_F(ImportFailureOfFile, ADatabaseFileTakenAwayMidRunIsNeverReportedAsSuccess) {
     struct Case {
         const char* name;
         std::function<void()> takeAway;
@@ -167,7 +174,7 @@ TEST_F(ImportFailure, ADatabaseFileTakenAwayMidRunIsNeverReportedAsSuccess) {
     }
 }
 
-TEST_F(ImportFailure, AFullDiskOrAnIoErrorIsNamedAndKeepsWhatItMust) {
+TEST_F(ImportFailureOfFile, AFullDiskOrAnIoErrorIsNamedAndKeepsWhatItMust) {
     struct Case {
         const char* name;
         int result;
@@ -209,7 +216,7 @@ TEST_F(ImportFailure, AFullDiskOrAnIoErrorIsNamedAndKeepsWhatItMust) {
     }
 }
 
-TEST_F(ImportFailure, AnotherWriterIsWaitedForInTheFilesOwnJournalMode) {
+TEST_F(ImportFailureOfFile, AnotherWriterIsWaitedForInTheFilesOwnJournalMode) {
     office.reset();
     closeCheckConnection();
     // Another program keeps the file in rollback-journal mode, reading it while the office

@@ -8,9 +8,10 @@ using test::bytes;
 using namespace wb::test;
 using Strings = std::vector<std::string>;
 
-using ImportRun = TempOffice;
+using ImportRun = OnEachBackend<TempOffice>;
+WB_ON_EACH_BACKEND(ImportRun);
 
-TEST_F(ImportRun, ImportsRowsDownToTheFirstEmptyName) {
+TEST_P(ImportRun, ImportsRowsDownToTheFirstEmptyName) {
     persons({"张三", " ", "", "王五"});
     EXPECT_EQ(run(), RunOutcome::Completed);
     EXPECT_EQ(rows("select xm, bm, jxqyf, jkzk from ryjbxx order by id"),
@@ -21,7 +22,7 @@ TEST_F(ImportRun, ImportsRowsDownToTheFirstEmptyName) {
     EXPECT_EQ(ui.eventsProcessed, 2); // once per row
 }
 
-TEST_F(ImportRun, AnEmptyFirstRowStillEndsInSuccess) {
+TEST_P(ImportRun, AnEmptyFirstRowStillEndsInSuccess) {
     persons({});
     sheet.setText(3, 1, "never read");
     EXPECT_EQ(run(), RunOutcome::Completed);
@@ -29,7 +30,7 @@ TEST_F(ImportRun, AnEmptyFirstRowStillEndsInSuccess) {
     EXPECT_EQ(ui.boxes, Strings{"提示|数据导入成功!|0"});
 }
 
-TEST_F(ImportRun, MissingWorkbookEndsBeforeAnyDatabaseWork) {
+TEST_P(ImportRun, MissingWorkbookEndsBeforeAnyDatabaseWork) {
     storedPerson(7, "01");
     std::filesystem::remove("book.xls");
     EXPECT_EQ(run("01", true), RunOutcome::EndedEarly);
@@ -39,7 +40,7 @@ TEST_F(ImportRun, MissingWorkbookEndsBeforeAnyDatabaseWork) {
     EXPECT_EQ(dependentRows(), 7);
 }
 
-TEST_F(ImportRun, UnreadableWorkbookIsReportedAndDeletesNothing) {
+TEST_P(ImportRun, UnreadableWorkbookIsReportedAndDeletesNothing) {
     storedPerson(7, "01");
     const auto outcome = office->import(ImportRequest{"01"_ascii, "book.xls", true}, ui,
                                         [](const std::string&) -> std::shared_ptr<const Sheet> {
@@ -51,7 +52,7 @@ TEST_F(ImportRun, UnreadableWorkbookIsReportedAndDeletesNothing) {
     EXPECT_EQ(dependentRows(), 7);
 }
 
-TEST_F(ImportRun, AbortStopsAfterTheRowInProgress) {
+TEST_P(ImportRun, AbortStopsAfterTheRowInProgress) {
     persons({"一", "二", "三", "四", "五", "六", "七"});
     ui.onEvents = [](RecordingUi& u) {
         u.abort = u.eventsProcessed == 5;
@@ -62,7 +63,7 @@ TEST_F(ImportRun, AbortStopsAfterTheRowInProgress) {
     EXPECT_EQ(ui.status[1], "数据导入成功!");
 }
 
-TEST_F(ImportRun, ASecondRunStartsAfreshWithItsOwnTitles) {
+TEST_P(ImportRun, ASecondRunStartsAfreshWithItsOwnTitles) {
     ui.abort = true; // pressed while no run was active
     sheet = MemorySheet({{"姓名", "出生年月", "参加工作时间", "个人身份", "学历"},
                          {"甲", "", "", "", "1990.07本科"}});
@@ -78,7 +79,7 @@ TEST_F(ImportRun, ASecondRunStartsAfreshWithItsOwnTitles) {
     EXPECT_EQ(one("select count(*) from ryjbxx"), "2");
 }
 
-TEST_F(ImportRun, TheGridShownIsRefreshedWithItsCount) {
+TEST_P(ImportRun, TheGridShownIsRefreshedWithItsCount) {
     persons({"甲", "乙"});
     EXPECT_EQ(run(), RunOutcome::Completed);
     EXPECT_EQ(ui.status[0], "") << "no department shown yet";
@@ -89,7 +90,7 @@ TEST_F(ImportRun, TheGridShownIsRefreshedWithItsCount) {
     EXPECT_EQ(ui.status[0], "4人");
 }
 
-TEST_F(ImportRun, ACodeFileThatCannotBeReadIsReportedAsAnErrorLineAndAStopBox) {
+TEST_P(ImportRun, ACodeFileThatCannotBeReadIsReportedAsAnErrorLineAndAStopBox) {
     std::filesystem::remove("dm.txt");
     std::filesystem::create_directory("dm.txt");
     office->loadCodeFile(ui);

@@ -8,7 +8,8 @@ using namespace wb;
 using namespace wb::test;
 using Strings = std::vector<std::string>;
 
-using OverwriteDeletion = TempOffice;
+using OverwriteDeletion = OnEachBackend<TempOffice>;
+WB_ON_EACH_BACKEND(OverwriteDeletion);
 
 TEST(OverwriteDeletionStatements, AreTheFifteenInOrder) {
     const auto statements = overwriteDeletionStatements("0102"_ascii);
@@ -26,7 +27,7 @@ TEST(OverwriteDeletionStatements, AreTheFifteenInOrder) {
               "delete from ryjbxx where bm like '0''1%'");
 }
 
-TEST_F(OverwriteDeletion, DeletesTheDepartmentTreeAfterTheLayoutCheck) {
+TEST_P(OverwriteDeletion, DeletesTheDepartmentTreeAfterTheLayoutCheck) {
     storedPerson(1, "01");
     storedPerson(2, "0101");
     storedPerson(3, "010203");
@@ -43,7 +44,7 @@ TEST_F(OverwriteDeletion, DeletesTheDepartmentTreeAfterTheLayoutCheck) {
     EXPECT_EQ(dependentRows(), 8);
 }
 
-TEST_F(OverwriteDeletion, ARejectedLayoutDeletesNothing) {
+TEST_P(OverwriteDeletion, ARejectedLayoutDeletesNothing) {
     storedPerson(7, "01");
     sheet = MemorySheet({{"姓名", "出生年月", "参加工作时间"}, {"张三"}});
     EXPECT_EQ(run("01", true), RunOutcome::EndedEarly);
@@ -53,7 +54,7 @@ TEST_F(OverwriteDeletion, ARejectedLayoutDeletesNothing) {
     EXPECT_EQ(dependentRows(), 7);
 }
 
-TEST_F(OverwriteDeletion, AQuoteInTheDepartmentCodeSelectsOnlyThatCode) {
+TEST_P(OverwriteDeletion, AQuoteInTheDepartmentCodeSelectsOnlyThatCode) {
     storedPerson(1, "0'1");
     storedPerson(2, "02");
     persons({"甲"});

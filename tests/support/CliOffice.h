@@ -3,35 +3,35 @@
 // command-line programs run as a user runs them; exit status, stdout, stderr and the
 // database are read back.
 
+#include "support/Backend.h"
 #include "support/ProgramRun.h"
 #include "support/SqlRows.h"
 #include "support/TempFolder.h"
 
-#include <QSqlDatabase>
-#include <QString>
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
 namespace wb::test {
 
+// On the embedded file unless a subclass names another kind of database (OnEachBackend).
 class CliOffice : public ::testing::Test {
 protected:
     using Strings = std::vector<std::string>;
 
+    virtual Backend backend() const { return Backend::Sqlite; }
+
     void SetUp() override {
-        folder_.runInitDb();
+        database_ = std::make_unique<BackendDatabase>(backend(), dir_);
+        if (!database_->available())
+            GTEST_SKIP() << kNoServer;
+        database_->createWithInitDb();
         folder_.copyFixture("import/dm.txt");
     }
-    void TearDown() override {
-        {
-            QSqlDatabase db = QSqlDatabase::database(QStringLiteral("check"), false);
-            db.close();
-        }
-        QSqlDatabase::removeDatabase(QStringLiteral("check"));
-    }
+    void TearDown() override { database_.reset(); }
 
     // Runs wagebook-import in the folder; fills out and err; gives the exit status.
     // `as` goes before the program (for example a command that runs it as another user).
@@ -48,19 +48,12 @@ protected:
     }
     void copyFixture(const std::string& name) { folder_.copyFixture("import/" + name); }
 
-    Strings rows(const std::string& sql) {
-        QSqlDatabase db = QSqlDatabase::database(QStringLiteral("check"), false);
-        if (!db.isValid()) {
-            db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("check"));
-            db.setDatabaseName(QString::fromStdString((dir_ / "wagebook.mdb").string()));
-        }
-        EXPECT_TRUE(db.open());
-        return sqlRows(db, sql);
-    }
+    Strings rows(const std::string& sql) { return database_->rows(sql); }
 
     Strings out, err;
     TempFolder folder_;
     const std::filesystem::path& dir_ = folder_.path();
+    std::unique_ptr<BackendDatabase> database_;
 };
 
 } // namespace wb::test

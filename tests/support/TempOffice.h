@@ -5,6 +5,7 @@
 #include "data/JetSql.h"
 #include "import/ImportRun.h"
 #include "import/Office.h"
+#include "support/Backend.h"
 #include "support/GbkBytes.h"
 #include "support/MemorySheet.h"
 #include "support/RecordingUi.h"
@@ -34,18 +35,26 @@ inline const std::vector<std::string> kRequiredTitles = {"姓名", "出生年月
 inline constexpr const char* kDependentTables[] = {"ryrz", "rybdrz", "rykh",   "ryxl",
                                                    "ryjl", "ryjc",   "rygzbhb"};
 
+// On the embedded file; a suite that must behave the same on a server derives through
+// OnEachBackend (its server instances are skipped when no test server is named: derived
+// SetUps return when IsSkipped()).
 class TempOffice : public ::testing::Test {
 protected:
+    virtual Backend backend() const { return Backend::Sqlite; }
+
     void SetUp() override {
         folder = std::make_unique<TempFolder>();
         folder->enter();
-        folder->createDatabase();
+        database = std::make_unique<BackendDatabase>(backend(), folder->path());
+        if (!database->available())
+            GTEST_SKIP() << kNoServer;
+        database->create(true);
         std::ofstream("book.xls") << "stand-in: the sheet comes from memory";
         office = std::make_unique<Office>();
     }
     void TearDown() override {
         office.reset();
-        closeCheckConnection();
+        database.reset();
         folder.reset();
     }
 
@@ -100,42 +109,17 @@ protected:
 
     // Rows of a query, each row's values joined by "|", NULL shown as "NULL"; UTF-8. They
     // are read through a connection of the test's own, so they show what was committed.
-    std::vector<std::string> rows(const std::string& sql) { return sqlRows(check(), sql); }
-    std::string one(const std::string& sql) {
-        const auto result = rows(sql);
-        return result.empty() ? "<none>" : result.front();
-    }
-    void exec(const std::string& sql) {
-        QSqlQuery query(check());
-        ASSERT_TRUE(query.exec(QString::fromUtf8(sql))) << query.lastError().text().toStdString();
-    }
-
+    std::vector<std::string> rows(const std::string& sql) { return database->rows(sql); }
+    std::string one(const std::string& sql) { return database->one(sql); }
+    void exec(const std::string& sql) { database->exec(sql); }
     // Closes the test's own connection (rows() opens it again).
-    void closeCheckConnection() {
-        if (QSqlDatabase::contains(kCheck)) {
-            QSqlDatabase::database(kCheck, false).close();
-            QSqlDatabase::removeDatabase(kCheck);
-        }
-    }
+    void closeCheckConnection() { database->close(); }
 
     std::unique_ptr<TempFolder> folder;
+    std::unique_ptr<BackendDatabase> database;
     std::unique_ptr<Office> office;
     RecordingUi ui;
     MemorySheet sheet;
-
-private:
-    static inline const QString kCheck = QStringLiteral("temp-office-check");
-    QSqlDatabase check() {
-        if (!QSqlDatabase::contains(kCheck)) {
-            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), kCheck);
-            db.setDatabaseName(QString::fromStdString((folder->path() / "wagebook.mdb").string()));
-        }
-        QSqlDatabase db = QSqlDatabase::database(kCheck, false);
-        if (!db.isOpen()) {
-            EXPECT_TRUE(db.open()) << db.lastError().text().toStdString();
-        }
-        return db;
-    }
 };
 
 } // namespace wb::test

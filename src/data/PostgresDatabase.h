@@ -1,0 +1,78 @@
+#pragma once
+
+#include "data/Database.h"
+#include "data/PostgresConnection.h"
+
+#include <memory>
+#include <string>
+
+namespace wb {
+
+// A PostgreSQL server, shared by several clerks (see PostgresConnection for the session).
+// Jet-dialect statements are translated once per shape (JetSql.h), with "$n" parameters,
+// prepared once and run with their values bound. Inside a transaction or a unit every
+// statement runs under a savepoint sent in the same round trip, so that one the server
+// rejects undoes only itself, as on the embedded engine. A transaction sees the database as
+// it was when it began (REPEATABLE READ); a unit outside one is a transaction of its own,
+// whose BEGIN travels with its first statement.
+class PostgresDatabase : public Database {
+public:
+    // Connects; throws wb::Error as PostgresConnection does. lockTimeoutMs is how long a
+    // write waits for another clerk's lock.
+    PostgresDatabase(const ServerAddress& address, int lockTimeoutMs);
+    ~PostgresDatabase() override;
+    PostgresDatabase(const PostgresDatabase&) = delete;
+    PostgresDatabase& operator=(const PostgresDatabase&) = delete;
+
+    std::string displayName() const override;
+    void execute(const Gbk& jet) override;
+    QueryRows select(const Gbk& jet) override;
+    std::int64_t insertRow(std::string_view table, const std::vector<std::string>& columns,
+                           const std::vector<EngineValue>& values) override;
+    void deleteRow(std::string_view table, std::int64_t key) override;
+    const TableColumns* columns(std::string_view table) override;
+    void beginTransaction() override;
+    void beginDepartmentTransaction(const Gbk& departmentCode) override;
+    void commitTransaction() override;
+    void rollbackTransaction() override;
+    bool inTransaction() const override;
+    void beginUnit() override;
+    void commitUnit() override;
+    void rollbackUnit() override;
+    bool inUnit() const override;
+    void checkWritable() override;
+
+    // Runs engine SQL (UTF-8, no parameters) outside the Jet dialect: the schema of
+    // wagebook-initdb. Throws as execute does.
+    void executeSql(const std::string& sql);
+    // Whether the database holds a table of this name.
+    bool hasTable(std::string_view table);
+
+private:
+    struct State;
+    struct TableInfo;
+
+    const TableInfo* table(std::string_view name);
+    // Runs a write: `steps` after the pending start of a unit, under a savepoint when
+    // inside a transaction or unit. Throws for a failure, naming `what`.
+    std::int64_t write(std::vector<PostgresConnection::Step> steps, const std::string& what);
+    [[noreturn]] void fail(const ServerError& error, const std::string& what);
+    // Ends everything open after the server or connection abandoned it; never throws.
+    void abandon();
+    void commitOrFail(const std::string& what);
+    void releaseDepartmentLocks();
+    void reconnectIfLost();
+    void beginServerTransaction();
+
+    PostgresConnection connection_;
+    bool inTransaction_ = false;
+    bool inUnit_ = false;
+    bool unitOwnsTransaction_ = false;
+    bool holdsDepartmentLocks_ = false;
+    // The start of a unit not yet sent ("BEGIN" or the unit's savepoint): it goes with the
+    // unit's first statement, and a unit that writes nothing costs nothing.
+    std::string pendingStart_;
+    std::unique_ptr<State> state_;
+};
+
+} // namespace wb

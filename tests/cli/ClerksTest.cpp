@@ -1,0 +1,171 @@
+// Several clerks at once, each running wagebook-import, on each kind of database: imports
+// into different departments all finish whole; two overwrites of one department never mix
+// (one replaces it whole, the other waits for it or is refused with a message); an overwrite
+// killed (SIGKILL) mid-run leaves the department as it was. The workbook is the 5,000-person
+// one of tests/fixtures/kill.
+
+#include "support/Backend.h"
+#include "support/TempFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace fs = std::filesystem;
+using namespace wb::test;
+using Strings = std::vector<std::string>;
+
+namespace {
+
+const fs::path kImport = fs::path(WB_BINARY_DIR) / "src" / "cli" / "wagebook-import";
+constexpr int kPersons = 5000;
+
+Strings readLines(const fs::path& file) {
+    std::ifstream in(file);
+    Strings lines;
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    return lines;
+}
+
+class Clerks : public ::testing::Test {
+protected:
+    virtual Backend backend() const = 0;
+
+    void SetUp() override {
+        database_ = std::make_unique<BackendDatabase>(backend(), folder_.path());
+        if (!database_->available())
+            GTEST_SKIP() << kNoServer;
+        database_->createWithInitDb();
+        folder_.copyFixture("kill/staff.xls");
+        folder_.copyFixture("kill/dm.txt");
+    }
+    void TearDown() override { database_.reset(); }
+
+    // Starts wagebook-import in the office folder with its output in out-<tag>.txt.
+    pid_t start(const std::string& department, bool overwrite, const std::string& tag) {
+        const fs::path out = folder_.path() / ("out-" + tag + ".txt");
+        std::ofstream(out, std::ios::trunc);
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            if (::chdir(folder_.path().c_str()) != 0)
+                ::_exit(127);
+            const std::string redirect = out.string();
+            const std::string errors = (folder_.path() / ("err-" + tag + ".txt")).string();
+            if (!std::freopen(redirect.c_str(), "w", stdout) ||
+                !std::freopen(errors.c_str(), "w", stderr))
+                ::_exit(127);
+            if (overwrite)
+                ::execl(kImport.c_str(), "wagebook-import", "--overwrite", "--dept",
+                        department.c_str(), "staff.xls", static_cast<char*>(nullptr));
+            else
+                ::execl(kImport.c_str(), "wagebook-import", "--dept", department.c_str(),
+                        "staff.xls", static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+        return pid;
+    }
+    int finish(pid_t pid) {
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+    Strings output(const std::string& tag) {
+        return readLines(folder_.path() / ("out-" + tag + ".txt"));
+    }
+
+    // Per department: persons, and their education, appointment and assessment records.
+    Strings contents() {
+        return database_->rows(
+            "select p.bm, count(*), sum((select count(*) from ryxl where mid = p.id)),"
+            " sum((select count(*) from ryrz where mid = p.id)),"
+            " sum((select count(*) from rykh where mid = p.id)) from ryjbxx p group by p.bm"
+            " order by p.bm");
+    }
+    // Dependent rows whose person is gone.
+    std::string orphans() {
+        return database_->one("select (select count(*) from ryxl where mid not in (select id from"
+                              " ryjbxx)) + (select count(*) from rykh where mid not in (select id"
+                              " from ryjbxx))");
+    }
+
+    TempFolder folder_;
+    std::unique_ptr<BackendDatabase> database_;
+};
+
+using ClerksAtOnce = OnEachBackend<Clerks>;
+WB_ON_EACH_BACKEND(ClerksAtOnce);
+
+} // namespace
+
+TEST_P(ClerksAtOnce, FourImportsIntoDifferentDepartmentsAllFinishWhole) {
+    const Strings departments = {"0101", "0102", "02", "0201"};
+    std::vector<pid_t> runs;
+    for (const std::string& department : departments)
+        runs.push_back(start(department, false, department));
+    for (std::size_t i = 0; i < runs.size(); ++i) {
+        EXPECT_EQ(finish(runs[i]), 0) << departments[i];
+        EXPECT_EQ(output(departments[i]).back(), "提示: 数据导入成功!") << departments[i];
+    }
+    const Strings stored = contents();
+    ASSERT_EQ(stored.size(), 4u);
+    for (std::size_t i = 0; i < stored.size(); ++i)
+        EXPECT_EQ(stored[i].substr(0, stored[i].find('|', 0) + 5),
+                  departments[i] + "|" + std::to_string(kPersons));
+    // Every department holds the same rows: the same records per person.
+    for (const std::string& row : stored)
+        EXPECT_EQ(row.substr(row.find('|')), stored[0].substr(stored[0].find('|')));
+}
+
+TEST_P(ClerksAtOnce, TwoOverwritesOfOneDepartmentNeverMix) {
+    ASSERT_EQ(finish(start("01", false, "seed")), 0);
+    const Strings whole = contents();
+    const pid_t first = start("01", true, "first");
+    // The second begins while the first is writing its rows.
+    while (output("first").size() < 10)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    const pid_t second = start("01", true, "second");
+    const int firstStatus = finish(first);
+    const int secondStatus = finish(second);
+    EXPECT_EQ(firstStatus, 0);
+    // The second waited for the first and then replaced the department, or it was refused
+    // before it changed anything, saying why.
+    if (secondStatus != 0) {
+        EXPECT_EQ(secondStatus, 1);
+        const Strings errors = readLines(folder_.path() / "err-second.txt");
+        const std::string why = backend() == Backend::Sqlite ? "已锁定" : "正由另一位用户覆盖导入";
+        ASSERT_FALSE(errors.empty());
+        EXPECT_NE(errors.back().find(why), std::string::npos) << errors.back();
+    }
+    EXPECT_EQ(contents(), whole) << "the department holds exactly one run's rows";
+    EXPECT_EQ(orphans(), "0");
+}
+
+TEST_P(ClerksAtOnce, AnOverwriteKilledMidRunLeavesTheDepartmentAsItWas) {
+    ASSERT_EQ(finish(start("01", false, "seed")), 0);
+    const Strings before = database_->rows("select id, xm from ryjbxx order by id");
+    const std::string dependents = database_->one("select count(*) from ryxl");
+    for (const std::size_t logged : {std::size_t(2), std::size_t(300)}) {
+        // Killed in the deletion (the log ends at its line), then among the rows.
+        const pid_t run = start("01", true, "killed");
+        while (output("killed").size() < logged)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        ::kill(run, SIGKILL);
+        finish(run);
+        EXPECT_EQ(database_->rows("select id, xm from ryjbxx order by id"), before) << logged;
+        EXPECT_EQ(database_->one("select count(*) from ryxl"), dependents) << logged;
+    }
+    // The department is free again: the next overwrite runs to its end.
+    EXPECT_EQ(finish(start("01", true, "after")), 0);
+    EXPECT_EQ(database_->one("select count(*) from ryjbxx"), std::to_string(kPersons));
+    EXPECT_EQ(orphans(), "0");
+}

@@ -1,0 +1,88 @@
+// What an undo and a dry run ask of every kind of database through the seam alone: rows put
+// back with their old keys inside a transaction (the numbering then goes on after them), rows
+// taken out by key, units inside a transaction, and a rollback of all of it.
+
+#include "data/Database.h"
+#include "support/Backend.h"
+#include "support/TempFolder.h"
+#include "text/Encoding.h"
+#include "text/Error.h"
+
+#include <gtest/gtest.h>
+
+using namespace wb;
+using namespace wb::test;
+using Strings = std::vector<std::string>;
+
+namespace {
+
+class Seam : public ::testing::Test {
+protected:
+    virtual Backend backend() const = 0;
+    void SetUp() override {
+        database_ = std::make_unique<BackendDatabase>(backend(), folder_.path());
+        if (!database_->available())
+            GTEST_SKIP() << kNoServer;
+        database_->create(false);
+        db_ = openDatabase(database_->location(), 1000);
+    }
+    void TearDown() override {
+        db_.reset();
+        database_.reset();
+    }
+    std::int64_t person(const std::string& name, std::optional<std::int64_t> id = {}) {
+        if (id)
+            return db_->insertRow("ryjbxx", {"id", "xm"},
+                                  {EngineValue::ofInteger(*id), EngineValue::ofText(name)});
+        return db_->insertRow("ryjbxx", {"xm"}, {EngineValue::ofText(name)});
+    }
+
+    TempFolder folder_;
+    std::unique_ptr<BackendDatabase> database_;
+    std::unique_ptr<Database> db_;
+};
+
+using SeamOnEachEngine = OnEachBackend<Seam>;
+WB_ON_EACH_BACKEND(SeamOnEachEngine);
+
+} // namespace
+
+TEST_P(SeamOnEachEngine, RowsPutBackWithTheirKeysKeepTheNumberingAheadOfThem) {
+    EXPECT_EQ(person("a"), 1);
+    db_->beginTransaction();
+    EXPECT_EQ(person("old", 40), 40);
+    db_->beginUnit();
+    EXPECT_EQ(person("unit"), 41);
+    db_->commitUnit();
+    db_->deleteRow("ryjbxx", 1);
+    db_->commitTransaction();
+    EXPECT_EQ(person("next"), 42);
+    EXPECT_EQ(database_->rows("select id, xm from ryjbxx order by id"),
+              (Strings{"40|old", "41|unit", "42|next"}));
+    EXPECT_THROW(person("taken", 40), Error);
+    EXPECT_EQ(person("after"), 43);
+}
+
+TEST_P(SeamOnEachEngine, ARollbackTakesBackUnitsAndRefusedStatementsUndoOnlyThemselves) {
+    db_->beginTransaction();
+    db_->beginUnit();
+    person("kept in unit");
+    EXPECT_THROW(db_->execute(gbk("insert into ryrz (mid, nosuchcolumn) values (1, 2)")), Error);
+    person("also kept");
+    db_->rollbackUnit();
+    db_->beginUnit();
+    person("second unit");
+    db_->commitUnit();
+    EXPECT_EQ(db_->select(gbk("select xm from ryjbxx")).rows.size(), 1u);
+    db_->rollbackTransaction();
+    EXPECT_FALSE(db_->inTransaction());
+    EXPECT_EQ(database_->one("select count(*) from ryjbxx"), "0");
+    // An appended unit outside a transaction is committed whole, a refused statement aside.
+    db_->beginUnit();
+    person("appended");
+    EXPECT_THROW(db_->execute(gbk("update nosuchtable set x=1")), Error);
+    db_->execute(gbk("insert into rykh (mid, khnd, khjg) values (1, 2006, 1)"));
+    db_->commitUnit();
+    EXPECT_EQ(database_->one("select count(*) from ryjbxx"), "1");
+    EXPECT_EQ(database_->one("select khnd from rykh"), "2006");
+}
