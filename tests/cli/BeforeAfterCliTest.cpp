@@ -1,5 +1,6 @@
 // The commands around an import: a dry run, the error list as a file, undo.
 
+#include "support/Backend.h"
 #include "support/CliOffice.h"
 
 #include <gtest/gtest.h>
@@ -28,12 +29,16 @@ protected:
     }
 };
 
+// What a dry run, the error file and undo do must be the same on a server.
+using BeforeAndAfterCliOnEachEngine = wb::test::OnEachBackend<BeforeAndAfterCli>;
+WB_ON_EACH_BACKEND(BeforeAndAfterCliOnEachEngine);
+
 const Strings kFullRunLog = {"XLS相配置!准备导入", "甲", "乙", "丙", "提示: 数据导入成功!"};
 const Strings kFullErrors = {"学历:甲:博士", "职务:甲:处长", "考核:甲:良好", "工资类别:乙:外聘"};
 
 } // namespace
 
-TEST_F(BeforeAndAfterCli, ADryRunPrintsWhatTheRunPrintsAndWritesNothing) {
+TEST_P(BeforeAndAfterCliOnEachEngine, ADryRunPrintsWhatTheRunPrintsAndWritesNothing) {
     copyFixture("full.xls");
     ASSERT_EQ(run("--dept 0101 full.xls"), 0);
     for (const std::string mode : {"", "--overwrite "}) {
@@ -54,7 +59,7 @@ TEST_F(BeforeAndAfterCli, ADryRunPrintsWhatTheRunPrintsAndWritesNothing) {
     EXPECT_EQ(runProgram("wagebook-undo", ""), 1);
 }
 
-TEST_F(BeforeAndAfterCli, TheErrorFileIsCsvWithOneRowPerErrorListLine) {
+TEST_P(BeforeAndAfterCliOnEachEngine, TheErrorFileIsCsvWithOneRowPerErrorListLine) {
     copyFixture("full.xls");
     ASSERT_EQ(run("--errors 'errors list.csv' --dept 0101 full.xls"), 0);
     ASSERT_EQ(err, kFullErrors);
@@ -79,7 +84,7 @@ TEST_F(BeforeAndAfterCli, TheErrorFileIsCsvWithOneRowPerErrorListLine) {
     EXPECT_EQ(everyRow(), before);
 }
 
-TEST_F(BeforeAndAfterCli, UndoTakesBackTheNewestRunThenTheOneBefore) {
+TEST_P(BeforeAndAfterCliOnEachEngine, UndoTakesBackTheNewestRunThenTheOneBefore) {
     copyFixture("full.xls");
     const Strings original = everyRow();
     ASSERT_EQ(run("--dept 0101 full.xls"), 0);
