@@ -8,7 +8,7 @@ packages=(
     qt6-base-dev libqt6sql6-sqlite qt6-translations-l10n
     libgtest-dev
     sqlite3 libsqlite3-dev
-    libzip-dev libexpat1-dev
+    libzip-dev libexpat1-dev nettle-dev
     python3-xlwt python3-xlrd python3-openpyxl libreoffice-calc-nogui
     fonts-wqy-microhei
     clang libclang-rt-14-dev
