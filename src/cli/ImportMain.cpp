@@ -2,6 +2,7 @@
 // window runs it: wagebook.mdb and dm.txt are taken from there.
 
 #include "cli/CommandLine.h"
+#include "cli/PasswordInput.h"
 #include "import/ImportCommand.h"
 #include "text/Encoding.h"
 #include "text/TerminalText.h"
@@ -42,6 +43,7 @@ std::string printable(const wb::Gbk& gbkText) {
 // after a kill the log still holds every name logged.
 class TerminalUi : public wb::UserInterface {
 public:
+    explicit TerminalUi(wb::PasswordPrompt askPassword) : askPassword_(std::move(askPassword)) {}
     void addRunLog(const wb::Gbk& line) override { out(line); }
     void addError(const wb::Gbk& line) override {
         std::cerr << printable(line) << '\n' << std::flush;
@@ -54,15 +56,19 @@ public:
     void processEvents() override {}
     void clearAbort() override { abortFlag = 0; }
     bool abortRequested() const override { return abortFlag != 0; }
+    std::optional<std::string> askPassword(const std::string& workbook) override {
+        return askPassword_(workbook);
+    }
 
 private:
+    wb::PasswordPrompt askPassword_;
     static void out(const wb::Gbk& gbkLine) {
         std::cout << printable(gbkLine) << '\n' << std::flush;
     }
 };
 
 constexpr const char* kUsageHead =
-    "用法: wagebook-import [--overwrite] --dept CODE [--] WORKBOOK\n"
+    "用法: wagebook-import [--overwrite] [--password-stdin] --dept CODE [--] WORKBOOK\n"
     "\n"
     "在当前目录中, 把工作簿 WORKBOOK (.xls) 导入 wagebook.mdb 的部门 CODE;\n"
     "代码文件 dm.txt 也取自当前目录.\n";
@@ -83,6 +89,8 @@ int main(int argc, char** argv) {
         QStringLiteral("覆盖: 先删除该部门 (及下级部门) 的人员及其记录; 默认追加"));
     commandLine.addOption(department);
     commandLine.addOption(overwrite);
+    const QCommandLineOption passwordStdin = wb::cli::passwordStdinOption();
+    commandLine.addOption(passwordStdin);
     if (const auto status = commandLine.parse(argc, argv))
         return *status;
     if (!commandLine.isSet(department))
@@ -94,7 +102,7 @@ int main(int argc, char** argv) {
                                     commandLine.isSet(overwrite)};
 
     installAbortHandler();
-    TerminalUi ui;
+    TerminalUi ui(wb::cli::passwordPrompt(commandLine.isSet(passwordStdin)));
     try {
         return wb::runImportCommand(request, ui);
     } catch (const std::exception& error) {
