@@ -1,6 +1,7 @@
 #include "app/Umain.h"
 
 #include "app/FolderBrowser.h"
+#include "app/MemoMenus.h"
 #include "app/QtText.h"
 #include "app/QtTranslations.h"
 #include "app/StaffGridModel.h"
@@ -181,6 +182,8 @@ void TFKvDbf::createMemos() {
     Memo1->setAccessibleName(QStringLiteral("运行记录"));
     Label3->setBuddy(Memo2);
     Memo2->setAccessibleName(QStringLiteral("错误信息"));
+    addRunLogMenu(Memo1);
+    ErrorList = new ErrorListActions(Memo2);
 }
 
 void TFKvDbf::createModeAndButtons() {
@@ -395,8 +398,9 @@ void TFKvDbf::addRunLog(const Gbk& line) {
     addLine(pendingRunLog_, line);
 }
 
-void TFKvDbf::addError(const Gbk& line) {
-    addLine(pendingErrors_, line);
+void TFKvDbf::addError(const ErrorLine& error) {
+    ErrorList->append(error);
+    addLine(pendingErrors_, error.line());
 }
 
 void TFKvDbf::addLine(QStringList& pending, const Gbk& gbkLine) {

@@ -23,6 +23,7 @@ class QTreeWidget;
 
 namespace wb {
 
+class ErrorListActions;
 class FolderBrowser;
 class StaffGridModel;
 
@@ -71,7 +72,7 @@ public:
 
     // UserInterface
     void addRunLog(const Gbk& line) override;
-    void addError(const Gbk& line) override;
+    void addError(const ErrorLine& error) override;
     void setStatus(int panel, const Gbk& text) override;
     void showMessage(const Gbk& text, const Gbk& caption, int flags) override;
     void processEvents() override;
@@ -87,6 +88,7 @@ public:
     QPlainTextEdit* Memo1;
     QLabel* Label3;
     QPlainTextEdit* Memo2;
+    ErrorListActions* ErrorList; // Memo2's lines in their parts, and its menu
     QFrame* Panel1;
     QRadioButton* RadioButton4;
     QRadioButton* RadioButton5;

@@ -3,78 +3,46 @@
 
 #include "cli/CommandLine.h"
 #include "cli/PasswordInput.h"
+#include "cli/TerminalUi.h"
 #include "import/ImportCommand.h"
 #include "text/Encoding.h"
 #include "text/TerminalText.h"
 
 #include <QCoreApplication>
 
-#include <csignal>
 #include <exception>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace {
 
-volatile std::sig_atomic_t abortFlag = 0;
-
-extern "C" void requestAbort(int) {
-    abortFlag = 1;
-}
-
-// The first Ctrl-C asks the run to stop after the row in progress; a second one ends the
-// program at once (each row is committed whole, so nothing half-written stays).
-void installAbortHandler() {
-    struct sigaction action = {};
-    action.sa_handler = requestAbort;
-    action.sa_flags = SA_RESETHAND;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
-}
-
-// Workbook and code-file text on the terminal: UTF-8 with its control characters shown.
-std::string printable(const wb::Gbk& gbkText) {
-    return wb::terminalSafe(wb::gbkToUtf8(gbkText));
-}
-
-// Run log and message boxes to stdout, error list to stderr. Every line is flushed as it
-// is written: a reader of a pipe or file sees each imported name when it is logged, and
-// after a kill the log still holds every name logged.
-class TerminalUi : public wb::UserInterface {
-public:
-    explicit TerminalUi(wb::PasswordPrompt askPassword) : askPassword_(std::move(askPassword)) {}
-    void addRunLog(const wb::Gbk& line) override { out(line); }
-    void addError(const wb::Gbk& line) override {
-        std::cerr << printable(line) << '\n' << std::flush;
-    }
-    void setStatus(int, const wb::Gbk&) override {}
-    void showMessage(const wb::Gbk& text, const wb::Gbk& caption, int) override {
-        using wb::operator""_ascii;
-        out(caption + ": "_ascii + text);
-    }
-    void processEvents() override {}
-    void clearAbort() override { abortFlag = 0; }
-    bool abortRequested() const override { return abortFlag != 0; }
-    std::optional<std::string> askPassword(const std::string& workbook) override {
-        return askPassword_(workbook);
-    }
-
-private:
-    wb::PasswordPrompt askPassword_;
-    static void out(const wb::Gbk& gbkLine) {
-        std::cout << printable(gbkLine) << '\n' << std::flush;
-    }
-};
-
 constexpr const char* kUsageHead =
-    "用法: wagebook-import [--overwrite] [--password-stdin] --dept CODE [--] WORKBOOK\n"
+    "用法: wagebook-import [--overwrite] [--dry-run] [--errors FILE] [--password-stdin]\n"
+    "                      --dept CODE [--] WORKBOOK\n"
     "\n"
-    "在当前目录中, 把工作簿 WORKBOOK (.xls) 导入 wagebook.mdb 的部门 CODE;\n"
+    "在当前目录中, 把工作簿 WORKBOOK (.xls, .xlsx) 导入 wagebook.mdb 的部门 CODE;\n"
     "代码文件 dm.txt 也取自当前目录.\n";
 constexpr const char* kUsageTail =
     "\n"
+    "每次导入都记录在 wagebook.undo 中, wagebook-undo 可以撤销 (试导入除外).\n"
     "退出码: 0 导入完成 (含用户中止), 1 提前结束或出错, 2 用法错误.\n";
+
+int fail(const std::string& message) {
+    std::cout << std::flush;
+    std::cerr << "错误: " << wb::terminalSafe(message) << '\n';
+    return wb::kImportFailed;
+}
+
+// The import with its error list kept for --errors; gives the exit status.
+int importWith(const wb::ImportRequest& request, wb::cli::TerminalUi& ui) {
+    try {
+        return wb::runImportCommand(request, ui);
+    } catch (const std::exception& error) {
+        return fail(error.what());
+    }
+}
 
 } // namespace
 
@@ -87,10 +55,17 @@ int main(int argc, char** argv) {
     const QCommandLineOption overwrite(
         QStringLiteral("overwrite"),
         QStringLiteral("覆盖: 先删除该部门 (及下级部门) 的人员及其记录; 默认追加"));
-    commandLine.addOption(department);
-    commandLine.addOption(overwrite);
+    const QCommandLineOption dryRun(
+        QStringLiteral("dry-run"),
+        QStringLiteral("试导入: 完整地运行一遍 (含覆盖时的删除), 输出相同, 但不写入数据库"));
+    const QCommandLineOption errors(
+        QStringLiteral("errors"),
+        QStringLiteral("把错误信息另外写入 FILE (CSV, UTF-8 带 BOM: 类别,姓名,内容,原因)"),
+        QStringLiteral("FILE"));
     const QCommandLineOption passwordStdin = wb::cli::passwordStdinOption();
-    commandLine.addOption(passwordStdin);
+    for (const QCommandLineOption* option :
+         {&department, &overwrite, &dryRun, &errors, &passwordStdin})
+        commandLine.addOption(*option);
     if (const auto status = commandLine.parse(argc, argv))
         return *status;
     if (!commandLine.isSet(department))
@@ -98,16 +73,30 @@ int main(int argc, char** argv) {
     const std::vector<std::string> workbooks = commandLine.positionalArguments();
     if (workbooks.size() != 1)
         return commandLine.usageError("需要且只需要一个工作簿文件");
-    const wb::ImportRequest request{wb::utf8ToGbk(commandLine.value(department)), workbooks.front(),
-                                    commandLine.isSet(overwrite)};
+    wb::ImportRequest request{wb::utf8ToGbk(commandLine.value(department)), workbooks.front(),
+                              commandLine.isSet(overwrite)};
+    request.dryRun = commandLine.isSet(dryRun);
 
-    installAbortHandler();
-    TerminalUi ui(wb::cli::passwordPrompt(commandLine.isSet(passwordStdin)));
-    try {
-        return wb::runImportCommand(request, ui);
-    } catch (const std::exception& error) {
-        std::cout << std::flush;
-        std::cerr << "错误: " << wb::terminalSafe(error.what()) << '\n';
-        return wb::kImportFailed;
+    std::optional<std::string> errorsFile;
+    if (commandLine.isSet(errors)) {
+        // A file that cannot be written is refused before the run writes anything.
+        errorsFile = commandLine.value(errors);
+        try {
+            wb::writeErrorListCsv(*errorsFile, {});
+        } catch (const std::exception& error) {
+            return fail(error.what());
+        }
     }
+
+    wb::cli::TerminalUi::installAbortHandler();
+    wb::cli::TerminalUi ui(wb::cli::passwordPrompt(commandLine.isSet(passwordStdin)));
+    int status = importWith(request, ui);
+    if (errorsFile) {
+        try {
+            wb::writeErrorListCsv(*errorsFile, ui.errors());
+        } catch (const std::exception& error) {
+            status = fail(error.what());
+        }
+    }
+    return status;
 }

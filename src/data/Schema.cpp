@@ -9,6 +9,7 @@
 #include <QSqlQuery>
 
 #include <atomic>
+#include <iterator>
 
 namespace wb {
 
@@ -62,6 +63,12 @@ void removeDatabaseFiles(const QString& path) {
 const std::vector<std::string>& schemaStatements() {
     static const std::vector<std::string> statements = buildSchema();
     return statements;
+}
+
+const std::vector<std::string>& dependentTables() {
+    static const std::vector<std::string> tables(std::begin(kDependentTables),
+                                                 std::end(kDependentTables));
+    return tables;
 }
 
 const std::vector<std::string>& demoStatements() {

@@ -11,6 +11,9 @@ namespace wb {
 // and an index on every mid and on ryjbxx.bm.
 const std::vector<std::string>& schemaStatements();
 
+// The seven tables of a person's dependent records; each refers to its person by mid.
+const std::vector<std::string>& dependentTables();
+
 // A few sample departments: 01, 0101, 0102, 02, 0201 with Chinese names.
 const std::vector<std::string>& demoStatements();
 

@@ -39,7 +39,7 @@ PostCodes postCodes(const Gbk& post, const MonthDate& date, const CodeTable& Cod
 
 void importAppointments(const RowContext& row, const PersonOutcome& person,
                         const BuiltinTables& tables, StatementRunner& statements) {
-    static const Gbk kPrefix = gbk("职务:");
+    static const Gbk kKind = gbk("职务");
 
     const std::vector<Gbk> lines = dependentLines(row, person, titles::kAppointments);
     if (lines.empty())
@@ -54,7 +54,7 @@ void importAppointments(const RowContext& row, const PersonOutcome& person,
         const Gbk post = trim(byteRange(line, fields::kPost));
         const PostCodes codes = postCodes(post, date, row.CodeFileMap, tables);
         if (codes.wagePost.empty()) {
-            row.ui.addError(kPrefix + person.name + ':' + post);
+            row.ui.addError({kKind, person.name, post, {}});
             continue;
         }
         runDependentStatement(statements,
@@ -62,7 +62,7 @@ void importAppointments(const RowContext& row, const PersonOutcome& person,
                                   ",'"_ascii + escapeSqlText(date.text()) + "','"_ascii +
                                   escapeSqlText(codes.wagePost) + "','"_ascii +
                                   escapeSqlText(codes.positionGrade) + "')"_ascii,
-                              row.ui, kPrefix, person.name, line);
+                              row.ui, kKind, person.name, line);
     }
 }
 

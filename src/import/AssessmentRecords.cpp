@@ -31,7 +31,7 @@ bool isPlainNumber(std::string_view text) {
 
 void importAssessments(const RowContext& row, const PersonOutcome& person,
                        StatementRunner& statements) {
-    static const Gbk kPrefix = gbk("考核:");
+    static const Gbk kKind = gbk("考核");
     static const Gbk kNotANumber = gbk("结果代码不是数字 ");
 
     const std::vector<Gbk> lines = dependentLines(row, person, titles::kAssessments);
@@ -49,17 +49,17 @@ void importAssessments(const RowContext& row, const PersonOutcome& person,
         const Gbk result = trim(byteRange(line, fields::kAssessmentResult));
         const Gbk& code = row.CodeFileMap.lookup(result);
         if (code.empty()) {
-            row.ui.addError(kPrefix + person.name + ':' + result);
+            row.ui.addError({kKind, person.name, result, {}});
             continue;
         }
         if (!isPlainNumber(code.view())) {
-            row.ui.addError(kPrefix + person.name + ':' + line + ':' + kNotANumber + code);
+            row.ui.addError({kKind, person.name, line, kNotANumber + code});
             continue;
         }
         runDependentStatement(statements,
                               "insert into rykh (mid,khnd,khjg ) values ("_ascii + key + ',' +
                                   decimal(year) + ',' + code + ')',
-                              row.ui, kPrefix, person.name, line);
+                              row.ui, kKind, person.name, line);
     }
 }
 

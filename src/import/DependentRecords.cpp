@@ -29,14 +29,14 @@ MonthDate clampedMonthDate(const Gbk& line) {
 }
 
 void runDependentStatement(StatementRunner& runner, Gbk statement, UserInterface& ui,
-                           const Gbk& prefix, const Gbk& name, const Gbk& text) {
+                           const Gbk& kind, const Gbk& name, const Gbk& text) {
     try {
         runner.setText(std::move(statement));
         runner.exec();
     } catch (const DatabaseFailure&) {
         throw; // nothing more can be stored: the run ends
     } catch (const std::exception& error) {
-        ui.addError(prefix + name + ':' + text + ':' + utf8ToGbk(error.what()));
+        ui.addError({kind, name, text, utf8ToGbk(error.what())});
     }
 }
 

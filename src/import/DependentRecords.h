@@ -38,9 +38,9 @@ struct MonthDate {
 MonthDate clampedMonthDate(const Gbk& line);
 
 // Runs a statement for a dependent record. A statement the database rejects is reported in
-// the error list as prefix name ":" text ":" reason, and the import goes on.
+// the error list (kind, name, text and the database's reason), and the import goes on.
 void runDependentStatement(StatementRunner& runner, Gbk statement, UserInterface& ui,
-                           const Gbk& prefix, const Gbk& name, const Gbk& text);
+                           const Gbk& kind, const Gbk& name, const Gbk& text);
 
 void importEducation(const RowContext& row, const PersonOutcome& person,
                      StatementRunner& statements);

@@ -9,7 +9,7 @@ namespace wb {
 
 void importEducation(const RowContext& row, const PersonOutcome& person,
                      StatementRunner& statements) {
-    static const Gbk kPrefix = gbk("学历:");
+    static const Gbk kKind = gbk("学历");
     static const Gbk kFullTime = gbk("'全日制'");
     static const Gbk kInService = gbk("'在职'");
 
@@ -34,7 +34,7 @@ void importEducation(const RowContext& row, const PersonOutcome& person,
         const Gbk education = byteRange(line, fields::kEducation);
         const Gbk& code = row.CodeFileMap.lookup(education);
         if (code.empty()) {
-            row.ui.addError(kPrefix + person.name + ':' + education);
+            row.ui.addError({kKind, person.name, education, {}});
             continue;
         }
         runDependentStatement(statements,
@@ -42,7 +42,7 @@ void importEducation(const RowContext& row, const PersonOutcome& person,
                                   (fullTime ? kFullTime : kInService) + ",'"_ascii +
                                   escapeSqlText(date.text()) + "','"_ascii + escapeSqlText(code) +
                                   "')"_ascii,
-                              row.ui, kPrefix, person.name, line);
+                              row.ui, kKind, person.name, line);
     }
 
     if (lastFullTimeDate.empty() || person.wholeYears == 0)
@@ -50,14 +50,14 @@ void importEducation(const RowContext& row, const PersonOutcome& person,
     // The date stands between # marks unquoted: only a date of digits may be placed there.
     if (lastFullTimeDate.find_first_not_of("0123456789-") != Gbk::npos) {
         static const Gbk kNoDate = gbk("不是日期");
-        row.ui.addError(kPrefix + person.name + ':' + lastFullTimeDate + ':' + kNoDate);
+        row.ui.addError({kKind, person.name, lastFullTimeDate, kNoDate});
         return;
     }
     runDependentStatement(statements,
                           "update ryxl set dzysxl="_ascii + decimal(person.wholeYears) +
                               " where mid="_ascii + key + " and xlrq=#"_ascii + lastFullTimeDate +
                               '#',
-                          row.ui, kPrefix, person.name, lastFullTimeDate);
+                          row.ui, kKind, person.name, lastFullTimeDate);
 }
 
 } // namespace wb

@@ -2,8 +2,16 @@
 
 #include "import/Office.h"
 #include "refdata/Departments.h"
+#include "text/Encoding.h"
 
 namespace wb {
+
+Gbk dryRunSummary(const DryRunCounts& counts) {
+    return utf8ToGbk("试导入：将导入 " + std::to_string(counts.persons) + " 人，学历 " +
+                     std::to_string(counts.education) + " 条、职务 " +
+                     std::to_string(counts.appointments) + " 条、考核 " +
+                     std::to_string(counts.assessments) + " 条；未写入数据库");
+}
 
 int runImportCommand(const ImportRequest& request, UserInterface& ui) {
     if (!databaseFilePresent(ui))
@@ -14,7 +22,10 @@ int runImportCommand(const ImportRequest& request, UserInterface& ui) {
         return kImportFailed;
     }
     office.loadCodeFile(ui);
-    return office.import(request, ui) == RunOutcome::Completed ? kImportCompleted : kImportFailed;
+    const RunOutcome outcome = office.import(request, ui);
+    if (office.lastDryRun)
+        ui.addRunLog(dryRunSummary(*office.lastDryRun));
+    return outcome == RunOutcome::Completed ? kImportCompleted : kImportFailed;
 }
 
 } // namespace wb

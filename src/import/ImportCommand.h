@@ -3,6 +3,7 @@
 // (what the window's start-up check and department selection ensure), then the import.
 
 #include "import/ImportRequest.h"
+#include "import/ImportRun.h"
 #include "import/UserInterface.h"
 
 namespace wb {
@@ -16,6 +17,10 @@ inline constexpr int kImportFailed = 1;    // the run was refused or ended early
 // dm.txt and runs the import. Returns kImportCompleted or kImportFailed. Throws wb::Error
 // for a failure the run does not report itself (see Office::import), and when dm_jg cannot
 // be read.
+// A dry run ends with one more run-log line, what it found it would write.
 int runImportCommand(const ImportRequest& request, UserInterface& ui);
+
+// "试导入：将导入 N 人，学历 a 条、职务 b 条、考核 c 条；未写入数据库"
+Gbk dryRunSummary(const DryRunCounts& counts);
 
 } // namespace wb

@@ -11,6 +11,7 @@ struct ImportRequest {
     Gbk departmentCode;       // trimmed jgdm of the selected department
     std::string workbookPath; // file system path of the workbook; empty when none is selected
     bool overwrite = false;   // overwrite mode: delete the department's people first
+    bool dryRun = false;      // the whole run, then everything it wrote taken back
 };
 
 } // namespace wb

@@ -5,6 +5,7 @@
 #include "data/PersonTable.h"
 #include "data/Query.h"
 #include "import/DependentRecords.h"
+#include "import/KeyLists.h"
 #include "import/Office.h"
 #include "import/OverwriteDeletion.h"
 #include "import/PersonRecord.h"
@@ -39,24 +40,24 @@ bool workbookFileExists(const std::string& path) {
 // rolls it back whole. In an overwrite run the run's transaction already keeps each row whole
 // (whatever escapes a row ends the run and undoes all of it), so a row adds no unit there,
 // which spares the engine journalling every page a row touches.
-void importRow(const RowContext& row, const Gbk& name, const ImportRequest& request,
-               Office& office) {
+std::optional<std::int32_t> importRow(const RowContext& row, const Gbk& name,
+                                      const ImportRequest& request, Office& office) {
     const auto writeRow = [&] {
         const PersonOutcome person =
             importPerson(row, request.departmentCode, name, office.personTable);
         importEducation(row, person, office.statements);
         importAppointments(row, person, office.tables, office.statements);
         importAssessments(row, person, office.statements);
+        return person.key;
     };
-    if (request.overwrite) {
-        writeRow();
-        return;
-    }
+    if (request.overwrite)
+        return writeRow();
     Database& database = office.connection.database();
     database.beginUnit();
     try {
-        writeRow();
+        const std::optional<std::int32_t> key = writeRow();
         database.commitUnit();
+        return key;
     } catch (...) {
         database.rollbackUnit();
         throw;
@@ -82,34 +83,66 @@ namespace {
 
 // An overwrite run is one transaction, from its deletion to its last row: it is committed when
 // the run completes or is aborted, and anything that ends the run before that leaves the
-// department as it was. Append runs have none: each row is its own unit.
-class OverwriteTransaction {
+// department as it was. Append runs have none: each row is its own unit. A dry run is one
+// transaction too, never committed. The undo journal is told of every step that it records.
+class RunTransaction {
 public:
-    OverwriteTransaction(Database& database, bool overwrite)
-        : database_(database), active_(overwrite) {
+    RunTransaction(Database& database, const ImportRequest& request, UndoJournal* journal)
+        : database_(database), journal_(journal), active_(request.overwrite || request.dryRun),
+          dryRun_(request.dryRun) {
         if (active_)
             database_.beginTransaction();
+        if (journal_)
+            journal_->runStarted(request);
     }
-    ~OverwriteTransaction() {
+    ~RunTransaction() {
         if (active_)
             database_.rollbackTransaction();
+        if (journal_)
+            journal_->runEnded();
     }
-    OverwriteTransaction(const OverwriteTransaction&) = delete;
-    OverwriteTransaction& operator=(const OverwriteTransaction&) = delete;
+    RunTransaction(const RunTransaction&) = delete;
+    RunTransaction& operator=(const RunTransaction&) = delete;
+
+    UndoJournal* journal() const { return journal_; }
 
     // Keeps the deletion and every completed row; throws DatabaseFailure when the commit
-    // fails (everything is then rolled back).
+    // fails (everything is then rolled back). A dry run keeps nothing.
     void commit() {
-        if (!active_)
+        if (!active_ || dryRun_)
             return;
         active_ = false;
+        if (journal_)
+            journal_->runCommitting();
         database_.commitTransaction();
+        if (journal_)
+            journal_->runCommitted();
     }
 
 private:
     Database& database_;
+    UndoJournal* journal_;
     bool active_;
+    bool dryRun_;
 };
+
+// What a dry run wrote, counted before it is rolled back.
+DryRunCounts countWritten(Database& database, const std::vector<std::int64_t>& persons) {
+    DryRunCounts counts;
+    counts.persons = static_cast<std::int64_t>(persons.size());
+    std::int64_t* const perTable[] = {&counts.education, &counts.appointments, &counts.assessments};
+    const Ascii tables[] = {"ryxl"_ascii, "ryrz"_ascii, "rykh"_ascii};
+    forKeyLists(persons, [&](const Gbk& list) {
+        for (std::size_t i = 0; i < std::size(tables); ++i)
+            *perTable[i] += database
+                                .select("select count(*) from "_ascii + Gbk(tables[i]) +
+                                        " where mid in ("_ascii + list + ')')
+                                .rows.at(0)
+                                .at(0)
+                                .toLongLong();
+    });
+    return counts;
+}
 
 // The import after its checks: the deletion of an overwrite run and the rows.
 void importRows(const ImportRequest& request, const Sheet& sheet, const TitleColumnMap& titles,
@@ -118,10 +151,13 @@ void importRows(const ImportRequest& request, const Sheet& sheet, const TitleCol
     static const Gbk kAborted = gbk("用户中止!");
     static const Gbk kNotice = gbk("提示");
 
-    OverwriteTransaction transaction(office.connection.database(), request.overwrite);
+    Database& database = office.connection.database();
+    RunTransaction transaction(database, request, request.dryRun ? nullptr : &office.undoJournal);
     if (request.overwrite) {
         ui.addRunLog(kDeleting);
         ui.processEvents();
+        if (transaction.journal())
+            transaction.journal()->keepDeletedRows(database, request.departmentCode);
         deleteDepartmentData(request.departmentCode, office.statements);
     }
     office.personTable.close();
@@ -130,11 +166,17 @@ void importRows(const ImportRequest& request, const Sheet& sheet, const TitleCol
     const int nameColumn = titles.column(titles::kName);
     const int rowsToImport = countRowsToImport(sheet, nameColumn);
     ui.setProgress(0, rowsToImport);
+    std::vector<std::int64_t> stored;
     for (int row = 2;; ++row) {
         const Gbk name = cellText(sheet.cell(row, nameColumn));
         if (name.empty())
             break;
-        importRow(RowContext{sheet, row, titles, office.CodeFileMap, ui}, name, request, office);
+        if (const auto key = importRow(RowContext{sheet, row, titles, office.CodeFileMap, ui}, name,
+                                       request, office)) {
+            stored.push_back(*key);
+            if (transaction.journal())
+                transaction.journal()->personStored(*key);
+        }
         ui.setProgress(row - 1, rowsToImport);
         ui.processEvents();
         if (ui.abortRequested()) {
@@ -145,6 +187,8 @@ void importRows(const ImportRequest& request, const Sheet& sheet, const TitleCol
         }
     }
     transaction.commit();
+    if (request.dryRun)
+        office.lastDryRun = countWritten(database, stored);
 }
 
 // The text of an error that ended an overwrite run: what failed, and that nothing changed.

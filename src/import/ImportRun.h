@@ -5,6 +5,7 @@
 #include "xls/PasswordPrompt.h"
 #include "xls/Sheet.h"
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -16,6 +17,11 @@ class Office;
 // How a run ended: Completed when it reached "数据导入成功!" (an aborted run too),
 // EndedEarly when it stopped at the file check, the workbook or the layout check.
 enum class RunOutcome { Completed, EndedEarly };
+
+// What a dry run found it would write: the persons and their records of the three kinds.
+struct DryRunCounts {
+    std::int64_t persons = 0, education = 0, appointments = 0, assessments = 0;
+};
 
 // Opens a workbook and gives its active sheet; throws wb::Error naming the file and the
 // reason when it cannot. An empty opener stands for openWorkbookSheet asking the run's user
@@ -37,6 +43,10 @@ std::shared_ptr<const Sheet> openWorkbookSheet(const std::string& path,
 // that the department's old data were kept. Abort is honoured between rows. Errors outside a
 // row's guarded steps (a failing deletion statement, a failing append, a failure of the
 // database itself) are thrown after the row in progress is rolled back.
+//
+// Every run that writes is recorded in office.undoJournal as it goes (see UndoJournal). A dry
+// run (request.dryRun) is the same run, with the same messages, inside one transaction that
+// is rolled back at its end; it records nothing, and office.lastDryRun gets what it wrote.
 RunOutcome runImport(const ImportRequest& request, Office& office, UserInterface& ui,
                      const WorkbookOpener& openWorkbook = {});
 

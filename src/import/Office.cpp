@@ -21,16 +21,25 @@ void refuseWithoutDepartment(UserInterface& ui) {
     ui.showMessage(gbk(" 请选择部门!"), gbk("错误"), kStopMessage);
 }
 
+namespace {
+
+std::string journalBeside(const std::string& databaseFile) {
+    return (std::filesystem::path(databaseFile).parent_path() / UndoJournal::kFileName).string();
+}
+
+} // namespace
+
 Office::Office(std::string databaseFile)
-    : connection(std::move(databaseFile)), departmentQuery(connection), staffQuery(connection),
-      statements(connection), personTable(connection, "ryjbxx") {
+    : connection(databaseFile), departmentQuery(connection), staffQuery(connection),
+      statements(connection), personTable(connection, "ryjbxx"),
+      undoJournal(journalBeside(databaseFile)) {
     fillBuiltinTables(tables);
 }
 
 void Office::loadCodeFile(UserInterface& ui) {
     // Either way the run goes on, without codes.
     if (const auto problem = wb::loadCodeFile(CodeFileMap)) {
-        ui.addError(*problem);
+        ui.addError(ErrorLine::plain(*problem));
         ui.showMessage(*problem, gbk("错误"), kStopMessage);
     }
 }

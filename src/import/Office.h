@@ -6,10 +6,12 @@
 #include "data/StatementRunner.h"
 #include "import/ImportRequest.h"
 #include "import/ImportRun.h"
+#include "import/UndoJournal.h"
 #include "import/UserInterface.h"
 #include "refdata/BuiltinTables.h"
 #include "refdata/CodeTable.h"
 
+#include <optional>
 #include <string>
 
 namespace wb {
@@ -47,6 +49,9 @@ public:
     PersonTable personTable;    // ryjbxx
     CodeTable CodeFileMap;
     BuiltinTables tables;
+    UndoJournal undoJournal; // wagebook.undo beside the database
+    // What the last dry run would have written; set by a dry run only.
+    std::optional<DryRunCounts> lastDryRun;
 };
 
 } // namespace wb

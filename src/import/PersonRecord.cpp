@@ -29,9 +29,9 @@ const Gbk* seniorityTitle(const TitleColumnMap& titles) {
 }
 
 // A code-file coded field with a reported miss: sets `field` to the code of a non-empty
-// cell text, or adds prefix name ":" text to the error list.
+// cell text, or adds an error-list line of `kind` naming it.
 void setCodedOrReport(const RowContext& row, PersonTable& table, const Gbk& title,
-                      const char* field, const Gbk& prefix, const Gbk& name) {
+                      const char* field, const Gbk& kind, const Gbk& name) {
     if (row.titles.column(title) == 0)
         return;
     const Gbk text = cellText(row.cell(title));
@@ -41,7 +41,7 @@ void setCodedOrReport(const RowContext& row, PersonTable& table, const Gbk& titl
     if (!code.empty())
         table.setText(field, code);
     else
-        row.ui.addError(prefix + name + ':' + text);
+        row.ui.addError({kind, name, text, {}});
 }
 
 // A date field in a guard of its own: gives the stored "yyyy-mm-dd" text, or empty text
@@ -63,8 +63,8 @@ bool fitsInt32(std::int64_t value) {
 
 // Everything after the name: fields, post and key. Throws when the record cannot be stored.
 void fillAndPost(const RowContext& row, PersonTable& table, PersonOutcome& outcome) {
-    static const Gbk kWagePrefix = gbk("工资类别:");
-    static const Gbk kPerformancePrefix = gbk("绩效工资类别:");
+    static const Gbk kWageKind = gbk("工资类别");
+    static const Gbk kPerformanceKind = gbk("绩效工资类别");
 
     if (row.titles.column(titles::kSerial) != 0)
         table.setCell("bh", row.cell(titles::kSerial));
@@ -107,8 +107,8 @@ void fillAndPost(const RowContext& row, PersonTable& table, PersonOutcome& outco
             table.setInteger("kjtgnf", years);
     }
 
-    setCodedOrReport(row, table, titles::kWageCategory, "sylb", kWagePrefix, outcome.name);
-    setCodedOrReport(row, table, titles::kPerformanceCategory, "ltxlb", kPerformancePrefix,
+    setCodedOrReport(row, table, titles::kWageCategory, "sylb", kWageKind, outcome.name);
+    setCodedOrReport(row, table, titles::kPerformanceCategory, "ltxlb", kPerformanceKind,
                      outcome.name);
 
     if (row.titles.column(titles::kCollegeYears) != 0) {
@@ -142,7 +142,7 @@ CollegeYears collegeYears(const Gbk& text) {
 
 PersonOutcome importPerson(const RowContext& row, const Gbk& departmentCode, const Gbk& name,
                            PersonTable& personTable) {
-    static const Gbk kPersonPrefix = gbk("人员:");
+    static const Gbk kPersonKind = gbk("人员");
     PersonOutcome outcome;
     outcome.name = name;
 
@@ -162,7 +162,7 @@ PersonOutcome importPerson(const RowContext& row, const Gbk& departmentCode, con
         // Discarded, so that the next append cannot post it without its key and records.
         personTable.cancel();
         outcome.key.reset();
-        row.ui.addError(kPersonPrefix + name + ':' + utf8ToGbk(error.what()));
+        row.ui.addError({kPersonKind, name, {}, utf8ToGbk(error.what())});
     }
     return outcome;
 }

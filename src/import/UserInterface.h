@@ -1,5 +1,6 @@
 #pragma once
 
+#include "import/ErrorLine.h"
 #include "text/Gbk.h"
 
 #include <optional>
@@ -22,8 +23,8 @@ public:
 
     // A line added to the run log (Memo1); lines are only ever added.
     virtual void addRunLog(const Gbk& line) = 0;
-    // A line added to the error list (Memo2).
-    virtual void addError(const Gbk& line) = 0;
+    // A line added to the error list (Memo2), shown as error.line().
+    virtual void addError(const ErrorLine& error) = 0;
     // Sets a status bar panel: 0 is the staff count, 1 the state of the last run.
     virtual void setStatus(int panel, const Gbk& text) = 0;
     // A modal message box; returns when the user has closed it.

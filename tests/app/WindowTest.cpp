@@ -1,7 +1,12 @@
 // The window driven as a user drives it: start-up, the tree and its selection, the grid,
 // the import and its buttons, folders.
 
+#include "app/MemoMenus.h"
 #include "app/WindowOffice.h"
+
+#include <QClipboard>
+#include <QTextCursor>
+#include <filesystem>
 
 using namespace wb::test;
 
@@ -383,4 +388,46 @@ TEST_F(WindowOffice, AnErrorInAHandlerIsShownAndTheWindowStaysOpen) {
     EXPECT_TRUE(window->isVisible());
     EXPECT_TRUE(window->Button1->isEnabled());
     EXPECT_EQ(window->TV1->topLevelItemCount(), 0);
+}
+
+TEST_F(WindowOffice, TheErrorListCopiesAndSavesAsTheCsvTableAndTheRunLogCopies) {
+    // A workbook with texts the code file has no code for.
+    std::filesystem::copy_file(std::string(WB_FIXTURES) + "/import/full.xls", "full.xls");
+    startedWindow();
+    clickDepartment("0101");
+    selectWorkbook(QStringLiteral("full.xls"));
+    window->Button1->click();
+    const Strings shown = lines(window->Memo2);
+    ASSERT_FALSE(shown.empty());
+    // In its parts, as the engine reported it: the same lines.
+    Strings fromParts;
+    for (const ErrorLine& line : window->ErrorList->lines())
+        fromParts.push_back(gbkToUtf8(line.line()));
+    EXPECT_EQ(fromParts, shown);
+    const std::string csv = errorListCsv(window->ErrorList->lines());
+
+    window->ErrorList->copy();
+    EXPECT_EQ(utf8(QApplication::clipboard()->text()), csv.substr(3)); // without the BOM
+
+    const QString saved = QDir::current().absoluteFilePath(QStringLiteral("错误.csv"));
+    window->ErrorList->setSavePathPrompt([&](QWidget*) { return saved; });
+    window->ErrorList->saveAs();
+    QFile file(saved);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll().toStdString(), csv);
+
+    // Cancelling the prompt writes nothing.
+    file.remove();
+    window->ErrorList->setSavePathPrompt([](QWidget*) { return QString(); });
+    window->ErrorList->saveAs();
+    EXPECT_FALSE(QFile::exists(saved));
+
+    copyRunLog(window->Memo1);
+    EXPECT_EQ(utf8(QApplication::clipboard()->text()), utf8(window->Memo1->toPlainText()));
+    QTextCursor cursor(window->Memo1->document());
+    cursor.movePosition(QTextCursor::Down, QTextCursor::KeepAnchor, 2);
+    window->Memo1->setTextCursor(cursor);
+    copyRunLog(window->Memo1);
+    const Strings log = lines(window->Memo1);
+    EXPECT_EQ(utf8(QApplication::clipboard()->text()), log.at(0) + "\n" + log.at(1) + "\n");
 }

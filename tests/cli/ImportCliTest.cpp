@@ -1,6 +1,7 @@
 // wagebook-import run as a user runs it: in a folder with wagebook.mdb and dm.txt, on real
 // workbooks; exit status, stdout, stderr and the database are checked.
 
+#include "support/CliOffice.h"
 #include "support/GbkBytes.h"
 #include "support/SqlRows.h"
 #include "support/TempFolder.h"
@@ -27,61 +28,7 @@ using Strings = std::vector<std::string>;
 
 namespace {
 
-const fs::path kBin = fs::path(WB_BINARY_DIR) / "src" / "cli";
-
-Strings readLines(const fs::path& file) {
-    std::ifstream in(file);
-    Strings lines;
-    for (std::string line; std::getline(in, line);)
-        lines.push_back(line);
-    return lines;
-}
-
-class ImportCli : public ::testing::Test {
-protected:
-    void SetUp() override {
-        folder_.runInitDb();
-        folder_.copyFixture("import/dm.txt");
-    }
-    void TearDown() override {
-        {
-            QSqlDatabase db = QSqlDatabase::database(QStringLiteral("check"), false);
-            db.close();
-        }
-        QSqlDatabase::removeDatabase(QStringLiteral("check"));
-    }
-
-    // Runs wagebook-import in the folder; fills out and err; gives the exit status.
-    // `as` goes before the program (for example a command that runs it as another user);
-    // `input` is its standard input (else /dev/null).
-    int run(const std::string& arguments, const std::string& as = {},
-            const std::optional<std::string>& input = std::nullopt) {
-        if (input)
-            std::ofstream(dir_ / "in.txt", std::ios::binary) << *input;
-        const std::string command = "cd '" + dir_.string() + "' && " + as +
-                                    (kBin / "wagebook-import").string() + " " + arguments +
-                                    " >out.txt 2>err.txt <" + (input ? "in.txt" : "/dev/null");
-        const int status = std::system(command.c_str());
-        out = readLines(dir_ / "out.txt");
-        err = readLines(dir_ / "err.txt");
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
-    void copyFixture(const std::string& name) { folder_.copyFixture("import/" + name); }
-
-    Strings rows(const std::string& sql) {
-        QSqlDatabase db = QSqlDatabase::database(QStringLiteral("check"), false);
-        if (!db.isValid()) {
-            db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("check"));
-            db.setDatabaseName(QString::fromStdString((dir_ / "wagebook.mdb").string()));
-        }
-        EXPECT_TRUE(db.open());
-        return wb::test::sqlRows(db, sql);
-    }
-
-    Strings out, err;
-    wb::test::TempFolder folder_;
-    const fs::path& dir_ = folder_.path();
-};
+using ImportCli = wb::test::CliOffice;
 
 } // namespace
 

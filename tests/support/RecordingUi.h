@@ -13,7 +13,8 @@ namespace wb::test {
 
 struct RecordingUi : UserInterface {
     std::vector<std::string> runLog;
-    std::vector<std::string> errors;
+    std::vector<std::string> errors; // as shown
+    std::vector<ErrorLine> errorLines;
     std::vector<std::string> boxes; // "caption|text|flags"
     std::string status[2];
     int eventsProcessed = 0;
@@ -22,7 +23,10 @@ struct RecordingUi : UserInterface {
     std::function<void(RecordingUi&)> onEvents;
 
     void addRunLog(const Gbk& line) override { runLog.push_back(gbkToUtf8(line)); }
-    void addError(const Gbk& line) override { errors.push_back(gbkToUtf8(line)); }
+    void addError(const ErrorLine& error) override {
+        errors.push_back(gbkToUtf8(error.line()));
+        errorLines.push_back(error);
+    }
     void setStatus(int panel, const Gbk& text) override { status[panel] = gbkToUtf8(text); }
     void showMessage(const Gbk& text, const Gbk& caption, int flags) override {
         boxes.push_back(gbkToUtf8(caption) + "|" + gbkToUtf8(text) + "|" + std::to_string(flags));

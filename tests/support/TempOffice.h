@@ -85,6 +85,19 @@ protected:
         return total;
     }
 
+    // Every row of every table, each table's rows by key: what "unchanged" compares.
+    std::vector<std::string> everyRow() {
+        std::vector<std::string> all;
+        for (const char* table :
+             {"ryjbxx", "ryrz", "rybdrz", "rykh", "ryxl", "ryjl", "ryjc", "rygzbhb", "dm_jg"}) {
+            all.push_back(table);
+            for (const std::string& row :
+                 rows(std::string("select * from ") + table + " order by id"))
+                all.push_back(row);
+        }
+        return all;
+    }
+
     // Rows of a query, each row's values joined by "|", NULL shown as "NULL"; UTF-8. They
     // are read through a connection of the test's own, so they show what was committed.
     std::vector<std::string> rows(const std::string& sql) { return sqlRows(check(), sql); }

@@ -1,0 +1,24 @@
+#pragma once
+
+#include "text/Gbk.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace wb {
+
+// Calls statementFor(list) with the keys as comma-separated lists of at most 500, for
+// statements of the form "… where id in (list)" that no engine refuses for their length.
+template <typename StatementFor>
+void forKeyLists(const std::vector<std::int64_t>& keys, StatementFor statementFor) {
+    constexpr std::size_t kKeysPerStatement = 500;
+    for (std::size_t start = 0; start < keys.size(); start += kKeysPerStatement) {
+        std::string list;
+        for (std::size_t i = start; i < keys.size() && i < start + kKeysPerStatement; ++i)
+            list += (list.empty() ? "" : ",") + std::to_string(keys[i]);
+        statementFor(Gbk::ascii(list));
+    }
+}
+
+} // namespace wb
