@@ -73,9 +73,7 @@ std::optional<std::string> readLine(int fd) {
     ssize_t got;
     while ((got = ::read(fd, &c, 1)) == 1 && c != '\n')
         line.push_back(c);
-    if (got < 0 && line.empty())
-        return std::nullopt;
-    if (got == 0 && line.empty())
+    if (got <= 0 && line.empty())
         return std::nullopt;
     if (!line.empty() && line.back() == '\r')
         line.pop_back();
@@ -88,9 +86,11 @@ std::optional<std::string> fromTerminal(const std::string& workbook) {
         return std::nullopt;
     const std::string prompt = "工作簿 \"" + terminalSafe(workbook) + "\" 的打开密码: ";
     std::optional<std::string> line;
-    if (::write(fd, prompt.data(), prompt.size()) >= 0) {
+    {
+        // Echo goes off before the prompt shows: nothing typed after it is ever echoed.
         EchoOff quiet(fd);
-        line = readLine(fd);
+        if (::write(fd, prompt.data(), prompt.size()) >= 0)
+            line = readLine(fd);
     }
     [[maybe_unused]] const ssize_t ignored = ::write(fd, "\n", 1);
     ::close(fd);
