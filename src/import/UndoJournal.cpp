@@ -7,7 +7,6 @@
 #include "text/Encoding.h"
 #include "text/Error.h"
 
-#include <QDataStream>
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
@@ -17,6 +16,7 @@
 #include <QSqlQuery>
 
 #include <atomic>
+#include <bit>
 
 #include <sqlite3.h>
 
@@ -30,18 +30,12 @@ const char* const kSchema[] = {
     "committed INTEGER NOT NULL)",
     "CREATE TABLE IF NOT EXISTS persons (run INTEGER NOT NULL, person INTEGER NOT NULL)",
     "CREATE INDEX IF NOT EXISTS persons_run ON persons (run)",
+    "CREATE TABLE IF NOT EXISTS kept_tables (run INTEGER NOT NULL, tbl TEXT NOT NULL, "
+    "columns TEXT NOT NULL, PRIMARY KEY (run, tbl))",
     "CREATE TABLE IF NOT EXISTS kept_rows (id INTEGER PRIMARY KEY, run INTEGER NOT NULL, "
-    "tbl TEXT NOT NULL, columns TEXT NOT NULL, data BLOB NOT NULL)",
+    "tbl TEXT NOT NULL, data BLOB NOT NULL)",
     "CREATE INDEX IF NOT EXISTS kept_rows_run ON kept_rows (run)",
 };
-
-QByteArray encodeValues(const std::vector<QVariant>& values) {
-    QByteArray data;
-    QDataStream stream(&data, QIODevice::WriteOnly);
-    stream.setVersion(QDataStream::Qt_6_0);
-    stream << QVariantList(values.begin(), values.end());
-    return data;
-}
 
 // A kept value as the engine writes it back; a date the server gave as a date goes back as
 // the ISO text every engine takes for one.
@@ -68,15 +62,67 @@ EngineValue engineValueOf(const QVariant& value) {
     }
 }
 
+// A kept row's values, compactly: per value a kind byte, then 8 bytes of a number or a 4-byte
+// length and the UTF-8 text; little-endian.
+void appendNumber(QByteArray& data, std::uint64_t bits, int bytes) {
+    for (int i = 0; i < bytes; ++i)
+        data.append(static_cast<char>((bits >> (8 * i)) & 0xFF));
+}
+
+std::uint64_t readNumber(const QByteArray& data, qsizetype& at, int bytes) {
+    if (at + bytes > data.size())
+        throw Error("撤销记录已损坏");
+    std::uint64_t bits = 0;
+    for (int i = 0; i < bytes; ++i)
+        bits |= std::uint64_t(static_cast<unsigned char>(data[at + i])) << (8 * i);
+    at += bytes;
+    return bits;
+}
+
+QByteArray encodeValues(const std::vector<EngineValue>& values) {
+    QByteArray data;
+    for (const EngineValue& value : values) {
+        data.append(static_cast<char>(value.kind));
+        switch (value.kind) {
+        case EngineValue::Kind::Null:
+            break;
+        case EngineValue::Kind::Integer:
+            appendNumber(data, static_cast<std::uint64_t>(value.integer), 8);
+            break;
+        case EngineValue::Kind::Real:
+            appendNumber(data, std::bit_cast<std::uint64_t>(value.real), 8);
+            break;
+        case EngineValue::Kind::Text:
+            appendNumber(data, value.text.size(), 4);
+            data.append(value.text.data(), static_cast<qsizetype>(value.text.size()));
+            break;
+        }
+    }
+    return data;
+}
+
 std::vector<EngineValue> decodeValues(const QByteArray& data) {
-    QDataStream stream(data);
-    stream.setVersion(QDataStream::Qt_6_0);
-    QVariantList values;
-    stream >> values;
-    std::vector<EngineValue> result;
-    for (const QVariant& value : values)
-        result.push_back(engineValueOf(value));
-    return result;
+    std::vector<EngineValue> values;
+    for (qsizetype at = 0; at < data.size();) {
+        const auto kind = static_cast<EngineValue::Kind>(readNumber(data, at, 1));
+        if (kind == EngineValue::Kind::Null) {
+            values.emplace_back();
+        } else if (kind == EngineValue::Kind::Integer) {
+            values.push_back(
+                EngineValue::ofInteger(static_cast<std::int64_t>(readNumber(data, at, 8))));
+        } else if (kind == EngineValue::Kind::Real) {
+            values.push_back(EngineValue::ofReal(std::bit_cast<double>(readNumber(data, at, 8))));
+        } else if (kind == EngineValue::Kind::Text) {
+            const auto size = static_cast<qsizetype>(readNumber(data, at, 4));
+            if (at + size > data.size())
+                throw Error("撤销记录已损坏");
+            values.push_back(EngineValue::ofText(data.mid(at, size).toStdString()));
+            at += size;
+        } else {
+            throw Error("撤销记录已损坏");
+        }
+    }
+    return values;
 }
 
 std::string joined(const std::vector<std::string>& names) {
@@ -116,6 +162,7 @@ UndoJournal::UndoJournal(std::string path) : path_(std::move(path)) {
 
 UndoJournal::~UndoJournal() {
     runEnded();
+    prepared_.clear();
     if (database_.isValid()) {
         database_.close();
         database_ = QSqlDatabase();
@@ -141,12 +188,20 @@ QSqlDatabase& UndoJournal::open() {
 }
 
 void UndoJournal::exec(const QString& sql, const QVariantList& values) {
-    QSqlQuery query(open());
-    query.prepare(sql);
-    for (const QVariant& value : values)
-        query.addBindValue(value);
+    // Prepared once: a run records a row for every person it stores.
+    auto found = prepared_.find(sql);
+    if (found == prepared_.end()) {
+        QSqlQuery query(open());
+        if (!query.prepare(sql))
+            fail("无法写入撤销记录", query.lastError());
+        found = prepared_.emplace(sql, std::move(query)).first;
+    }
+    QSqlQuery& query = found->second;
+    for (qsizetype i = 0; i < values.size(); ++i)
+        query.bindValue(static_cast<int>(i), values[i]);
     if (!query.exec())
         fail("无法写入撤销记录", query.lastError());
+    query.finish();
 }
 
 void UndoJournal::runStarted(const ImportRequest& request) {
@@ -159,8 +214,10 @@ void UndoJournal::runStarted(const ImportRequest& request) {
     }
     exec(QStringLiteral("DELETE FROM persons WHERE run <= (SELECT max(id) FROM runs) - %1")
              .arg(kRunsKept));
-    exec(QStringLiteral("DELETE FROM kept_rows WHERE run <= (SELECT max(id) FROM runs) - %1")
-             .arg(kRunsKept));
+    for (const char* table : {"kept_tables", "kept_rows"})
+        exec(QStringLiteral("DELETE FROM %1 WHERE run <= (SELECT max(id) FROM runs) - %2")
+                 .arg(QLatin1String(table))
+                 .arg(kRunsKept));
     exec(QStringLiteral("DELETE FROM runs WHERE id <= (SELECT max(id) FROM runs) - %1")
              .arg(kRunsKept));
     const QString workbook = QFileInfo(QFile::decodeName(request.workbookPath.c_str())).fileName();
@@ -192,10 +249,18 @@ void UndoJournal::keepDeletedRows(Database& database, const Gbk& departmentCode)
     for (const auto& [table, query] : queries) {
         const QueryRows rows = database.select(query);
         const QString columns = QString::fromStdString(joined(rows.columns));
-        for (const std::vector<QVariant>& row : rows.rows)
-            exec(QStringLiteral("INSERT INTO kept_rows (run, tbl, columns, data) VALUES (?,?,?,?)"),
-                 {QVariant::fromValue(*run_), QString::fromStdString(table), columns,
-                  encodeValues(row)});
+        if (rows.rows.empty())
+            continue;
+        exec(QStringLiteral("INSERT INTO kept_tables (run, tbl, columns) VALUES (?,?,?)"),
+             {QVariant::fromValue(*run_), QString::fromStdString(table), columns});
+        std::vector<EngineValue> values;
+        for (const std::vector<QVariant>& row : rows.rows) {
+            values.clear();
+            for (const QVariant& value : row)
+                values.push_back(engineValueOf(value));
+            exec(QStringLiteral("INSERT INTO kept_rows (run, tbl, data) VALUES (?,?,?)"),
+                 {QVariant::fromValue(*run_), QString::fromStdString(table), encodeValues(values)});
+        }
     }
 }
 
@@ -267,8 +332,9 @@ void UndoJournal::forEachKeptRow(std::int64_t run,
                                  const std::function<void(const KeptRow&)>& visit) {
     QSqlQuery query(open());
     query.setForwardOnly(true);
-    query.prepare(QStringLiteral("SELECT tbl, columns, data FROM kept_rows WHERE run = ? "
-                                 "ORDER BY tbl <> 'ryjbxx', id"));
+    query.prepare(QStringLiteral("SELECT r.tbl, t.columns, r.data FROM kept_rows r JOIN "
+                                 "kept_tables t ON t.run = r.run AND t.tbl = r.tbl WHERE r.run = ? "
+                                 "ORDER BY r.tbl <> 'ryjbxx', r.id"));
     query.addBindValue(QVariant::fromValue(run));
     if (!query.exec())
         fail("无法读取撤销记录", query.lastError());
@@ -279,7 +345,7 @@ void UndoJournal::forEachKeptRow(std::int64_t run,
 }
 
 void UndoJournal::forget(std::int64_t run) {
-    for (const char* table : {"persons", "kept_rows"})
+    for (const char* table : {"persons", "kept_tables", "kept_rows"})
         exec(QStringLiteral("DELETE FROM %1 WHERE run = ?").arg(QLatin1String(table)),
              {QVariant::fromValue(run)});
     exec(QStringLiteral("DELETE FROM runs WHERE id = ?"), {QVariant::fromValue(run)});

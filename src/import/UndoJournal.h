@@ -5,11 +5,13 @@
 
 #include <QSqlDatabase>
 #include <QSqlError>
+#include <QSqlQuery>
 #include <QString>
 #include <QVariant>
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -88,6 +90,7 @@ private:
     std::string path_;
     QString connectionName_;
     QSqlDatabase database_;
+    std::map<QString, QSqlQuery> prepared_;
     std::optional<std::int64_t> run_; // the run being recorded
     bool overwrite_ = false;
     bool inTransaction_ = false;
