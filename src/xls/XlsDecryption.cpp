@@ -69,6 +69,8 @@ std::optional<FilePass> findFilePass(std::string_view stream) {
 }
 
 std::unique_ptr<RecordCipher> cryptoApiCipher(std::string_view d, std::string_view password) {
+    if (d.size() < kCryptoApiHeaderAt)
+        throw FormatError(reason::recordTooShort(recordName(record::kFilePass)));
     const EncryptionHeader h = readEncryptionHeader(d.substr(kCryptoApiHeaderAt), kRc4HashBytes);
     const std::uint32_t bits = h.keyBits == 0 ? 40 : h.keyBits;
     if (h.algorithm != algorithm::kRc4 || bits < 40 || bits > 128 || bits % 8 != 0)

@@ -233,6 +233,9 @@ TEST(Decryption, DamagedFilePassIsRefused) {
          reason::recordTooShort("FILEPASS")},
         {"unknown type", std::string("\2\0\1\0\1\0", 6), reason::kEncryptionUnsupported},
         {"unknown RC4 version", std::string("\1\0\5\0\5\0", 6), reason::kEncryptionUnsupported},
+        // Found by the fuzz target: the version of CryptoAPI, and no flags after it.
+        {"CryptoAPI flags cut", std::string("\1\0\2\0\2\0\4\0", 8),
+         reason::recordTooShort("FILEPASS")},
         {"CryptoAPI header cut", std::string("\1\0\4\0\2\0\4\0\0\0\xFF\0\0\0", 14),
          reason::kEncryptionInfoDamaged},
     };
