@@ -7,7 +7,8 @@ import os
 import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from staff_workbook import ALL_TITLES, write_code_file, write_staff_workbook  # noqa: E402
+from staff_workbook import (ALL_TITLES, write_code_file, write_staff_workbook,  # noqa: E402
+                            write_staff_workbook_xlsx)
 
 OUT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "fixtures", "import")
 D = datetime.date
@@ -24,6 +25,17 @@ FULL_ROWS = [
     [2, "乙", 2, "回族", "110101198002020022", D(1980, 2, 2), None, "工人", None, None,
      "外聘", None, None, "2000.07本科", "2007.01 技术2级", "2007 合格\n2007 合格"],
     [3, "丙", None, None, None, None, None, None, None, None, None, None, None, None, None, None],
+]
+
+# The cells wagebook-cells lists, in both formats: texts with tab, backslash and line breaks,
+# a date, numbers, a boolean, an empty row and empty cells between filled ones.
+CELLS_TITLES = ["姓名", "出生年月", "备注", "编号"]
+CELLS_ROWS = [
+    ["张三", D(1970, 1, 1), "a\tb\\c\nd", 12.5],
+    ["李四", None, "行1\r\n行2", None],
+    [],
+    [None, None, "C:\\dm.txt\\", 110101197001010011.0],
+    [None, True],
 ]
 
 
@@ -43,6 +55,8 @@ def main():
                          [[1, "甲\x1b[31m乙\x7f", None, None, None, None, None, None,
                            "1990.07博士"],
                           [2, "丙\x85丁\t戊\r己"]])
+    write_staff_workbook(os.path.join(OUT, "cells.xls"), CELLS_TITLES, CELLS_ROWS)
+    write_staff_workbook_xlsx(os.path.join(OUT, "cells.xlsx"), CELLS_TITLES, CELLS_ROWS)
 
 
 if __name__ == "__main__":

@@ -1,7 +1,6 @@
 #include "cli/TerminalUi.h"
 
-#include "text/Encoding.h"
-#include "text/TerminalText.h"
+#include "cli/TerminalLines.h"
 
 #include <csignal>
 #include <iostream>
@@ -22,10 +21,6 @@ void out(const Gbk& gbkLine) {
 
 } // namespace
 
-std::string printable(const Gbk& gbkText) {
-    return terminalSafe(gbkToUtf8(gbkText));
-}
-
 void TerminalUi::installAbortHandler() {
     struct sigaction action = {};
     action.sa_handler = requestAbort;
@@ -44,7 +39,7 @@ void TerminalUi::addError(const ErrorLine& error) {
 }
 
 void TerminalUi::showMessage(const Gbk& text, const Gbk& caption, int) {
-    out(caption + ": "_ascii + text);
+    std::cout << messageLine(caption, text) << '\n' << std::flush;
 }
 
 void TerminalUi::clearAbort() {

@@ -38,7 +38,4 @@ private:
     PasswordPrompt askPassword_;
 };
 
-// Workbook and code-file text on the terminal: UTF-8 with its control characters shown.
-std::string printable(const Gbk& gbkText);
-
 } // namespace wb::cli

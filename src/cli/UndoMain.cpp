@@ -2,6 +2,7 @@
 // current directory; called again, the run before it.
 
 #include "cli/CommandLine.h"
+#include "cli/TerminalLines.h"
 #include "cli/TerminalUi.h"
 #include "import/Office.h"
 #include "import/Undo.h"

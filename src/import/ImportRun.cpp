@@ -191,6 +191,19 @@ void importRows(const ImportRequest& request, const Sheet& sheet, const TitleCol
         office.lastDryRun = countWritten(database, stored);
 }
 
+// "缺少标题：" and the titles, joined by "、".
+Gbk missingTitlesLine(const std::vector<Gbk>& missing) {
+    static const Gbk kMissing = gbk("缺少标题：");
+    static const Gbk kSeparator = gbk("、");
+    Gbk line = kMissing;
+    for (std::size_t i = 0; i < missing.size(); ++i) {
+        if (i > 0)
+            line += kSeparator;
+        line += missing[i];
+    }
+    return line;
+}
+
 // The text of an error that ended an overwrite run: what failed, and that nothing changed.
 std::string overwriteFailure(const std::exception& error, const Gbk& departmentCode) {
     return std::string(error.what()) + "。覆盖导入没有完成：部门 " + gbkToUtf8(departmentCode) +
@@ -236,6 +249,7 @@ RunOutcome runImport(const ImportRequest& request, Office& office, UserInterface
     titles.scan(*sheet);
     if (!titles.layoutMatches()) {
         ui.addRunLog(kNotMatching);
+        ui.addRunLog(missingTitlesLine(titles.missingTitles()));
         return RunOutcome::EndedEarly;
     }
     ui.addRunLog(kMatching);

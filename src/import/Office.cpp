@@ -37,10 +37,11 @@ Office::Office(std::string databaseFile)
 }
 
 void Office::loadCodeFile(UserInterface& ui) {
-    // Either way the run goes on, without codes.
+    // Either way the run goes on: without codes when the file was not read.
     if (const auto problem = wb::loadCodeFile(CodeFileMap)) {
-        ui.addError(ErrorLine::plain(*problem));
-        ui.showMessage(*problem, gbk("错误"), kStopMessage);
+        ui.addError(ErrorLine::plain(problem->text));
+        if (problem->unread)
+            ui.showMessage(problem->text, gbk("错误"), kStopMessage);
     }
 }
 

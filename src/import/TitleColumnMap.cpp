@@ -20,11 +20,16 @@ int TitleColumnMap::column(const Gbk& title) const {
 }
 
 bool TitleColumnMap::layoutMatches() const {
+    return missingTitles().empty();
+}
+
+std::vector<Gbk> TitleColumnMap::missingTitles() const {
+    std::vector<Gbk> missing;
     for (const Gbk* title :
          {&titles::kName, &titles::kBirthDate, &titles::kWorkStart, &titles::kPersonalStatus})
         if (column(*title) == 0)
-            return false;
-    return true;
+            missing.push_back(*title);
+    return missing;
 }
 
 } // namespace wb

@@ -5,6 +5,7 @@
 #include <map>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace wb {
 
@@ -19,6 +20,9 @@ public:
     // Whether the four required titles (name, birth date, work start, personal status) are
     // all present.
     bool layoutMatches() const;
+    // The required titles that are absent, in the order above; empty when the layout
+    // matches.
+    std::vector<Gbk> missingTitles() const;
 
 private:
     std::map<Gbk, int> columns_;

@@ -108,6 +108,17 @@ std::optional<std::string> readRegularFile(const char* name, ReadFailure& failur
     }
 }
 
+// A file saved in another encoding reads, but its keys never equal the workbook's GBK texts.
+std::optional<CodeFileProblem> encodingProblem(ForeignEncoding encoding) {
+    if (encoding == ForeignEncoding::None)
+        return std::nullopt;
+    const char* const looksLike = encoding == ForeignEncoding::Utf8 ? "UTF-8" : "UTF-16";
+    return CodeFileProblem{utf8ToGbk(std::string("代码文件dm.txt不是GBK编码(看起来是") + looksLike +
+                                     "),其中的文字对不上代码;请用记事本等打开,"
+                                     "另存为GBK(ANSI)编码"),
+                           false};
+}
+
 } // namespace
 
 void parseCodeFile(const Gbk& content, CodeTable& map) {
@@ -123,18 +134,19 @@ void parseCodeFile(const Gbk& content, CodeTable& map) {
     }
 }
 
-std::optional<Gbk> loadCodeFile(CodeTable& CodeFileMap) {
+std::optional<CodeFileProblem> loadCodeFile(CodeTable& CodeFileMap) {
     CodeFileMap.clear();
     ReadFailure failure;
     const std::optional<std::string> content = readRegularFile(kCodeFileName, failure);
     if (!content) {
         static const Gbk missing = gbk("代码文件dm.txt不存在");
-        return failure.missing ? missing
-                               : utf8ToGbk("代码文件dm.txt无法读取：" + failure.reasonUtf8);
+        return CodeFileProblem{
+            failure.missing ? missing : utf8ToGbk("代码文件dm.txt无法读取：" + failure.reasonUtf8),
+            true};
     }
-    // The file is GBK as it stands: read raw, with no conversion.
+    // The file is GBK as it stands: read raw, with no conversion, whatever it looks like.
     parseCodeFile(Gbk::fromBytes(*content), CodeFileMap);
-    return std::nullopt;
+    return encodingProblem(detectForeignEncoding(*content));
 }
 
 } // namespace wb

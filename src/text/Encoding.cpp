@@ -60,6 +60,23 @@ public:
         return out;
     }
 
+    // Whether all of input converts, with no unit replaced.
+    bool convertsWhole(std::string_view input) {
+        char buffer[4096];
+        char* in = const_cast<char*>(input.data());
+        std::size_t inLeft = input.size();
+        iconv(handle_, nullptr, nullptr, nullptr, nullptr);
+        while (inLeft > 0) {
+            char* dst = buffer;
+            std::size_t dstLeft = sizeof buffer;
+            if (iconv(handle_, &in, &inLeft, &dst, &dstLeft) != static_cast<std::size_t>(-1))
+                return true;
+            if (errno != E2BIG)
+                return false; // EILSEQ or EINVAL: an invalid or incomplete unit
+        }
+        return true;
+    }
+
 private:
     iconv_t handle_;
 };
@@ -105,6 +122,19 @@ Gbk utf16ToGbk(std::u16string_view utf16) {
         return Gbk::ascii(std::string(utf16.begin(), utf16.end()));
     const std::string_view bytes(reinterpret_cast<const char*>(utf16.data()), utf16.size() * 2);
     return Gbk::fromBytes(converter("GB18030", "UTF-16LE").convert(bytes, 2, kGbReplacement));
+}
+
+ForeignEncoding detectForeignEncoding(std::string_view bytes) {
+    if (bytes.starts_with("\xEF\xBB\xBF"))
+        return ForeignEncoding::Utf8;
+    if (bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF"))
+        return ForeignEncoding::Utf16;
+    // glibc's GBK, unlike GB18030, refuses code points GBK leaves unassigned, which UTF-8
+    // read as GBK soon runs into.
+    if (!isAscii(bytes) && converter("UTF-16LE", "UTF-8").convertsWhole(bytes) &&
+        !converter("UTF-16LE", "GBK").convertsWhole(bytes))
+        return ForeignEncoding::Utf8;
+    return ForeignEncoding::None;
 }
 
 Gbk codePageToGbk(std::string_view bytes, int codePage) {

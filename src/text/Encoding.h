@@ -24,6 +24,17 @@ Gbk utf16ToGbk(std::u16string_view utf16);
 // are returned as they are; an unknown code page is read as 1252.
 Gbk codePageToGbk(std::string_view bytes, int codePage);
 
+// What bytes meant to be GBK text hold instead.
+enum class ForeignEncoding { None, Utf8, Utf16 };
+
+// Tells text saved in another encoding from GBK: Utf8 for a UTF-8 byte-order mark, or for
+// valid UTF-8 with characters beyond ASCII that is no valid GBK (characters GBK assigns;
+// its user-defined areas count as invalid); Utf16 for a UTF-16 byte-order mark of either
+// byte order; None for anything else: empty, ASCII, GBK, UTF-8 that also reads as GBK
+// (ambiguous, so taken as GBK), and bytes that are neither. Pure; never throws for the
+// bytes.
+ForeignEncoding detectForeignEncoding(std::string_view bytes);
+
 // The program's own Chinese texts are written in UTF-8 in the source; this gives their GBK
 // bytes. Call it once per text (a static), not per row.
 inline Gbk gbk(std::string_view utf8Literal) {

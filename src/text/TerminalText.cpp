@@ -2,13 +2,46 @@
 
 namespace wb {
 
-std::string terminalSafe(std::string_view utf8) {
+namespace {
+
+enum class Escapes {
+    Readable,  // line breaks and backslashes kept
+    Reversible // backslashes and the common controls escaped by name
+};
+
+// The escape a byte gets in Reversible mode besides the \x and \u forms; 0 for none.
+char namedEscape(unsigned char byte) {
+    switch (byte) {
+    case '\\':
+        return '\\';
+    case '\t':
+        return 't';
+    case '\r':
+        return 'r';
+    case '\n':
+        return 'n';
+    default:
+        return 0;
+    }
+}
+
+std::string showControls(std::string_view utf8, Escapes escapes) {
     static constexpr char kHex[] = "0123456789abcdef";
     std::string out;
     out.reserve(utf8.size());
     for (std::size_t i = 0; i < utf8.size(); ++i) {
         const auto byte = static_cast<unsigned char>(utf8[i]);
-        if ((byte < 0x20 && byte != '\n') || byte == 0x7F) {
+        if (escapes == Escapes::Reversible) {
+            if (const char name = namedEscape(byte)) {
+                out += '\\';
+                out += name;
+                continue;
+            }
+        } else if (byte == '\n') {
+            out += '\n';
+            continue;
+        }
+        if (byte < 0x20 || byte == 0x7F) {
             out += "\\x";
             out += kHex[byte >> 4];
             out += kHex[byte & 0xF];
@@ -28,6 +61,16 @@ std::string terminalSafe(std::string_view utf8) {
         out += static_cast<char>(byte);
     }
     return out;
+}
+
+} // namespace
+
+std::string terminalSafe(std::string_view utf8) {
+    return showControls(utf8, Escapes::Readable);
+}
+
+std::string escapeField(std::string_view utf8) {
+    return showControls(utf8, Escapes::Reversible);
 }
 
 } // namespace wb

@@ -15,4 +15,12 @@ namespace wb {
 // pass through unchanged.
 std::string terminalSafe(std::string_view utf8);
 
+// The UTF-8 text as one field of a tab-separated line, escaped so that it can be undone:
+// backslash "\\", TAB "\t", CR "\r", LF "\n", the other C0 controls and DEL "\xHH", the C1
+// controls "\u00HH" (lowercase hex), everything else as it is. A backslash in the result
+// always starts one of these escapes, so the text is recovered exactly; the result holds no
+// control character, tab or line break. Bytes that are no valid UTF-8 pass through
+// unchanged.
+std::string escapeField(std::string_view utf8);
+
 } // namespace wb

@@ -142,6 +142,11 @@ Error workbookError(const std::string& displayName, const std::string& reason) {
 }
 
 std::string readWorkbookFile(const std::string& path) {
+    // A folder is no workbook, and opening a FIFO would wait for a writer.
+    std::error_code statusUnknown;
+    const auto status = std::filesystem::status(path, statusUnknown);
+    if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status))
+        throw workbookError(path, "它不是普通文件");
     std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
     if (!file)
         throw workbookError(path, errno == ENOENT ? "文件不存在" : "无法打开文件");

@@ -31,8 +31,9 @@ XlsSheet openWorkbookActiveSheet(const std::string& path, const PasswordPrompt& 
 XlsSheet readWorkbookActiveSheet(std::string_view bytes, const std::string& displayName,
                                  const PasswordPrompt& askPassword = {});
 
-// The bytes of the file at path. Throws wb::Error naming the file when it is missing,
-// cannot be read or is larger than 1 GB.
+// The bytes of the file at path. Throws wb::Error naming the file when it is missing, is
+// no regular file (a folder, a FIFO, a device: nothing is opened then), cannot be read or
+// is larger than 1 GB.
 std::string readWorkbookFile(const std::string& path);
 
 // The error for a workbook that cannot be read: 工作簿 "NAME" 无法读取: REASON (UTF-8).

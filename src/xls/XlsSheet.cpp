@@ -19,9 +19,19 @@ CellValue XlsSheet::cell(int row, int column) const {
         first, last, c, [](const StoredCell& cell, std::uint16_t k) { return cell.column < k; });
     if (found == last || found->column != c)
         return {};
-    if (found->kind == CellValue::Kind::Text)
-        return CellValue::ofText(Gbk::fromBytes(textAt(found->text)));
-    return CellValue{found->kind, found->number, {}};
+    return valueOf(*found);
+}
+
+void XlsSheet::forEachCell(const CellVisitor& visit) const {
+    for (const StoredCell& stored : cells_)
+        if (stored.kind != CellValue::Kind::Empty)
+            visit(static_cast<int>(stored.row) + 1, stored.column + 1, valueOf(stored));
+}
+
+CellValue XlsSheet::valueOf(const StoredCell& stored) const {
+    if (stored.kind == CellValue::Kind::Text)
+        return CellValue::ofText(Gbk::fromBytes(textAt(stored.text)));
+    return CellValue{stored.kind, stored.number, {}};
 }
 
 namespace xls {

@@ -21,6 +21,8 @@ public:
     // 1-based; O(log n) in the cells of the row. Cells without a value, and cells outside
     // the sheet, are empty.
     CellValue cell(int row, int column) const override;
+    // In the order the cells are stored: O(1) per cell.
+    void forEachCell(const CellVisitor& visit) const override;
 
     // The last row and column (1-based) that hold a value; 0 when the sheet has none.
     int lastRow() const { return static_cast<int>(rowStart_.size()) - 1; }
@@ -42,6 +44,7 @@ private:
         };
     };
 
+    CellValue valueOf(const StoredCell& stored) const;
     std::string_view textAt(std::uint32_t index) const {
         return std::string_view(text_).substr(textStart_[index],
                                               textStart_[index + 1] - textStart_[index]);

@@ -13,7 +13,6 @@
 #include <QVariant>
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -150,7 +149,7 @@ TEST_F(ImportCli, OverwriteReplacesTheDepartmentAndAppendAddsAgain) {
 TEST_F(ImportCli, EndsEarlyWithExitStatusOne) {
     copyFixture("no_work_start.xls");
     EXPECT_EQ(run("--dept 01 no_work_start.xls"), 1);
-    EXPECT_EQ(out, Strings{"XLS数据格式不配置!不能导入"});
+    EXPECT_EQ(out, (Strings{"XLS数据格式不配置!不能导入", "缺少标题：参加工作时间"}));
 
     EXPECT_EQ(run("--dept 01 missing.xls"), 1);
     EXPECT_EQ(out, Strings{"失败: 未选择导入文件!"});
@@ -312,4 +311,16 @@ TEST_F(ImportCli, ArgumentsArriveAsTheBytesGiven) {
     fs::copy_file(dir_ / "gap.xls", dir_ / "\xb9\xa4\xd7\xca.xls");
     EXPECT_EQ(run("--dept 01 '\xb9\xa4\xd7\xca.xls'"), 0) << (out.empty() ? "" : out[0]);
     EXPECT_EQ(rows("select count(*) from ryjbxx"), Strings{"4"});
+}
+
+TEST_F(ImportCli, ACodeFileSavedAsUtf8IsNamedFirstInTheErrorList) {
+    std::ofstream(dir_ / "dm.txt", std::ios::binary) << "\xEF\xBB\xBF汉族=01\r\n干部=1\r\n";
+    copyFixture("gap.xls");
+    EXPECT_EQ(run("--dept 01 gap.xls"), 0);
+    ASSERT_FALSE(err.empty());
+    EXPECT_EQ(err[0], "代码文件dm.txt不是GBK编码(看起来是UTF-8),其中的文字对不上代码;"
+                      "请用记事本等打开,另存为GBK(ANSI)编码");
+    // A warning, not a failure: no box, and the run goes on.
+    EXPECT_EQ(out.front(), "XLS相配置!准备导入");
+    EXPECT_EQ(out.back(), "提示: 数据导入成功!");
 }

@@ -7,6 +7,7 @@
 #include "import/TitleColumnMap.h"
 #include "import/Titles.h"
 #include "support/GbkBytes.h"
+#include "support/ProgramRun.h"
 #include "support/TempFolder.h"
 #include "text/Encoding.h"
 #include "text/GbkText.h"
@@ -208,13 +209,7 @@ protected:
     const fs::path& dir_ = folder_.path();
 };
 
-std::vector<std::string> readLines(const fs::path& file) {
-    std::ifstream in(file);
-    std::vector<std::string> lines;
-    for (std::string line; std::getline(in, line);)
-        lines.push_back(line);
-    return lines;
-}
+using wb::test::readLines;
 
 } // namespace
 

@@ -47,7 +47,7 @@ TEST_F(OverwriteDeletion, ARejectedLayoutDeletesNothing) {
     storedPerson(7, "01");
     sheet = MemorySheet({{"姓名", "出生年月", "参加工作时间"}, {"张三"}});
     EXPECT_EQ(run("01", true), RunOutcome::EndedEarly);
-    EXPECT_EQ(ui.runLog, Strings{"XLS数据格式不配置!不能导入"});
+    EXPECT_EQ(ui.runLog, (Strings{"XLS数据格式不配置!不能导入", "缺少标题：个人身份"}));
     EXPECT_TRUE(ui.boxes.empty());
     EXPECT_EQ(one("select count(*) from ryjbxx"), "1");
     EXPECT_EQ(dependentRows(), 7);

@@ -91,7 +91,10 @@ TEST(ParseCodeFile, AByteOrderMarkStaysOnTheFirstKey) {
 TEST_F(InTempDir, MissingCodeFileIsReportedAndLeavesTheMapEmpty) {
     CodeTable map;
     map.set("stale"_ascii, "1"_ascii);
-    EXPECT_EQ(gbkToUtf8(loadCodeFile(map).value_or(Gbk())), "代码文件dm.txt不存在");
+    const auto problem = loadCodeFile(map);
+    ASSERT_TRUE(problem);
+    EXPECT_EQ(gbkToUtf8(problem->text), "代码文件dm.txt不存在");
+    EXPECT_TRUE(problem->unread);
     EXPECT_TRUE(map.empty());
 }
 
@@ -118,8 +121,11 @@ std::string loadWithoutHanging(CodeTable& map) {
         if (writer >= 0)
             ::close(writer);
     }
-    const std::optional<Gbk> problem = load.get();
-    return problem ? gbkToUtf8(*problem) : std::string();
+    const std::optional<CodeFileProblem> problem = load.get();
+    if (!problem)
+        return {};
+    EXPECT_TRUE(problem->unread);
+    return gbkToUtf8(problem->text);
 }
 
 } // namespace
@@ -181,4 +187,38 @@ TEST_F(InTempDir, ALinkToARegularFileIsRead) {
     CodeTable map;
     EXPECT_EQ(loadCodeFile(map), std::nullopt);
     EXPECT_EQ(map.lookup("k"_ascii), "v");
+}
+
+TEST_F(InTempDir, ACodeFileInAnotherEncodingIsReportedAndStillReadAsItIs) {
+    const std::string utf8Codes = "汉族=01\r\n本科=21\r\n";
+    const std::string advice = "),其中的文字对不上代码;请用记事本等打开,另存为GBK(ANSI)编码";
+    struct Case {
+        const char* name;
+        std::string bytes;
+        std::string report; // UTF-8, "" for none
+        std::string key;    // the bytes of a key the file gives, read as GBK
+        std::size_t entries;
+    };
+    const Case cases[] = {
+        {"UTF-8 with a byte-order mark", "\xEF\xBB\xBF" + utf8Codes,
+         "代码文件dm.txt不是GBK编码(看起来是UTF-8" + advice, "本科", 2},
+        {"UTF-8 without one", utf8Codes, "代码文件dm.txt不是GBK编码(看起来是UTF-8" + advice, "本科",
+         2},
+        // The content ends at its first NUL byte.
+        {"UTF-16", std::string("\xFF\xFEk\0=\0v\0", 8),
+         "代码文件dm.txt不是GBK编码(看起来是UTF-16" + advice, "", 0},
+        {"GBK", gbk(utf8Codes).bytes(), "", gbk("本科").bytes(), 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        write(c.bytes);
+        CodeTable map;
+        const auto problem = loadCodeFile(map);
+        EXPECT_EQ(problem ? gbkToUtf8(problem->text) : "", c.report);
+        EXPECT_FALSE(problem && problem->unread);
+        EXPECT_EQ(map.size(), c.entries);
+        if (!c.key.empty()) {
+            EXPECT_EQ(map.lookup(Gbk::fromBytes(c.key)), "21");
+        }
+    }
 }

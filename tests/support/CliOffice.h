@@ -3,6 +3,7 @@
 // command-line programs run as a user runs them; exit status, stdout, stderr and the
 // database are read back.
 
+#include "support/ProgramRun.h"
 #include "support/SqlRows.h"
 #include "support/TempFolder.h"
 
@@ -10,30 +11,16 @@
 #include <QString>
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace wb::test {
 
-inline std::vector<std::string> readLines(const std::filesystem::path& file) {
-    std::ifstream in(file);
-    std::vector<std::string> lines;
-    for (std::string line; std::getline(in, line);)
-        lines.push_back(line);
-    return lines;
-}
-
 class CliOffice : public ::testing::Test {
 protected:
     using Strings = std::vector<std::string>;
-    static inline const std::filesystem::path kBin =
-        std::filesystem::path(WB_BINARY_DIR) / "src" / "cli";
 
     void SetUp() override {
         folder_.runInitDb();
@@ -58,15 +45,10 @@ protected:
     int runProgram(const std::string& program, const std::string& arguments,
                    const std::string& as = {},
                    const std::optional<std::string>& input = std::nullopt) {
-        if (input)
-            std::ofstream(dir_ / "in.txt", std::ios::binary) << *input;
-        const std::string command = "cd '" + dir_.string() + "' && " + as +
-                                    (kBin / program).string() + " " + arguments +
-                                    " >out.txt 2>err.txt <" + (input ? "in.txt" : "/dev/null");
-        const int status = std::system(command.c_str());
-        out = readLines(dir_ / "out.txt");
-        err = readLines(dir_ / "err.txt");
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        ProgramRun result = test::runProgram(dir_, program, arguments, as, input);
+        out = std::move(result.out);
+        err = std::move(result.err);
+        return result.status;
     }
     void copyFixture(const std::string& name) { folder_.copyFixture("import/" + name); }
 

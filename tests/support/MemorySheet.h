@@ -32,6 +32,11 @@ public:
         const auto it = cells_.find({row, column});
         return it == cells_.end() ? CellValue{} : it->second;
     }
+    void forEachCell(const CellVisitor& visit) const override {
+        for (const auto& [position, value] : cells_)
+            if (value.kind != CellValue::Kind::Empty)
+                visit(position.first, position.second, value);
+    }
     mutable int reads = 0;
 
 private:

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 using namespace wb;
 using test::bytes;
 
@@ -36,4 +38,30 @@ TEST(Encoding, CodePageBytesBecomeGbk) {
     EXPECT_EQ(codePageToGbk("\xD0\xD5", 936), "\xD0\xD5");
     EXPECT_EQ(gbkToUtf8(codePageToGbk("caf\xE9", 1252)), "café");
     EXPECT_EQ(gbkToUtf8(codePageToGbk("caf\xE9", 99999)), "café");
+}
+
+TEST(Encoding, TextSavedInAnotherEncodingIsToldFromGbk) {
+    struct Case {
+        const char* name;
+        std::string bytes;
+        ForeignEncoding encoding;
+    };
+    const Case cases[] = {
+        {"empty", "", ForeignEncoding::None},
+        {"ASCII", "1=1\r\nkey = value\n", ForeignEncoding::None},
+        {"GBK Chinese", gbk("汉族=01\r\n本科=21\r\n在编=1").bytes(), ForeignEncoding::None},
+        {"GBK with the euro sign of code page 936", "\x80=1", ForeignEncoding::None},
+        {"UTF-8 byte-order mark alone", "\xEF\xBB\xBF", ForeignEncoding::Utf8},
+        {"UTF-8 byte-order mark and ASCII", "\xEF\xBB\xBFk=v", ForeignEncoding::Utf8},
+        {"UTF-8 Chinese that is no GBK", "汉族=01\r\n在编=1\r\n本科=21", ForeignEncoding::Utf8},
+        {"one UTF-8 character", "中=1", ForeignEncoding::Utf8},
+        {"UTF-16 LE byte-order mark", std::string("\xFF\xFEk\0=\0", 6), ForeignEncoding::Utf16},
+        {"UTF-16 BE byte-order mark", std::string("\xFE\xFF\0k\0=", 6), ForeignEncoding::Utf16},
+        // "汉族" in UTF-8 is also six bytes of valid GBK: too close to call, so GBK.
+        {"UTF-8 that also reads as GBK", "汉族", ForeignEncoding::None},
+        {"neither (half a GBK character)", "a=\xB1", ForeignEncoding::None},
+        {"neither (Latin-1)", "caf\xE9=1", ForeignEncoding::None},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(detectForeignEncoding(c.bytes), c.encoding) << c.name;
 }

@@ -133,6 +133,15 @@ TEST_P(WorkbookFixture, EveryCellEqualsWhatTheIndependentReaderRead) {
             }
         }
     }
+    // Walking the cells gives the same cells, each once, in row then column order.
+    std::map<std::pair<int, int>, CellValue> visited;
+    std::pair<int, int> previous{0, 0};
+    sheet.forEachCell([&](int row, int column, const CellValue& value) {
+        EXPECT_LT(previous, std::pair(row, column)) << row << "," << column;
+        previous = {row, column};
+        visited[{row, column}] = value;
+    });
+    EXPECT_EQ(visited, expected.cells);
 }
 
 INSTANTIATE_TEST_SUITE_P(Fixtures, WorkbookFixture, testing::ValuesIn(fixturesWithExpectations()),

@@ -8,6 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -64,6 +67,15 @@ TEST(XlsBrokenFiles, EachNamesTheFileAndTheReason) {
 TEST(XlsBrokenFiles, AMissingFileSaysSo) {
     const std::string path = (kFixtures / "no such workbook.xls").string();
     EXPECT_EQ(openError(path), message(path, "文件不存在"));
+    // Neither a folder nor a FIFO is opened: the FIFO would wait for a writer.
+    const std::string folder = kFixtures.string();
+    EXPECT_EQ(openError(folder), message(folder, "它不是普通文件"));
+    const std::string fifo = (std::filesystem::temp_directory_path() /
+                              ("wb-fifo-" + std::to_string(::getpid()) + ".xls"))
+                                 .string();
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_EQ(openError(fifo), message(fifo, "它不是普通文件"));
+    std::filesystem::remove(fifo);
 }
 
 TEST(XlsBrokenFiles, EveryCutOfAWorkbookFailsCleanlyOrReadsTheWholeSheet) {
