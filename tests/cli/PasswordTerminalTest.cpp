@@ -11,6 +11,7 @@
 
 #include <chrono>
 #include <csignal>
+#include <filesystem>
 #include <poll.h>
 #include <string>
 
@@ -35,7 +36,8 @@ protected:
         if (child_ == 0) {
             if (::chdir(dir_.c_str()) != 0)
                 _exit(126);
-            const std::string program = (kBin / "wagebook-import").string();
+            const std::string program =
+                (std::filesystem::path(WB_BINARY_DIR) / "src" / "cli" / "wagebook-import").string();
             ::execl(program.c_str(), program.c_str(), "--overwrite", "--dept", "0101",
                     "full_password.xlsx", static_cast<char*>(nullptr));
             _exit(127);
