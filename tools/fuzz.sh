@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds the readers' fuzz targets with clang (libFuzzer, AddressSanitizer,
 # UndefinedBehaviorSanitizer) in build-fuzz/ and runs each for SECONDS (default 60): xls_fuzz
-# from the committed seeds in fuzz/corpus, xlsx_fuzz from those in fuzz/corpus-xlsx (or only
-# the targets named). Exits non-zero when one finds a crash, a hang or undefined behaviour;
+# from the committed seeds in fuzz/corpus, xlsx_fuzz from those in fuzz/corpus-xlsx, the
+# decryptors' xls_decrypt_fuzz and package_decrypt_fuzz from fuzz/corpus-xls-decrypt and
+# fuzz/corpus-package-decrypt (or only the targets named). Exits non-zero when one finds a crash, a hang or undefined behaviour;
 # the input that did it is left in build-fuzz/.
 # usage: tools/fuzz.sh [SECONDS [TARGET ...]]
 set -euo pipefail
@@ -10,7 +11,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${1:-60}
 shift || true
 targets=("$@")
-((${#targets[@]})) || targets=(xls_fuzz xlsx_fuzz)
+((${#targets[@]})) || targets=(xls_fuzz xlsx_fuzz xls_decrypt_fuzz package_decrypt_fuzz)
 build="$root/build-fuzz"
 
 if [ ! -f "$build/build.ninja" ]; then
@@ -22,14 +23,18 @@ fi
 flock /tmp/wb-build.lock cmake --build "$build" --target "${targets[@]}" -- --quiet
 
 for target in "${targets[@]}"; do
+    # Standard encryption hashes 50,000 times for every input: slow under the sanitizers.
+    timeout=10
     case "$target" in
     xls_fuzz) seeds="$root/fuzz/corpus" dict="$root/fuzz/xls.dict" corpus="$build/fuzz-corpus" ;;
     xlsx_fuzz) seeds="$root/fuzz/corpus-xlsx" dict="$root/fuzz/xlsx.dict" corpus="$build/fuzz-corpus-xlsx" ;;
+    xls_decrypt_fuzz) seeds="$root/fuzz/corpus-xls-decrypt" dict="$root/fuzz/xls.dict" corpus="$build/fuzz-corpus-xls-decrypt" ;;
+    package_decrypt_fuzz) seeds="$root/fuzz/corpus-package-decrypt" dict="$root/fuzz/package.dict" corpus="$build/fuzz-corpus-package-decrypt" timeout=60 ;;
     *) echo "unknown fuzz target: $target" >&2; exit 2 ;;
     esac
     mkdir -p "$corpus"
     echo "== $target, $seconds s"
-    "$build/fuzz/$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
+    "$build/fuzz/$target" -max_total_time="$seconds" -timeout="$timeout" -rss_limit_mb=2048 \
         -dict="$dict" -artifact_prefix="$build/$target-" -print_final_stats=1 \
         "$corpus" "$seeds"
 done

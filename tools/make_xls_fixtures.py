@@ -400,6 +400,14 @@ def main():
     # A container with 4096-byte sectors. xlrd places such sectors wrongly, so the values
     # are those it reads from the same stream in the usual container.
     save("sector_4096.xls", x.compound_file([("Workbook", records)], sector_shift=12))
+
+    # The BIFF5 workbook with its string lengths counted in characters. xlrd counts bytes,
+    # so the values are those it reads from the workbook counted in bytes.
+    x.COUNT_CHARACTERS = True
+    save("biff5_cp936_chars.xls", x.compound_file([("Book", biff5_stream())]))
+    x.COUNT_CHARACTERS = False
+    write_expected("biff5_cp936_chars.xls", good["biff5_cp936.xls"],
+                   " from the same workbook with lengths in bytes (biff5_cp936.xls)")
     write_expected("sector_4096.xls", good["records.xls"],
                    " from the same workbook stream in 512-byte sectors (records.xls)")
 

@@ -22,10 +22,16 @@ def xl_unicode(text, lenlen=2):
     return count + b"\x01" + text.encode("utf-16-le")
 
 
+# Some writers count a BIFF5 string's length in characters, not bytes, when the code page
+# is a double-byte one; set to True to craft such a workbook.
+COUNT_CHARACTERS = False
+
+
 def byte_string(text, encoding, lenlen=2):
     """A BIFF5 string in the workbook's code page."""
     data = text.encode(encoding)
-    return struct.pack("<B" if lenlen == 1 else "<H", len(data)) + data
+    count = len(text) if COUNT_CHARACTERS else len(data)
+    return struct.pack("<B" if lenlen == 1 else "<H", count) + data
 
 
 def bof(version, kind):

@@ -11,9 +11,12 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QFileInfo>
 #include <QFontDatabase>
 #include <QHeaderView>
+#include <QInputDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPainter>
@@ -449,6 +452,25 @@ void TFKvDbf::clearAbort() {
 
 void TFKvDbf::setProgress(int done, int total) {
     ProgressBar1->setValue(total > 0 ? static_cast<int>(100LL * done / total) : 0);
+}
+
+std::optional<std::string> TFKvDbf::askPassword(const std::string& workbook) {
+    if (closeRequested_)
+        return std::nullopt;
+    showPendingLines();
+    QInputDialog dialog(this);
+    dialog.setWindowTitle(QStringLiteral("打开密码"));
+    dialog.setLabelText(QStringLiteral("工作簿 \"%1\" 有打开密码, 请输入密码:")
+                            .arg(QFileInfo(QString::fromUtf8(workbook)).fileName()));
+    dialog.setTextEchoMode(QLineEdit::Password);
+    dialog.setObjectName(QStringLiteral("passwordDialog"));
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    QString text = dialog.textValue();
+    std::string password = text.toStdString();
+    // The dialog's copies go with it; ours is overwritten.
+    text.fill(QChar(u'\0'));
+    return password;
 }
 
 void TFKvDbf::messageBox(const QString& text, const QString& caption, int flags) {

@@ -79,6 +79,7 @@ public:
     void clearAbort() override;
     bool abortRequested() const override { return abort_; }
     void setProgress(int done, int total) override;
+    std::optional<std::string> askPassword(const std::string& workbook) override;
 
     QLabel* Label2;
     QComboBox* DriveComboBox1;

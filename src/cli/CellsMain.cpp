@@ -2,6 +2,7 @@
 // that a user can see what the import will see before importing.
 
 #include "cli/CommandLine.h"
+#include "cli/PasswordInput.h"
 #include "cli/TerminalLines.h"
 #include "import/ImportRun.h"
 #include "text/Encoding.h"
@@ -18,7 +19,7 @@
 namespace {
 
 constexpr const char* kUsageHead =
-    "用法: wagebook-cells [--] WORKBOOK\n"
+    "用法: wagebook-cells [--password-stdin] [--] WORKBOOK\n"
     "\n"
     "列出工作簿 WORKBOOK (.xls, .xlsx) 活动工作表中每个非空单元格, 每行一个:\n"
     "  行<TAB>列<TAB>文字\n"
@@ -52,6 +53,8 @@ void printCell(int row, int column, const wb::CellValue& value, std::string& buf
 int main(int argc, char** argv) {
     QCoreApplication application(argc, argv);
     wb::cli::CommandLine commandLine("wagebook-cells", kUsageHead, kUsageTail);
+    const QCommandLineOption passwordStdin = wb::cli::passwordStdinOption();
+    commandLine.addOption(passwordStdin);
     if (const auto status = commandLine.parse(argc, argv))
         return *status;
     const std::vector<std::string> workbooks = commandLine.positionalArguments();
@@ -60,7 +63,8 @@ int main(int argc, char** argv) {
 
     std::shared_ptr<const wb::Sheet> sheet;
     try {
-        sheet = wb::openWorkbookSheet(workbooks.front());
+        sheet = wb::openWorkbookSheet(workbooks.front(),
+                                      wb::cli::passwordPrompt(commandLine.isSet(passwordStdin)));
     } catch (const std::exception& error) {
         // The line the import shows for the same workbook.
         std::fprintf(stderr, "%s\n",

@@ -3,6 +3,7 @@
 // there.
 
 #include "cli/CommandLine.h"
+#include "cli/PasswordInput.h"
 #include "cli/TerminalUi.h"
 #include "import/ImportCommand.h"
 #include "text/Encoding.h"
@@ -19,7 +20,8 @@
 namespace {
 
 constexpr const char* kUsageHead =
-    "用法: wagebook-import [--overwrite] [--dry-run] [--errors FILE] --dept CODE [--] WORKBOOK\n"
+    "用法: wagebook-import [--overwrite] [--dry-run] [--errors FILE] [--password-stdin]\n"
+    "                      --dept CODE [--] WORKBOOK\n"
     "\n"
     "在当前目录中, 把工作簿 WORKBOOK (.xls, .xlsx) 导入 wagebook.mdb 的部门 CODE;\n"
     "代码文件 dm.txt 也取自当前目录. 当前目录中有 wagebook.ini 时, 导入它\n"
@@ -63,7 +65,9 @@ int main(int argc, char** argv) {
         QStringLiteral("errors"),
         QStringLiteral("把错误信息另外写入 FILE (CSV, UTF-8 带 BOM: 类别,姓名,内容,原因)"),
         QStringLiteral("FILE"));
-    for (const QCommandLineOption* option : {&department, &overwrite, &dryRun, &errors})
+    const QCommandLineOption passwordStdin = wb::cli::passwordStdinOption();
+    for (const QCommandLineOption* option :
+         {&department, &overwrite, &dryRun, &errors, &passwordStdin})
         commandLine.addOption(*option);
     if (const auto status = commandLine.parse(argc, argv))
         return *status;
@@ -88,7 +92,7 @@ int main(int argc, char** argv) {
     }
 
     wb::cli::TerminalUi::installAbortHandler();
-    wb::cli::TerminalUi ui;
+    wb::cli::TerminalUi ui(wb::cli::passwordPrompt(commandLine.isSet(passwordStdin)));
     int status = importWith(request, ui);
     if (errorsFile) {
         try {

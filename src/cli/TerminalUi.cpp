@@ -55,4 +55,10 @@ bool TerminalUi::abortRequested() const {
     return abortFlag != 0;
 }
 
+std::optional<std::string> TerminalUi::askPassword(const std::string& workbook) {
+    if (!askPassword_)
+        return std::nullopt;
+    return askPassword_(workbook);
+}
+
 } // namespace wb::cli

@@ -5,6 +5,7 @@
 // Ctrl-C asks a run to stop.
 
 #include "import/UserInterface.h"
+#include "xls/PasswordPrompt.h"
 
 #include <string>
 #include <vector>
@@ -13,6 +14,9 @@ namespace wb::cli {
 
 class TerminalUi : public UserInterface {
 public:
+    // askPassword answers askPassword() (none: no password is given).
+    explicit TerminalUi(PasswordPrompt askPassword = {}) : askPassword_(std::move(askPassword)) {}
+
     // The first Ctrl-C asks the run to stop after the row in progress; a second one ends the
     // program at once (each row is committed whole, so nothing half-written stays).
     static void installAbortHandler();
@@ -24,12 +28,14 @@ public:
     void processEvents() override {}
     void clearAbort() override;
     bool abortRequested() const override;
+    std::optional<std::string> askPassword(const std::string& workbook) override;
 
     // Every error-list line of the run, in its parts.
     const std::vector<ErrorLine>& errors() const { return errors_; }
 
 private:
     std::vector<ErrorLine> errors_;
+    PasswordPrompt askPassword_;
 };
 
 } // namespace wb::cli

@@ -74,8 +74,9 @@ void refreshStaffGrid(Query& staffQuery, UserInterface& ui) {
 
 } // namespace
 
-std::shared_ptr<const Sheet> openWorkbookSheet(const std::string& path) {
-    return std::make_shared<const XlsSheet>(openWorkbookActiveSheet(path));
+std::shared_ptr<const Sheet> openWorkbookSheet(const std::string& path,
+                                               const PasswordPrompt& askPassword) {
+    return std::make_shared<const XlsSheet>(openWorkbookActiveSheet(path, askPassword));
 }
 
 namespace {
@@ -237,7 +238,11 @@ RunOutcome runImport(const ImportRequest& request, Office& office, UserInterface
 
     std::shared_ptr<const Sheet> sheet;
     try {
-        sheet = openWorkbook(request.workbookPath);
+        sheet = openWorkbook
+                    ? openWorkbook(request.workbookPath)
+                    : openWorkbookSheet(request.workbookPath, [&ui](const std::string& name) {
+                          return ui.askPassword(name);
+                      });
     } catch (const std::exception& error) {
         ui.showMessage(utf8ToGbk(error.what()), kError, kStopMessage);
         return RunOutcome::EndedEarly;

@@ -2,6 +2,7 @@
 
 #include "import/ImportRequest.h"
 #include "import/UserInterface.h"
+#include "xls/PasswordPrompt.h"
 #include "xls/Sheet.h"
 
 #include <cstdint>
@@ -23,12 +24,15 @@ struct DryRunCounts {
 };
 
 // Opens a workbook and gives its active sheet; throws wb::Error naming the file and the
-// reason when it cannot.
+// reason when it cannot. An empty opener stands for openWorkbookSheet asking the run's user
+// interface for a password.
 using WorkbookOpener = std::function<std::shared_ptr<const Sheet>(const std::string& path)>;
 
 // The workbook opener of the program: the active sheet of an .xls or .xlsx file, read by
-// the reader its content calls for (openWorkbookActiveSheet).
-std::shared_ptr<const Sheet> openWorkbookSheet(const std::string& path);
+// the reader its content calls for (openWorkbookActiveSheet), asking askPassword for the
+// password of a protected one.
+std::shared_ptr<const Sheet> openWorkbookSheet(const std::string& path,
+                                               const PasswordPrompt& askPassword = {});
 
 // One import run. Before anything is written it checks that the database can take the run
 // (writable, every table and column the run writes present: DatabaseFailure otherwise) and
@@ -44,6 +48,6 @@ std::shared_ptr<const Sheet> openWorkbookSheet(const std::string& path);
 // run (request.dryRun) is the same run, with the same messages, inside one transaction that
 // is rolled back at its end; it records nothing, and office.lastDryRun gets what it wrote.
 RunOutcome runImport(const ImportRequest& request, Office& office, UserInterface& ui,
-                     const WorkbookOpener& openWorkbook = openWorkbookSheet);
+                     const WorkbookOpener& openWorkbook = {});
 
 } // namespace wb

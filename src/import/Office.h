@@ -46,7 +46,7 @@ public:
     // the command (a failing deletion statement, a failing append, a failure of the
     // database) throw.
     RunOutcome import(const ImportRequest& request, UserInterface& ui,
-                      const WorkbookOpener& openWorkbook = openWorkbookSheet);
+                      const WorkbookOpener& openWorkbook = {});
 
     Connection connection;
     Query departmentQuery;      // the departments of the tree

@@ -3,6 +3,7 @@
 #include "import/ErrorLine.h"
 #include "text/Gbk.h"
 
+#include <optional>
 #include <string>
 
 namespace wb {
@@ -36,6 +37,12 @@ public:
     virtual bool abortRequested() const = 0;
     // Progress of a run: rows done out of rows to do. Optional to show.
     virtual void setProgress(int /*done*/, int /*total*/) {}
+    // Asks for the password that opens the protected workbook `workbook` (its path, UTF-8):
+    // the password (UTF-8), or nullopt when the user gives none. Never logged or kept. By
+    // default nothing is asked.
+    virtual std::optional<std::string> askPassword(const std::string& /*workbook*/) {
+        return std::nullopt;
+    }
 };
 
 } // namespace wb

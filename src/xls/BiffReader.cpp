@@ -141,7 +141,7 @@ int biffVersion(const Record& bof, bool namedBook) {
     return namedBook ? 5 : 8;
 }
 
-Globals readGlobals(std::string_view stream, bool namedBook) {
+Globals readGlobals(std::string_view stream, bool namedBook, bool decrypted) {
     RecordStream records(stream, 0);
     Record r;
     if (!records.next(r))
@@ -155,7 +155,9 @@ Globals readGlobals(std::string_view stream, bool namedBook) {
         const std::string_view d = r.data;
         switch (r.id) {
         case record::kFilePass:
-            throw FormatError(reason::kPasswordProtected);
+            if (!decrypted)
+                throw FormatError(reason::kPasswordProtected);
+            break;
         case record::kCodePage:
             if (d.size() >= at::kValue16Size)
                 g.codePage = u16At(d, at::kValue16);
@@ -181,7 +183,7 @@ Globals readGlobals(std::string_view stream, bool namedBook) {
                 data.unicodeString(2, text);
                 g.formatIsDate[index] = isDateFormatText(text);
             } else {
-                g.byteFormats.emplace_back(index, data.byteString(1));
+                g.byteFormats.emplace_back(index, data.byteString(1, g.codePage));
             }
             break;
         }
@@ -195,7 +197,7 @@ Globals readGlobals(std::string_view stream, bool namedBook) {
             if (g.biff == 8)
                 name.unicodeString(1, sheet.wideName);
             else
-                sheet.byteName = name.byteString(1);
+                sheet.byteName = name.byteString(1, g.codePage);
             g.sheets.push_back(std::move(sheet));
             break;
         }
@@ -273,13 +275,36 @@ private:
         return (rk & kRkCents) ? value / 100 : value;
     }
 
-    std::uint32_t stringText(RecordData& data) {
+    // A BIFF5 RSTRING whose length counts characters of a double-byte code page: the
+    // string is followed by a count of formatting runs and 2 bytes for each, which tells
+    // which reading of the length fits. Adds the cell and gives true when it is one.
+    bool biff5CharacterCount(std::string_view d) {
+        const std::string_view body = d.substr(at::kCellHeaderSize);
+        if (body.size() < 2)
+            return false;
+        const std::string_view text = body.substr(2);
+        const std::size_t count = u16At(body, 0);
+        const auto fits = [&](std::size_t length) {
+            return length < text.size() && text.size() - length - 1 == 2u * u8At(text, length);
+        };
+        const std::size_t span = doubleByteSpan(text, count, g_.codePage);
+        if (span == count || fits(count) || !fits(span))
+            return false;
+        sheet_.addText(u16At(d, at::kRow), u16At(d, at::kColumn),
+                       sheet_.appendText(codePageToGbk(text.substr(0, span), g_.codePage)));
+        return true;
+    }
+
+    // endsRecord: nothing follows the string in its record (LABEL, STRING; not RSTRING,
+    // whose formatting runs follow), so that a BIFF5 count of characters can be told.
+    std::uint32_t stringText(RecordData& data, bool endsRecord) {
         if (g_.biff == 8) {
             std::u16string text;
             data.unicodeString(2, text);
             return sheet_.appendText(utf16ToGbk(text));
         }
-        return sheet_.appendText(codePageToGbk(data.byteString(2), g_.codePage));
+        return sheet_.appendText(
+            codePageToGbk(data.byteString(2, endsRecord ? g_.codePage : 0), g_.codePage));
     }
 
     static void need(const Record& r, std::size_t size) {
@@ -325,8 +350,11 @@ private:
         case record::kLabel:
         case record::kRString: {
             need(r, at::kCellHeaderSize);
+            if (r.id == record::kRString && g_.biff == 5 && biff5CharacterCount(d))
+                break;
             RecordData data(r.id, d.substr(at::kCellHeaderSize), records);
-            sheet_.addText(u16At(d, at::kRow), u16At(d, at::kColumn), stringText(data));
+            sheet_.addText(u16At(d, at::kRow), u16At(d, at::kColumn),
+                           stringText(data, r.id == record::kLabel));
             break;
         }
         case record::kBoolErr:
@@ -345,7 +373,7 @@ private:
         case record::kString:
             if (pendingString != kNoCell) {
                 RecordData data(r.id, d, records);
-                sheet_.setText(pendingString, stringText(data));
+                sheet_.setText(pendingString, stringText(data, true));
                 pendingString = kNoCell;
             }
             break;
@@ -388,8 +416,8 @@ private:
 
 } // namespace
 
-XlsSheet readActiveSheet(std::string_view stream, bool namedBook) {
-    Globals globals = readGlobals(stream, namedBook);
+XlsSheet readActiveSheet(std::string_view stream, bool namedBook, bool decrypted) {
+    Globals globals = readGlobals(stream, namedBook, decrypted);
     if (globals.sheets.empty())
         throw FormatError(reason::kNoSheet);
     const SheetEntry& entry =

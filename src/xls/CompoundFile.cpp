@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <limits>
+#include <optional>
 #include <vector>
 
 namespace wb::xls {
@@ -171,36 +172,23 @@ public:
     }
 
     WorkbookStream workbookStream(std::string& storage) {
-        const DirEntry* workbook = nullptr;
-        const DirEntry* book = nullptr;
-        bool encryptedPackage = false;
-        std::vector<bool> seen(entries_.size());
-        std::vector<std::uint32_t> pending{entries_[0].child};
-        while (!pending.empty()) {
-            const std::uint32_t id = pending.back();
-            pending.pop_back();
-            if (id == kNoEntry)
-                continue;
-            if (id >= entries_.size() || seen[id])
-                throw FormatError(reason::kBadDirectoryLink);
-            seen[id] = true;
-            const DirEntry& entry = entries_[id];
-            if (entry.type == static_cast<std::uint8_t>(EntryType::Stream)) {
-                if (sameName(entry.name, "Workbook"))
-                    workbook = &entry;
-                else if (sameName(entry.name, "Book"))
-                    book = &entry;
-                else if (sameName(entry.name, "EncryptedPackage"))
-                    encryptedPackage = true;
-            }
-            pending.push_back(entry.left);
-            pending.push_back(entry.right);
-        }
+        const DirEntry* workbook = findStream("Workbook");
+        const DirEntry* book = workbook ? nullptr : findStream("Book");
         if (!workbook && !book)
-            throw FormatError(encryptedPackage ? reason::kEncryptedZipWorkbook
-                                               : reason::kNoWorkbookStream);
+            throw FormatError(findStream("EncryptedPackage") ? reason::kEncryptedZipWorkbook
+                                                             : reason::kNoWorkbookStream);
         const DirEntry& entry = workbook ? *workbook : *book;
         return {streamBytes(entry, storage), workbook == nullptr};
+    }
+
+    std::optional<EncryptedPackageStreams> encryptedPackage(std::string& infoStorage,
+                                                            std::string& packageStorage) {
+        const DirEntry* info = findStream("EncryptionInfo");
+        const DirEntry* package = findStream("EncryptedPackage");
+        if (!info || !package)
+            return std::nullopt;
+        return EncryptedPackageStreams{streamBytes(*info, infoStorage),
+                                       streamBytes(*package, packageStorage)};
     }
 
 private:
@@ -318,6 +306,28 @@ private:
             throw FormatError(reason::kNoRootEntry);
     }
 
+    // The stream of that name among the root storage's entries, or nullptr.
+    const DirEntry* findStream(std::string_view name) const {
+        std::vector<bool> seen(entries_.size());
+        std::vector<std::uint32_t> pending{entries_[0].child};
+        while (!pending.empty()) {
+            const std::uint32_t id = pending.back();
+            pending.pop_back();
+            if (id == kNoEntry)
+                continue;
+            if (id >= entries_.size() || seen[id])
+                throw FormatError(reason::kBadDirectoryLink);
+            seen[id] = true;
+            const DirEntry& entry = entries_[id];
+            if (entry.type == static_cast<std::uint8_t>(EntryType::Stream) &&
+                sameName(entry.name, name))
+                return &entry;
+            pending.push_back(entry.left);
+            pending.push_back(entry.right);
+        }
+        return nullptr;
+    }
+
     std::string_view streamBytes(const DirEntry& entry, std::string& storage) {
         if (entry.size > file_.size())
             throw FormatError(reason::kTruncated);
@@ -368,6 +378,13 @@ private:
 WorkbookStream readWorkbookStream(std::string_view file, std::string& storage) {
     Container container(file);
     return container.workbookStream(storage);
+}
+
+std::optional<EncryptedPackageStreams> readEncryptedPackageStreams(std::string_view file,
+                                                                   std::string& infoStorage,
+                                                                   std::string& packageStorage) {
+    Container container(file);
+    return container.encryptedPackage(infoStorage, packageStorage);
 }
 
 } // namespace wb::xls

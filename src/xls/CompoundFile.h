@@ -2,6 +2,7 @@
 // The compound file container of a .xls workbook: header, FAT with its DIFAT, directory,
 // mini stream. Only what is needed to take out the workbook stream.
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -20,5 +21,18 @@ struct WorkbookStream {
 // chain that loops, leaves the file or ends early throws FormatError, as does a file that
 // is no compound file (an .xlsx zip, a text file) or has no workbook stream.
 WorkbookStream readWorkbookStream(std::string_view file, std::string& storage);
+
+// The two streams of an .xlsx workbook encrypted with a password.
+struct EncryptedPackageStreams {
+    std::string_view info;    // EncryptionInfo
+    std::string_view package; // EncryptedPackage
+};
+
+// Those streams when the compound file holds both, else nullopt; they are views into the
+// file or into the storages. Throws FormatError as readWorkbookStream does for a damaged
+// container.
+std::optional<EncryptedPackageStreams> readEncryptedPackageStreams(std::string_view file,
+                                                                   std::string& infoStorage,
+                                                                   std::string& packageStorage);
 
 } // namespace wb::xls

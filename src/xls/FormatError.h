@@ -31,8 +31,16 @@ inline constexpr const char* kChainBroken = "扇区链中断,文件已损坏";
 inline constexpr const char* kNoRootEntry = "文件目录的第一项不是根存储,文件已损坏";
 inline constexpr const char* kBadDirectoryLink = "文件目录项的编号超出目录或成环,文件已损坏";
 inline constexpr const char* kNoWorkbookStream = "文件中没有工作簿数据";
-inline constexpr const char* kPasswordProtected = "工作簿有密码保护,请去掉密码后再导入";
-inline constexpr const char* kOldVersion = "工作簿格式过旧(BIFF2-4),请另存为 97-2003 .xls 格式";
+inline constexpr const char* kPasswordProtected = "工作簿有打开密码,此处无法输入密码";
+inline constexpr const char* kPasswordNotGiven = "工作簿有打开密码,未输入密码";
+inline constexpr const char* kWrongPassword = "密码不正确";
+inline constexpr const char* kEncryptionInfoDamaged = "工作簿的加密信息已损坏";
+inline constexpr const char* kEncryptedPackageCut = "加密的工作簿数据不完整,文件已截断";
+inline constexpr const char* kEncryptionUnsupported =
+    "工作簿的加密方式本程序不支持;请用电子表格程序打开,去掉密码后再导入";
+inline constexpr const char* kOldVersion =
+    "工作簿格式过旧(BIFF2-4,1994 年以前的格式),本程序不能读取;请用电子表格程序打开,另存为 "
+    ".xlsx 或 97-2003 .xls 格式后再导入";
 inline constexpr const char* kNoBof = "工作簿数据不以 BOF 记录开始,工作簿已损坏";
 inline constexpr const char* kRecordHeaderCut = "工作簿数据末尾的记录头不完整,工作簿已损坏";
 inline constexpr const char* kSheetOffsetOutside =

@@ -210,9 +210,52 @@ void RecordData::unicodeString(unsigned lengthBytes, std::u16string& out) {
     skip(kRichTextRunSize * runs + phonetic);
 }
 
-std::string RecordData::byteString(unsigned lengthBytes) {
+namespace {
+
+// Whether a byte starts a two-byte character in the double-byte code page; false for any
+// byte in other code pages.
+bool isLeadByte(std::uint8_t byte, int codePage) {
+    switch (codePage) {
+    case 932:
+        return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+    case 936:
+    case 949:
+    case 950:
+        return byte >= 0x81 && byte <= 0xFE;
+    default:
+        return false;
+    }
+}
+
+bool isDoubleByte(int codePage) {
+    return codePage == 932 || codePage == 936 || codePage == 949 || codePage == 950;
+}
+
+} // namespace
+
+std::size_t doubleByteSpan(std::string_view bytes, std::size_t characters, int codePage) {
+    if (!isDoubleByte(codePage))
+        return std::min(characters, bytes.size());
+    std::size_t at = 0;
+    for (; characters > 0 && at < bytes.size(); --characters)
+        at += isLeadByte(static_cast<std::uint8_t>(bytes[at]), codePage) && at + 1 < bytes.size()
+                  ? 2
+                  : 1;
+    return at;
+}
+
+std::string RecordData::byteString(unsigned lengthBytes, int codePage) {
     std::size_t count = lengthBytes == 1 ? u8() : u16();
     std::string bytes;
+    if (isDoubleByte(codePage)) {
+        for (; count > 0 && !atEnd(); --count) {
+            const std::uint8_t byte = u8();
+            bytes.push_back(static_cast<char>(byte));
+            if (isLeadByte(byte, codePage) && !atEnd())
+                bytes.push_back(static_cast<char>(u8()));
+        }
+        return bytes;
+    }
     bytes.reserve(count);
     while (count > 0) {
         ensureByte();

@@ -43,6 +43,11 @@ inline constexpr std::uint16_t kBofBiff3 = 0x0209;
 inline constexpr std::uint16_t kBofBiff4 = 0x0409;
 } // namespace record
 
+// How many bytes the first `characters` characters of `bytes` take in a double-byte code
+// page (a lead byte takes its trail byte along), at most bytes.size(); `characters` bytes in
+// other code pages.
+std::size_t doubleByteSpan(std::string_view bytes, std::size_t characters, int codePage);
+
 // The record's name as the format documents it ("SST", "LABELSST"), or its number in hex
 // ("0x1234") for records the reader does not read.
 std::string recordName(std::uint16_t id);
@@ -92,8 +97,12 @@ public:
     // characters (UTF-16, or 8-bit when compressed), whose rich-text runs and phonetic data
     // are skipped. The characters are appended to out.
     void unicodeString(unsigned lengthBytes, std::u16string& out);
-    // A BIFF5 string: a count of lengthBytes, then that many bytes in the code page.
-    std::string byteString(unsigned lengthBytes);
+    // A BIFF5 string: a count of lengthBytes, then that many bytes in the code page. In a
+    // double-byte code page (932, 936, 949, 950) writers count characters or bytes: given
+    // such a code page, the count is read as characters, a lead byte taking its trail byte
+    // along, and the string ends early at the end of the data. Only for strings that end
+    // their record, where both readings give the same text.
+    std::string byteString(unsigned lengthBytes, int codePage = 0);
 
 private:
     // Makes the current part hold at least one more byte; throws at the end of the data.

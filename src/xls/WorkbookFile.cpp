@@ -3,7 +3,11 @@
 #include "text/GbkText.h"
 #include "xls/BiffReader.h"
 #include "xls/CompoundFile.h"
+#include "xls/Crypto.h"
+#include "xls/EncryptedPackage.h"
 #include "xls/FormatError.h"
+#include "xls/Records.h"
+#include "xls/XlsDecryption.h"
 #include "xls/XlsxReader.h"
 
 #include <cerrno>
@@ -52,15 +56,83 @@ bool looksLikeCsv(std::string_view bytes) {
     return firstLine.find_first_of(",;\t") != std::string_view::npos;
 }
 
-XlsSheet readByContent(std::string_view bytes, const std::string& displayName) {
+// A reason that concerns the password, not the file's content: kept as it is whatever the
+// file's name.
+class PasswordError : public xls::FormatError {
+public:
+    using FormatError::FormatError;
+};
+
+// The plain bytes attempt gives with the fixed password, else with the one asked for.
+template <typename Attempt>
+std::string decryptWithPassword(const Attempt& attempt, const PasswordPrompt& askPassword,
+                                const std::string& displayName) {
+    if (std::optional<std::string> plain = attempt(xls::kFixedPassword))
+        return std::move(*plain);
+    if (!askPassword)
+        throw PasswordError(xls::reason::kPasswordProtected);
+    std::optional<std::string> password = askPassword(displayName);
+    if (!password)
+        throw PasswordError(xls::reason::kPasswordNotGiven);
+    std::optional<std::string> plain = attempt(*password);
+    xls::crypto::wipe(*password);
+    if (!plain)
+        throw PasswordError(xls::reason::kWrongPassword);
+    return std::move(*plain);
+}
+
+// An .xlsx workbook encrypted with a password, when the compound file is one.
+std::optional<XlsSheet> readEncryptedPackage(std::string_view bytes,
+                                             const PasswordPrompt& askPassword,
+                                             const std::string& displayName) {
+    std::string infoStorage;
+    std::string packageStorage;
+    const std::optional<xls::EncryptedPackageStreams> streams =
+        xls::readEncryptedPackageStreams(bytes, infoStorage, packageStorage);
+    if (!streams)
+        return std::nullopt;
+    std::string zip = decryptWithPassword(
+        [&](std::string_view password) {
+            return xls::decryptEncryptedPackage(streams->info, streams->package, password);
+        },
+        askPassword, displayName);
+    XlsSheet sheet = xls::readXlsxActiveSheet(zip);
+    xls::crypto::wipe(zip);
+    return sheet;
+}
+
+// A workbook stream with no container around it: how the versions before BIFF5 were
+// saved. It starts with a BOF record of any version and its usual length.
+bool isBareWorkbookStream(std::string_view bytes) {
+    if (bytes.size() < 4)
+        return false;
+    const auto id = static_cast<std::uint16_t>(static_cast<unsigned char>(bytes[0]) |
+                                               static_cast<unsigned char>(bytes[1]) << 8);
+    const unsigned length = static_cast<unsigned char>(bytes[2]) |
+                            static_cast<unsigned>(static_cast<unsigned char>(bytes[3])) << 8;
+    const bool bof = id == xls::record::kBofBiff2 || id == xls::record::kBofBiff3 ||
+                     id == xls::record::kBofBiff4 || id == xls::record::kBof;
+    return bof && length >= 4 && length <= 20;
+}
+
+XlsSheet readByContent(std::string_view bytes, const std::string& displayName,
+                       const PasswordPrompt& askPassword) {
     if (bytes.starts_with(kZipSignature) || bytes.starts_with(kEmptyZipSignature))
         return xls::readXlsxActiveSheet(bytes);
+    if (bytes.starts_with(kCompoundFileSignature) && bytes.size() <= kMaxFileSize) {
+        if (std::optional<XlsSheet> sheet = readEncryptedPackage(bytes, askPassword, displayName))
+            return std::move(*sheet);
+    }
+    // BIFF2-4 are refused by the records' reader with what to do instead; a bare stream of
+    // a later version is read.
+    if (isBareWorkbookStream(bytes))
+        return xls::readActiveSheet(bytes, false);
     if (!bytes.empty() && !bytes.starts_with(kCompoundFileSignature) &&
         (looksLikeCsv(bytes) || hasExtension(displayName, ".csv")))
         throw xls::FormatError(xls::reason::kCsvText);
     // The .xls reader also names what is wrong with anything else: empty, cut short, no
     // workbook.
-    return xls::readXlsActiveSheet(bytes);
+    return xls::readXlsActiveSheet(bytes, askPassword, displayName);
 }
 
 } // namespace
@@ -98,17 +170,28 @@ std::string readWorkbookFile(const std::string& path) {
     return bytes;
 }
 
-XlsSheet xls::readXlsActiveSheet(std::string_view file) {
+XlsSheet xls::readXlsActiveSheet(std::string_view file, const PasswordPrompt& askPassword,
+                                 const std::string& displayName) {
     if (file.size() > kMaxFileSize)
         throw FormatError(reason::kTooLarge);
     std::string storage;
     const WorkbookStream stream = readWorkbookStream(file, storage);
-    return readActiveSheet(stream.bytes, stream.namedBook);
+    if (!hasFilePass(stream.bytes))
+        return readActiveSheet(stream.bytes, stream.namedBook);
+    std::string plain = decryptWithPassword(
+        [&](std::string_view password) { return decryptWorkbookStream(stream.bytes, password); },
+        askPassword, displayName);
+    XlsSheet sheet = readActiveSheet(plain, stream.namedBook, true);
+    crypto::wipe(plain);
+    return sheet;
 }
 
-XlsSheet readWorkbookActiveSheet(std::string_view bytes, const std::string& displayName) {
+XlsSheet readWorkbookActiveSheet(std::string_view bytes, const std::string& displayName,
+                                 const PasswordPrompt& askPassword) {
     try {
-        return readByContent(bytes, displayName);
+        return readByContent(bytes, displayName, askPassword);
+    } catch (const PasswordError& e) {
+        throw workbookError(displayName, e.what());
     } catch (const xls::FormatError& e) {
         // Whatever is wrong inside, a .et file that does not read is one we do not read.
         if (hasExtension(displayName, ".et"))
@@ -117,8 +200,8 @@ XlsSheet readWorkbookActiveSheet(std::string_view bytes, const std::string& disp
     }
 }
 
-XlsSheet openWorkbookActiveSheet(const std::string& path) {
-    return readWorkbookActiveSheet(readWorkbookFile(path), path);
+XlsSheet openWorkbookActiveSheet(const std::string& path, const PasswordPrompt& askPassword) {
+    return readWorkbookActiveSheet(readWorkbookFile(path), path, askPassword);
 }
 
 } // namespace wb

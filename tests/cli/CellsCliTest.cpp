@@ -116,3 +116,27 @@ TEST_F(CellsCli, UsageHelpAndVersion) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(CellsCli, AProtectedWorkbookListsAsItsPlainCopyWithThePasswordFromStandardInput) {
+    for (const char* workbook : {"full.xlsx", "full_password.xlsx", "full_fixed.xlsx"})
+        folder_.copyFixture(std::string("import/") + workbook);
+    ASSERT_EQ(run("full.xlsx"), 0);
+    const Strings plain = out;
+    ASSERT_GT(plain.size(), 10u);
+    EXPECT_EQ(run("full_fixed.xlsx"), 0); // the fixed password: nothing asked
+    EXPECT_EQ(out, plain);
+    const wb::test::ProgramRun given = wb::test::runProgram(
+        dir_, "wagebook-cells", "--password-stdin full_password.xlsx", {}, "工资 2024\n");
+    EXPECT_EQ(given.status, 0);
+    EXPECT_EQ(given.out, plain);
+    const wb::test::ProgramRun wrong = wb::test::runProgram(
+        dir_, "wagebook-cells", "--password-stdin full_password.xlsx", {}, "x\n");
+    EXPECT_EQ(wrong.status, 1);
+    ASSERT_EQ(wrong.err.size(), 1u);
+    EXPECT_NE(wrong.err[0].find("full_password.xlsx\" 无法读取: 密码不正确"), std::string::npos)
+        << wrong.err[0];
+}
+
+} // namespace

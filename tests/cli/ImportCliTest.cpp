@@ -17,6 +17,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -87,6 +88,58 @@ TEST_P(ImportCliOnEachEngine, TheSameWorkbookAsXlsxStoresTheSameRows) {
     ASSERT_GT(fromXls.size(), 20u);
     EXPECT_EQ(stored("full.xlsx"), fromXls);    // as openpyxl writes it
     EXPECT_EQ(stored("full_lo.xlsx"), fromXls); // as LibreOffice saves the .xls
+}
+
+TEST_F(ImportCli, AProtectedWorkbookStoresWhatItsPlainCopyStores) {
+    const auto stored = [&](const std::string& workbook, const std::string& options,
+                            const std::optional<std::string>& input) {
+        copyFixture(workbook);
+        EXPECT_EQ(run("--overwrite --dept 0101 " + options + workbook, {}, input), 0) << workbook;
+        Strings result = out;
+        result.insert(result.end(), err.begin(), err.end());
+        const Strings records = rows("select bm, bh, xm, xb, mz, sfzh, csny, gzsj, grsf, jkzk,"
+                                     " jxqyf, kjgl, kjtgnf, sylb, ltxlb, dzysxl from ryjbxx"
+                                     " order by id");
+        result.insert(result.end(), records.begin(), records.end());
+        return result;
+    };
+    const Strings plain = stored("full.xls", "", std::nullopt);
+    ASSERT_GT(plain.size(), 8u);
+    // Only protected against changes: the fixed password, never asked for.
+    for (const char* workbook : {"full_xor.xls", "full_rc4.xls", "full_cryptoapi.xls",
+                                 "full_fixed.xlsx", "full_standard.xlsx"})
+        EXPECT_EQ(stored(workbook, "", std::nullopt), plain) << workbook;
+    // A real password, from the first line of standard input.
+    for (const char* workbook : {"full_password.xls", "full_password.xlsx"})
+        EXPECT_EQ(stored(workbook, "--password-stdin ", "工资 2024\nsecond line\n"), plain)
+            << workbook;
+}
+
+TEST_F(ImportCli, AWrongOrMissingPasswordNamesTheFileAndChangesNothing) {
+    copyFixture("full.xls");
+    ASSERT_EQ(run("--dept 0101 full.xls"), 0);
+    const Strings before = rows("select id, xm from ryjbxx order by id");
+    copyFixture("full_password.xlsx");
+    const struct {
+        const char* options;
+        std::optional<std::string> input;
+        std::string reason;
+    } cases[] = {
+        {"--password-stdin ", "工资 2025\n", "密码不正确"},
+        {"--password-stdin ", "", "工作簿有打开密码,未输入密码"},
+        {"", std::nullopt, "--password-stdin"}, // no terminal: says how to give it
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(run(std::string("--overwrite --dept 0101 ") + c.options + "full_password.xlsx",
+                      {}, c.input),
+                  1)
+            << c.reason;
+        EXPECT_EQ(out, Strings{}) << c.reason;
+        ASSERT_EQ(err.size(), 1u) << c.reason;
+        EXPECT_EQ(err[0].rfind("错误: 工作簿 \"full_password.xlsx\"", 0), 0u) << err[0];
+        EXPECT_NE(err[0].find(c.reason), std::string::npos) << err[0];
+        EXPECT_EQ(rows("select id, xm from ryjbxx order by id"), before) << c.reason;
+    }
 }
 
 TEST_P(ImportCliOnEachEngine, OverwriteReplacesTheDepartmentAndAppendAddsAgain) {

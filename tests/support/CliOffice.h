@@ -12,6 +12,7 @@
 
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -34,14 +35,17 @@ protected:
     void TearDown() override { database_.reset(); }
 
     // Runs wagebook-import in the folder; fills out and err; gives the exit status.
-    // `as` goes before the program (for example a command that runs it as another user).
-    int run(const std::string& arguments, const std::string& as = {}) {
-        return runProgram("wagebook-import", arguments, as);
+    // `as` goes before the program (for example a command that runs it as another user);
+    // `input` is its standard input (none: /dev/null).
+    int run(const std::string& arguments, const std::string& as = {},
+            const std::optional<std::string>& input = std::nullopt) {
+        return runProgram("wagebook-import", arguments, as, input);
     }
     // Runs one of the programs the same way.
     int runProgram(const std::string& program, const std::string& arguments,
-                   const std::string& as = {}) {
-        ProgramRun result = test::runProgram(dir_, program, arguments, as);
+                   const std::string& as = {},
+                   const std::optional<std::string>& input = std::nullopt) {
+        ProgramRun result = test::runProgram(dir_, program, arguments, as, input);
         out = std::move(result.out);
         err = std::move(result.err);
         return result.status;
