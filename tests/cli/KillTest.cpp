@@ -341,7 +341,9 @@ TEST_F(KilledImport, AnOverwriteLeavesTheDepartmentAsItWasOrWhollyReplaced) {
         ++replaced;
         EXPECT_EQ(checkStoredPersons(expected), 5000) << "kill " << kill;
         EXPECT_GT(lowestPersonId(), oldLowest) << "kill " << kill;
-        EXPECT_EQ(lines.back(), "提示: 数据导入成功!") << "kill " << kill;
+        // Every row was logged; a kill between the commit and the last line (the undo
+        // journal marks the run committed there) may leave only the success line unwritten.
+        EXPECT_GE(lines.size(), 5002u) << "kill " << kill;
         before = std::move(now);
     }
     std::cout << "33 kills: " << duringDeletion << " during the deletion, " << replaced
