@@ -17,6 +17,8 @@
 
 #include <atomic>
 #include <bit>
+#include <chrono>
+#include <thread>
 
 #include <sqlite3.h>
 
@@ -180,11 +182,21 @@ QSqlDatabase& UndoJournal::open() {
     }
     if (!database_.open())
         fail("无法打开撤销记录", database_.lastError());
-    exec(QStringLiteral("PRAGMA journal_mode=WAL"));
-    exec(QStringLiteral("PRAGMA synchronous=NORMAL"));
-    for (const char* statement : kSchema)
-        exec(QString::fromUtf8(statement));
-    return database_;
+    // Programs starting at once all set the file up; switching its journal mode is refused at
+    // once (not waited for) while another one is at it, so the set-up is tried again briefly.
+    for (int attempt = 0;; ++attempt) {
+        try {
+            exec(QStringLiteral("PRAGMA journal_mode=WAL"));
+            exec(QStringLiteral("PRAGMA synchronous=NORMAL"));
+            for (const char* statement : kSchema)
+                exec(QString::fromUtf8(statement));
+            return database_;
+        } catch (const Error&) {
+            if (attempt == 100)
+                throw;
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+    }
 }
 
 void UndoJournal::exec(const QString& sql, const QVariantList& values) {
