@@ -1,5 +1,6 @@
 #include "data/Database.h"
 
+#include "data/DatabaseFailure.h"
 #include "data/JetDatabase.h"
 #include "data/PostgresDatabase.h"
 #include "data/ServerAddress.h"
@@ -23,6 +24,16 @@ std::string utf8(const QString& text) {
 }
 
 } // namespace
+
+void Database::executeDeferred(const Gbk& jet, const Refusal& refused) {
+    try {
+        execute(jet);
+    } catch (const DatabaseFailure&) {
+        throw;
+    } catch (const std::exception& error) {
+        refused(error.what());
+    }
+}
 
 QueryRows readRows(QSqlQuery& query) {
     QueryRows result;

@@ -15,6 +15,7 @@
 #include <QVariant>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -40,6 +41,19 @@ public:
     // Runs a statement that returns no rows (Jet dialect, GBK). A rejected statement
     // changes nothing.
     virtual void execute(const Gbk& jet) = 0;
+    // What becomes of a statement's refusal reported after the call: it gets the reason, as
+    // execute's wb::Error would give it (UTF-8).
+    using Refusal = std::function<void(const std::string& reason)>;
+    // Runs a statement as execute does, but hands a refusal to `refused` instead of throwing,
+    // and a database on a server may hold the statement back inside a transaction or unit to
+    // send it with the ones that follow, sparing a round trip each. By the time settle,
+    // commitUnit or commitTransaction returns, or any other call that reads or writes has
+    // begun, every held statement has run and each refusal has been handed on, in the order
+    // the statements were given. DatabaseFailure comes from whichever call meets it; a
+    // rollback drops what is held. By default the statement runs at once.
+    virtual void executeDeferred(const Gbk& jet, const Refusal& refused);
+    // Runs every statement held back by executeDeferred.
+    virtual void settle() {}
     // Runs a query (Jet dialect, GBK) and reads its rows whole, so that nothing stays open.
     virtual QueryRows select(const Gbk& jet) = 0;
     // Inserts one row of `values` into the named columns of `table` (names as the database

@@ -10,6 +10,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 
+#include <algorithm>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -26,6 +27,8 @@ constexpr const char* kUndoStatement =
 constexpr const char* kNotKept = "；尚未提交的写入已全部撤销";
 // The first key of the department locks, so that they meet no other program's.
 constexpr int kDepartmentLockClass = 0x57420001;
+// How many deferred statements go in one pipeline at the most.
+constexpr std::size_t kDeferredBatch = 128;
 
 std::string quotedName(std::string_view name) {
     std::string out = "\"";
@@ -111,6 +114,10 @@ struct PostgresDatabase::State {
         EngineStatement translated; // of a Jet statement
         int keyIndex = -1;          // of an insert: the key's place among its values
     };
+    // The savepoint and its release are prepared too: parsed once, not with every statement.
+    static const Prepared kSavepoint;
+    static const Prepared kRelease;
+
     int lockTimeoutMs = 0;
     std::unordered_map<std::string, TableInfo> tables; // by lower-case name
     std::unordered_map<Gbk, Prepared> shapes;
@@ -120,10 +127,28 @@ struct PostgresDatabase::State {
     std::vector<EngineValue> values;
 
     std::string nextName() { return "wb_" + std::to_string(++statements); }
-    // The steps that run a prepared statement, preparing it first when the server lacks it.
+    // The statement of a Jet-dialect text: its shape translated and named once; `values` get
+    // its literals. Throws wb::Error naming `what` for a literal its column cannot take.
+    template <typename ColumnsOf>
+    const Prepared& jetStatement(const Gbk& jet, const ColumnsOf& columnsOf,
+                                 const std::string& what, std::vector<EngineValue>& literals) {
+        JetStatement split = splitJetLiterals(jet);
+        auto found = shapes.find(split.shape);
+        if (found == shapes.end()) {
+            Prepared prepared;
+            prepared.translated = translateJetShape(split.shape, columnsOf);
+            prepared.sql = forServer(prepared.translated.sql);
+            prepared.name = nextName();
+            found = shapes.emplace(std::move(split.shape), std::move(prepared)).first;
+        }
+        engineValues(found->second.translated, split, what, literals);
+        return found->second;
+    }
+    // The steps that run a prepared statement, preparing it first when the server lacks it
+    // (it counts as prepared from here on: see forgetUnprepared).
     void addRun(std::vector<Step>& steps, const Prepared& prepared,
                 const std::vector<EngineValue>* parameters, bool returnsValue) {
-        if (!preparedNames.count(prepared.name)) {
+        if (preparedNames.insert(prepared.name).second) {
             Step prepare;
             prepare.kind = Step::Kind::Prepare;
             prepare.name = prepared.name;
@@ -137,6 +162,27 @@ struct PostgresDatabase::State {
         run.returnsValue = returnsValue;
         steps.push_back(std::move(run));
     }
+    // After a pipeline that failed at step `failed`: the statements it was to prepare there
+    // or later are not on the server.
+    void forgetUnprepared(const std::vector<Step>& steps, int failed) {
+        for (std::size_t i = failed < 0 ? steps.size() : static_cast<std::size_t>(failed);
+             i < steps.size(); ++i)
+            if (steps[i].kind == Step::Kind::Prepare)
+                preparedNames.erase(steps[i].name);
+    }
+};
+
+const PostgresDatabase::State::Prepared PostgresDatabase::State::kSavepoint{
+    "wb_savepoint", kStatementSavepoint, {}, -1};
+const PostgresDatabase::State::Prepared PostgresDatabase::State::kRelease{
+    "wb_release", kReleaseStatement, {}, -1};
+
+// A statement held back by executeDeferred until the database settles.
+struct PostgresDatabase::Deferred {
+    const State::Prepared* statement = nullptr;
+    std::vector<EngineValue> values;
+    std::string what;
+    Refusal refused;
 };
 
 PostgresDatabase::PostgresDatabase(const ServerAddress& address, int lockTimeoutMs)
@@ -169,6 +215,7 @@ void PostgresDatabase::abandon() {
     inTransaction_ = false;
     inUnit_ = false;
     pendingStart_.clear();
+    deferred_.clear();
     ServerError ignored;
     if (open && !connection_.lost())
         connection_.command("ROLLBACK", ignored);
@@ -192,32 +239,34 @@ void PostgresDatabase::reconnectIfLost() {
 }
 
 std::int64_t PostgresDatabase::write(std::vector<Step> body, const std::string& what) {
+    settle();
     reconnectIfLost();
     const bool guarded = inTransaction_ || inUnit_;
     std::vector<Step> steps;
     if (!pendingStart_.empty())
         steps.push_back(command(pendingStart_));
-    // The savepoint and its release are prepared too: parsed once, not with every statement.
-    static const State::Prepared savepoint{"wb_savepoint", kStatementSavepoint, {}, -1};
-    static const State::Prepared release{"wb_release", kReleaseStatement, {}, -1};
     if (guarded)
-        state_->addRun(steps, savepoint, nullptr, false);
+        state_->addRun(steps, State::kSavepoint, nullptr, false);
     const int bodyFirst = static_cast<int>(steps.size());
     for (Step& step : body)
         steps.push_back(std::move(step));
     if (guarded)
-        state_->addRun(steps, release, nullptr, false);
+        state_->addRun(steps, State::kRelease, nullptr, false);
 
     ServerError error;
     std::int64_t value = 0;
     const int failed = connection_.pipeline(steps, error, &value);
-    for (std::size_t i = 0; i < steps.size(); ++i)
-        if (steps[i].kind == Step::Kind::Prepare && (failed < 0 || static_cast<int>(i) < failed))
-            state_->preparedNames.insert(steps[i].name);
+    state_->forgetUnprepared(steps, failed);
     if (failed < 0) {
         pendingStart_.clear();
         return value;
     }
+    undoFailedStatement(failed, bodyFirst, error, what);
+    fail(error, what);
+}
+
+void PostgresDatabase::undoFailedStatement(int failed, int bodyFirst, const ServerError& error,
+                                           const std::string& what) {
     if (error.connectionLost)
         fail(error, what);
     if (failed < bodyFirst) {
@@ -226,14 +275,78 @@ std::int64_t PostgresDatabase::write(std::vector<Step> body, const std::string& 
         throw DatabaseFailure(what + "：" + described(error) + kNotKept);
     }
     pendingStart_.clear();
-    if (guarded) {
+    if (inTransaction_ || inUnit_) {
         ServerError ignored;
         if (!connection_.command(kUndoStatement, ignored)) {
             abandon();
             throw DatabaseFailure(what + "：" + described(error) + kNotKept);
         }
     }
-    fail(error, what);
+}
+
+void PostgresDatabase::executeDeferred(const Gbk& jetGbk, const Refusal& refused) {
+    // Outside a transaction or unit each statement is its own transaction: nothing to wait for.
+    if (!inTransaction_ && !inUnit_) {
+        Database::executeDeferred(jetGbk, refused);
+        return;
+    }
+    Deferred deferred;
+    deferred.what = "数据库拒绝了语句“" + gbkToUtf8(jetGbk) + "”";
+    try {
+        deferred.statement = &state_->jetStatement(
+            jetGbk, [this](std::string_view name) { return columns(name); }, deferred.what,
+            deferred.values);
+    } catch (const DatabaseFailure&) {
+        throw;
+    } catch (const Error& error) {
+        settle(); // refusals keep the order of their statements
+        refused(error.what());
+        return;
+    }
+    deferred.refused = refused;
+    deferred_.push_back(std::move(deferred));
+    // A long unit is sent in batches, so that what is held and a pipeline stay small.
+    if (deferred_.size() >= kDeferredBatch)
+        settle();
+}
+
+void PostgresDatabase::settle() {
+    while (!deferred_.empty())
+        settleBatch();
+}
+
+void PostgresDatabase::settleBatch() {
+    reconnectIfLost();
+    const std::size_t count = std::min(deferred_.size(), kDeferredBatch);
+    std::vector<Step> steps;
+    if (!pendingStart_.empty())
+        steps.push_back(command(pendingStart_));
+    std::vector<int> bodyFirst;
+    for (std::size_t i = 0; i < count; ++i) {
+        state_->addRun(steps, State::kSavepoint, nullptr, false);
+        bodyFirst.push_back(static_cast<int>(steps.size()));
+        state_->addRun(steps, *deferred_[i].statement, &deferred_[i].values, false);
+        state_->addRun(steps, State::kRelease, nullptr, false);
+    }
+    ServerError error;
+    const int failed = connection_.pipeline(steps, error);
+    state_->forgetUnprepared(steps, failed);
+    if (failed < 0) {
+        pendingStart_.clear();
+        deferred_.erase(deferred_.begin(), deferred_.begin() + static_cast<std::ptrdiff_t>(count));
+        return;
+    }
+    // The statement that failed; those after it were skipped and go in the next batch.
+    const auto after = std::upper_bound(bodyFirst.begin(), bodyFirst.end(), failed);
+    const std::size_t refusedAt =
+        after == bodyFirst.begin() ? 0 : static_cast<std::size_t>(after - bodyFirst.begin()) - 1;
+    Deferred refused = std::move(deferred_[refusedAt]);
+    deferred_.erase(deferred_.begin(),
+                    deferred_.begin() + static_cast<std::ptrdiff_t>(refusedAt) + 1);
+    undoFailedStatement(failed, bodyFirst[refusedAt], error, refused.what);
+    if (isServerFailure(error))
+        fail(error, refused.what);
+    refused.refused(refused.what + "：" + described(error));
 }
 
 const PostgresDatabase::TableInfo* PostgresDatabase::table(std::string_view name) {
@@ -284,19 +397,10 @@ bool PostgresDatabase::hasTable(std::string_view name) {
 
 void PostgresDatabase::execute(const Gbk& jetGbk) {
     const std::string what = "数据库拒绝了语句“" + gbkToUtf8(jetGbk) + "”";
-    JetStatement split = splitJetLiterals(jetGbk);
-    auto found = state_->shapes.find(split.shape);
-    if (found == state_->shapes.end()) {
-        State::Prepared prepared;
-        prepared.translated =
-            translateJetShape(split.shape, [this](std::string_view name) { return columns(name); });
-        prepared.sql = forServer(prepared.translated.sql);
-        prepared.name = state_->nextName();
-        found = state_->shapes.emplace(std::move(split.shape), std::move(prepared)).first;
-    }
-    engineValues(found->second.translated, split, what, state_->values);
+    const State::Prepared& statement = state_->jetStatement(
+        jetGbk, [this](std::string_view name) { return columns(name); }, what, state_->values);
     std::vector<Step> steps;
-    state_->addRun(steps, found->second, &state_->values, false);
+    state_->addRun(steps, statement, &state_->values, false);
     write(std::move(steps), what);
 }
 
@@ -308,6 +412,7 @@ QueryRows PostgresDatabase::select(const Gbk& jetGbk) {
     const std::string what = "查询“" + gbkToUtf8(jetGbk) + "”失败";
     const std::string sql =
         forServer(translateJet(jetGbk, [this](std::string_view name) { return columns(name); }));
+    settle();
     reconnectIfLost();
     // Inside a transaction a failing query must not end it: it runs under a savepoint.
     const bool guarded = inTransaction_ || inUnit_;
@@ -487,6 +592,7 @@ void PostgresDatabase::commitTransaction() {
         throw Error("没有要提交的写入事务。");
     if (inUnit_)
         throw Error("写入单元还没有结束，不能提交事务。");
+    settle();
     inTransaction_ = false;
     try {
         commitOrFail("无法提交对数据库 " + displayName() + " 的写入");
@@ -521,6 +627,7 @@ void PostgresDatabase::beginUnit() {
 void PostgresDatabase::commitUnit() {
     if (!inUnit_)
         throw Error("没有要提交的写入单元。");
+    settle();
     inUnit_ = false;
     if (!pendingStart_.empty()) {
         pendingStart_.clear(); // nothing was written
@@ -543,6 +650,7 @@ void PostgresDatabase::rollbackUnit() {
     if (!inUnit_)
         return;
     inUnit_ = false;
+    deferred_.clear();
     if (!pendingStart_.empty()) {
         pendingStart_.clear();
         return;
@@ -563,6 +671,7 @@ bool PostgresDatabase::inUnit() const {
 }
 
 void PostgresDatabase::checkWritable() {
+    settle();
     reconnectIfLost();
     std::string tables = "{";
     for (const std::string& name : writtenTables())

@@ -14,7 +14,8 @@ namespace wb {
 // statement runs under a savepoint sent in the same round trip, so that one the server
 // rejects undoes only itself, as on the embedded engine. A transaction sees the database as
 // it was when it began (REPEATABLE READ); a unit outside one is a transaction of its own,
-// whose BEGIN travels with its first statement.
+// whose BEGIN travels with its first statement. Statements run by executeDeferred inside
+// one wait and go together, each under its savepoint, in one round trip when they settle.
 class PostgresDatabase : public Database {
 public:
     // Connects; throws wb::Error as PostgresConnection does. lockTimeoutMs is how long a
@@ -26,6 +27,8 @@ public:
 
     std::string displayName() const override;
     void execute(const Gbk& jet) override;
+    void executeDeferred(const Gbk& jet, const Refusal& refused) override;
+    void settle() override;
     QueryRows select(const Gbk& jet) override;
     std::int64_t insertRow(std::string_view table, const std::vector<std::string>& columns,
                            const std::vector<EngineValue>& values) override;
@@ -51,11 +54,20 @@ public:
 private:
     struct State;
     struct TableInfo;
+    struct Deferred;
 
     const TableInfo* table(std::string_view name);
     // Runs a write: `steps` after the pending start of a unit, under a savepoint when
     // inside a transaction or unit. Throws for a failure, naming `what`.
     std::int64_t write(std::vector<PostgresConnection::Step> steps, const std::string& what);
+    // Sends up to a batch of the deferred statements in one pipeline. One that is refused is
+    // undone and reported; the ones after it wait for the next pipeline.
+    void settleBatch();
+    // A statement under its savepoint failed at step `failed` of a pipeline whose statement
+    // steps begin at `bodyFirst`: whatever it cannot keep apart ends everything open and
+    // throws DatabaseFailure; else the statement alone is undone and the caller reports it.
+    void undoFailedStatement(int failed, int bodyFirst, const ServerError& error,
+                             const std::string& what);
     [[noreturn]] void fail(const ServerError& error, const std::string& what);
     // Ends everything open after the server or connection abandoned it; never throws.
     void abandon();
@@ -73,6 +85,7 @@ private:
     // unit's first statement, and a unit that writes nothing costs nothing.
     std::string pendingStart_;
     std::unique_ptr<State> state_;
+    std::vector<Deferred> deferred_; // in the order given
 };
 
 } // namespace wb

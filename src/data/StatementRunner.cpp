@@ -16,4 +16,8 @@ void StatementRunner::exec() {
     connection_.database().execute(text_);
 }
 
+void StatementRunner::execDeferred(const Database::Refusal& refused) {
+    connection_.database().executeDeferred(text_, refused);
+}
+
 } // namespace wb

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "data/Database.h"
 #include "text/Gbk.h"
 
 #include <string>
@@ -23,6 +24,9 @@ public:
     // (including a text that is no date written into a date column; a rejected statement
     // changes nothing), DatabaseFailure when the database itself fails.
     void exec();
+    // Runs the statement, handing a refusal to `refused`, perhaps only when the database
+    // settles (Database::executeDeferred).
+    void execDeferred(const Database::Refusal& refused);
 
 private:
     Connection& connection_;

@@ -54,7 +54,7 @@ void importAppointments(const RowContext& row, const PersonOutcome& person,
         const Gbk post = trim(byteRange(line, fields::kPost));
         const PostCodes codes = postCodes(post, date, row.CodeFileMap, tables);
         if (codes.wagePost.empty()) {
-            row.ui.addError({kKind, person.name, post, {}});
+            row.addError({kKind, person.name, post, {}});
             continue;
         }
         runDependentStatement(statements,

@@ -49,11 +49,11 @@ void importAssessments(const RowContext& row, const PersonOutcome& person,
         const Gbk result = trim(byteRange(line, fields::kAssessmentResult));
         const Gbk& code = row.CodeFileMap.lookup(result);
         if (code.empty()) {
-            row.ui.addError({kKind, person.name, result, {}});
+            row.addError({kKind, person.name, result, {}});
             continue;
         }
         if (!isPlainNumber(code.view())) {
-            row.ui.addError({kKind, person.name, line, kNotANumber + code});
+            row.addError({kKind, person.name, line, kNotANumber + code});
             continue;
         }
         runDependentStatement(statements,

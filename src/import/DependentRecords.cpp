@@ -1,13 +1,11 @@
 #include "import/DependentRecords.h"
 
-#include "data/DatabaseFailure.h"
 #include "data/JetSql.h"
 #include "data/StatementRunner.h"
 #include "text/Encoding.h"
 #include "text/GbkText.h"
 
 #include <algorithm>
-#include <exception>
 
 namespace wb {
 
@@ -30,14 +28,11 @@ MonthDate clampedMonthDate(const Gbk& line) {
 
 void runDependentStatement(StatementRunner& runner, Gbk statement, UserInterface& ui,
                            const Gbk& kind, const Gbk& name, const Gbk& text) {
-    try {
-        runner.setText(std::move(statement));
-        runner.exec();
-    } catch (const DatabaseFailure&) {
-        throw; // nothing more can be stored: the run ends
-    } catch (const std::exception& error) {
-        ui.addError({kind, name, text, utf8ToGbk(error.what())});
-    }
+    runner.setText(std::move(statement));
+    // The refusal may come after this row's later cells were read: it keeps its own copies.
+    runner.execDeferred([&ui, kind, name, text](const std::string& reason) {
+        ui.addError({kind, name, text, utf8ToGbk(reason)});
+    });
 }
 
 } // namespace wb

@@ -38,7 +38,9 @@ struct MonthDate {
 MonthDate clampedMonthDate(const Gbk& line);
 
 // Runs a statement for a dependent record. A statement the database rejects is reported in
-// the error list (kind, name, text and the database's reason), and the import goes on.
+// the error list (kind, name, text and the database's reason), and the import goes on. The
+// database may report it only when it settles: the row's other lines go through
+// RowContext::addError, which settles first, and the row settles as it ends.
 void runDependentStatement(StatementRunner& runner, Gbk statement, UserInterface& ui,
                            const Gbk& kind, const Gbk& name, const Gbk& text);
 

@@ -34,7 +34,7 @@ void importEducation(const RowContext& row, const PersonOutcome& person,
         const Gbk education = byteRange(line, fields::kEducation);
         const Gbk& code = row.CodeFileMap.lookup(education);
         if (code.empty()) {
-            row.ui.addError({kKind, person.name, education, {}});
+            row.addError({kKind, person.name, education, {}});
             continue;
         }
         runDependentStatement(statements,
@@ -50,7 +50,7 @@ void importEducation(const RowContext& row, const PersonOutcome& person,
     // The date stands between # marks unquoted: only a date of digits may be placed there.
     if (lastFullTimeDate.find_first_not_of("0123456789-") != Gbk::npos) {
         static const Gbk kNoDate = gbk("不是日期");
-        row.ui.addError({kKind, person.name, lastFullTimeDate, kNoDate});
+        row.addError({kKind, person.name, lastFullTimeDate, kNoDate});
         return;
     }
     runDependentStatement(statements,

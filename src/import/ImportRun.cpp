@@ -50,9 +50,12 @@ std::optional<std::int32_t> importRow(const RowContext& row, const Gbk& name,
         importAssessments(row, person, office.statements);
         return person.key;
     };
-    if (request.overwrite)
-        return writeRow();
     Database& database = office.connection.database();
+    if (request.overwrite) {
+        const std::optional<std::int32_t> key = writeRow();
+        database.settle(); // the row's refusals are listed before the next row's lines
+        return key;
+    }
     database.beginUnit();
     try {
         const std::optional<std::int32_t> key = writeRow();
@@ -174,8 +177,9 @@ void importRows(const ImportRequest& request, const Sheet& sheet, const TitleCol
         const Gbk name = cellText(sheet.cell(row, nameColumn));
         if (name.empty())
             break;
-        if (const auto key = importRow(RowContext{sheet, row, titles, office.CodeFileMap, ui}, name,
-                                       request, office)) {
+        if (const auto key =
+                importRow(RowContext{sheet, row, titles, office.CodeFileMap, ui, database}, name,
+                          request, office)) {
             stored.push_back(*key);
             if (transaction.journal())
                 transaction.journal()->personStored(*key);

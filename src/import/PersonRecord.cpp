@@ -41,7 +41,7 @@ void setCodedOrReport(const RowContext& row, PersonTable& table, const Gbk& titl
     if (!code.empty())
         table.setText(field, code);
     else
-        row.ui.addError({kind, name, text, {}});
+        row.addError({kind, name, text, {}});
 }
 
 // A date field in a guard of its own: gives the stored "yyyy-mm-dd" text, or empty text
@@ -162,7 +162,7 @@ PersonOutcome importPerson(const RowContext& row, const Gbk& departmentCode, con
         // Discarded, so that the next append cannot post it without its key and records.
         personTable.cancel();
         outcome.key.reset();
-        row.ui.addError({kPersonKind, name, {}, utf8ToGbk(error.what())});
+        row.addError({kPersonKind, name, {}, utf8ToGbk(error.what())});
     }
     return outcome;
 }

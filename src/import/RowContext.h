@@ -1,5 +1,6 @@
 #pragma once
 
+#include "data/Database.h"
 #include "import/TitleColumnMap.h"
 #include "import/UserInterface.h"
 #include "refdata/BuiltinTables.h"
@@ -22,11 +23,18 @@ struct RowContext {
     const TitleColumnMap& titles;
     const CodeTable& CodeFileMap;
     UserInterface& ui;
+    Database& database;
 
     // The cell of a title in this row; an absent title reads as an empty cell.
     CellValue cell(const Gbk& title) const {
         const int column = titles.column(title);
         return column == 0 ? CellValue{} : sheet.cell(row, column);
+    }
+    // Adds a line to the error list after the refusals of the row's statements run so far,
+    // so that the list keeps the order of the row's cells.
+    void addError(const ErrorLine& error) const {
+        database.settle();
+        ui.addError(error);
     }
 };
 
