@@ -25,6 +25,28 @@ std::string utf8(const QString& text) {
 
 } // namespace
 
+void Database::Nesting::checkCanBeginTransaction() const {
+    if (transaction || unit)
+        throw Error("上一个写入事务还没有结束。");
+}
+
+void Database::Nesting::checkCanCommitTransaction() const {
+    if (!transaction)
+        throw Error("没有要提交的写入事务。");
+    if (unit)
+        throw Error("写入单元还没有结束，不能提交事务。");
+}
+
+void Database::Nesting::checkCanBeginUnit() const {
+    if (unit)
+        throw Error("上一个写入单元还没有结束。");
+}
+
+void Database::Nesting::checkCanCommitUnit() const {
+    if (!unit)
+        throw Error("没有要提交的写入单元。");
+}
+
 void Database::executeDeferred(const Gbk& jet, const Refusal& refused) {
     try {
         execute(jet);

@@ -84,7 +84,7 @@ public:
     }
     virtual void commitTransaction() = 0;
     virtual void rollbackTransaction() = 0;
-    virtual bool inTransaction() const = 0;
+    bool inTransaction() const { return nesting_.transaction; }
 
     // A unit of work stored whole or not at all (an import row: the person and its
     // dependent records). Inside a transaction it is a part that a failing row can undo
@@ -94,11 +94,26 @@ public:
     virtual void beginUnit() = 0;
     virtual void commitUnit() = 0;
     virtual void rollbackUnit() = 0;
-    virtual bool inUnit() const = 0;
+    bool inUnit() const { return nesting_.unit; }
 
     // Throws DatabaseFailure when the database cannot take writes now (read-only, or the
     // file is no longer the one opened).
     virtual void checkWritable() = 0;
+
+protected:
+    // Where the database stands among its transaction and unit, kept by each kind as it
+    // begins and ends them, with the refusals of a call made out of order (wb::Error).
+    struct Nesting {
+        bool transaction = false;
+        bool unit = false;
+        bool unitOwnsTransaction = false; // the unit began outside a transaction
+
+        void checkCanBeginTransaction() const;
+        void checkCanCommitTransaction() const;
+        void checkCanBeginUnit() const;
+        void checkCanCommitUnit() const;
+    };
+    Nesting nesting_;
 };
 
 // Every row an executed Qt query yields, read whole; its error is left on the query.

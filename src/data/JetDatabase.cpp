@@ -173,17 +173,15 @@ const TableColumns* JetDatabase::columns(std::string_view table) {
 }
 
 void JetDatabase::beginTransaction() {
-    if (inTransaction_ || inUnit_)
-        throw Error("上一个写入事务还没有结束。");
+    nesting_.checkCanBeginTransaction();
     if (!database_.transaction())
         fail(database_.lastError().text(), "无法开始写入数据库 " + displayName());
-    inTransaction_ = true;
+    nesting_.transaction = true;
 }
 
 void JetDatabase::commitTransaction() {
-    if (!inTransaction_)
-        throw Error("没有要提交的写入事务。");
-    inTransaction_ = false;
+    nesting_.checkCanCommitTransaction();
+    nesting_.transaction = false;
     if (!database_.commit()) {
         const QString reason = database_.lastError().text();
         database_.rollback();
@@ -193,44 +191,34 @@ void JetDatabase::commitTransaction() {
 }
 
 void JetDatabase::rollbackTransaction() {
-    if (!inTransaction_)
+    if (!nesting_.transaction)
         return;
-    inTransaction_ = false;
-    inUnit_ = false;
+    nesting_.transaction = false;
+    nesting_.unit = false;
     database_.rollback();
 }
 
-bool JetDatabase::inTransaction() const {
-    return inTransaction_;
-}
-
 void JetDatabase::beginUnit() {
-    if (inUnit_)
-        throw Error("上一个写入单元还没有结束。");
-    unitOwnsTransaction_ = !inTransaction_;
-    if (unitOwnsTransaction_)
+    nesting_.checkCanBeginUnit();
+    nesting_.unitOwnsTransaction = !nesting_.transaction;
+    if (nesting_.unitOwnsTransaction)
         beginTransaction();
-    inUnit_ = true;
+    nesting_.unit = true;
 }
 
 void JetDatabase::commitUnit() {
-    if (!inUnit_)
-        throw Error("没有要提交的写入单元。");
-    inUnit_ = false;
-    if (unitOwnsTransaction_)
+    nesting_.checkCanCommitUnit();
+    nesting_.unit = false;
+    if (nesting_.unitOwnsTransaction)
         commitTransaction();
 }
 
 void JetDatabase::rollbackUnit() {
-    if (!inUnit_)
+    if (!nesting_.unit)
         return;
-    inUnit_ = false;
-    if (unitOwnsTransaction_)
+    nesting_.unit = false;
+    if (nesting_.unitOwnsTransaction)
         rollbackTransaction();
-}
-
-bool JetDatabase::inUnit() const {
-    return inUnit_;
 }
 
 void JetDatabase::checkWritable() {}

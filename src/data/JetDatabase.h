@@ -31,11 +31,9 @@ public:
     void beginTransaction() override;
     void commitTransaction() override;
     void rollbackTransaction() override;
-    bool inTransaction() const override;
     void beginUnit() override;
     void commitUnit() override;
     void rollbackUnit() override;
-    bool inUnit() const override;
     void checkWritable() override;
 
 private:
@@ -45,9 +43,6 @@ private:
     QString connectionName_;
     QSqlDatabase database_;
     std::unordered_map<std::string, TableColumns> tables_; // by lower-case name
-    bool inTransaction_ = false;
-    bool inUnit_ = false;
-    bool unitOwnsTransaction_ = false;
 };
 
 } // namespace wb

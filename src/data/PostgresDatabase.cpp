@@ -201,7 +201,7 @@ std::string PostgresDatabase::displayName() const {
 
 void PostgresDatabase::fail(const ServerError& error, const std::string& what) {
     const std::string text = what + "：" + described(error);
-    if (error.connectionLost && (inTransaction_ || inUnit_)) {
+    if (error.connectionLost && (nesting_.transaction || nesting_.unit)) {
         abandon();
         throw DatabaseFailure(text + kNotKept);
     }
@@ -211,9 +211,9 @@ void PostgresDatabase::fail(const ServerError& error, const std::string& what) {
 }
 
 void PostgresDatabase::abandon() {
-    const bool open = inTransaction_ || (inUnit_ && pendingStart_.empty());
-    inTransaction_ = false;
-    inUnit_ = false;
+    const bool open = nesting_.transaction || (nesting_.unit && pendingStart_.empty());
+    nesting_.transaction = false;
+    nesting_.unit = false;
     pendingStart_.clear();
     deferred_.clear();
     ServerError ignored;
@@ -225,7 +225,7 @@ void PostgresDatabase::abandon() {
 void PostgresDatabase::reconnectIfLost() {
     if (!connection_.lost())
         return;
-    if (inTransaction_ || (inUnit_ && pendingStart_.empty())) {
+    if (nesting_.transaction || (nesting_.unit && pendingStart_.empty())) {
         abandon();
         throw DatabaseFailure("与数据库服务器 " + displayName() + " 的连接断开了" + kNotKept);
     }
@@ -241,7 +241,7 @@ void PostgresDatabase::reconnectIfLost() {
 std::int64_t PostgresDatabase::write(std::vector<Step> body, const std::string& what) {
     settle();
     reconnectIfLost();
-    const bool guarded = inTransaction_ || inUnit_;
+    const bool guarded = nesting_.transaction || nesting_.unit;
     std::vector<Step> steps;
     if (!pendingStart_.empty())
         steps.push_back(command(pendingStart_));
@@ -275,7 +275,7 @@ void PostgresDatabase::undoFailedStatement(int failed, int bodyFirst, const Serv
         throw DatabaseFailure(what + "：" + described(error) + kNotKept);
     }
     pendingStart_.clear();
-    if (inTransaction_ || inUnit_) {
+    if (nesting_.transaction || nesting_.unit) {
         ServerError ignored;
         if (!connection_.command(kUndoStatement, ignored)) {
             abandon();
@@ -286,7 +286,7 @@ void PostgresDatabase::undoFailedStatement(int failed, int bodyFirst, const Serv
 
 void PostgresDatabase::executeDeferred(const Gbk& jetGbk, const Refusal& refused) {
     // Outside a transaction or unit each statement is its own transaction: nothing to wait for.
-    if (!inTransaction_ && !inUnit_) {
+    if (!nesting_.transaction && !nesting_.unit) {
         Database::executeDeferred(jetGbk, refused);
         return;
     }
@@ -415,7 +415,7 @@ QueryRows PostgresDatabase::select(const Gbk& jetGbk) {
     settle();
     reconnectIfLost();
     // Inside a transaction a failing query must not end it: it runs under a savepoint.
-    const bool guarded = inTransaction_ || inUnit_;
+    const bool guarded = nesting_.transaction || nesting_.unit;
     if (!pendingStart_.empty())
         write({}, what);
     ServerError error;
@@ -517,11 +517,10 @@ void PostgresDatabase::beginServerTransaction() {
 }
 
 void PostgresDatabase::beginTransaction() {
-    if (inTransaction_ || inUnit_)
-        throw Error("上一个写入事务还没有结束。");
+    nesting_.checkCanBeginTransaction();
     reconnectIfLost();
     beginServerTransaction();
-    inTransaction_ = true;
+    nesting_.transaction = true;
 }
 
 // The department's lock and shared locks on every code it begins with: an overwrite of 01
@@ -529,8 +528,7 @@ void PostgresDatabase::beginTransaction() {
 // locks belong to the session and are taken before the transaction begins, so that its
 // view of the database is taken after the other clerk's run was committed.
 void PostgresDatabase::beginDepartmentTransaction(const Gbk& departmentCode) {
-    if (inTransaction_ || inUnit_)
-        throw Error("上一个写入事务还没有结束。");
+    nesting_.checkCanBeginTransaction();
     reconnectIfLost();
     const std::string_view code = departmentCode.view();
     std::string ancestors = "{";
@@ -563,7 +561,7 @@ void PostgresDatabase::beginDepartmentTransaction(const Gbk& departmentCode) {
         releaseDepartmentLocks();
         throw;
     }
-    inTransaction_ = true;
+    nesting_.transaction = true;
 }
 
 void PostgresDatabase::releaseDepartmentLocks() {
@@ -588,12 +586,9 @@ void PostgresDatabase::commitOrFail(const std::string& what) {
 }
 
 void PostgresDatabase::commitTransaction() {
-    if (!inTransaction_)
-        throw Error("没有要提交的写入事务。");
-    if (inUnit_)
-        throw Error("写入单元还没有结束，不能提交事务。");
+    nesting_.checkCanCommitTransaction();
     settle();
-    inTransaction_ = false;
+    nesting_.transaction = false;
     try {
         commitOrFail("无法提交对数据库 " + displayName() + " 的写入");
     } catch (...) {
@@ -604,59 +599,53 @@ void PostgresDatabase::commitTransaction() {
 }
 
 void PostgresDatabase::rollbackTransaction() {
-    if (!inTransaction_)
+    if (!nesting_.transaction)
         return;
-    inUnit_ = false;
+    nesting_.unit = false;
     pendingStart_.clear();
     abandon();
 }
 
-bool PostgresDatabase::inTransaction() const {
-    return inTransaction_;
-}
-
 void PostgresDatabase::beginUnit() {
-    if (inUnit_)
-        throw Error("上一个写入单元还没有结束。");
+    nesting_.checkCanBeginUnit();
     reconnectIfLost();
-    unitOwnsTransaction_ = !inTransaction_;
-    pendingStart_ = unitOwnsTransaction_ ? "BEGIN" : "SAVEPOINT wb_unit";
-    inUnit_ = true;
+    nesting_.unitOwnsTransaction = !nesting_.transaction;
+    pendingStart_ = nesting_.unitOwnsTransaction ? "BEGIN" : "SAVEPOINT wb_unit";
+    nesting_.unit = true;
 }
 
 void PostgresDatabase::commitUnit() {
-    if (!inUnit_)
-        throw Error("没有要提交的写入单元。");
+    nesting_.checkCanCommitUnit();
     settle();
-    inUnit_ = false;
+    nesting_.unit = false;
     if (!pendingStart_.empty()) {
         pendingStart_.clear(); // nothing was written
         return;
     }
     const std::string what = "无法提交对数据库 " + displayName() + " 的写入";
-    if (unitOwnsTransaction_) {
+    if (nesting_.unitOwnsTransaction) {
         commitOrFail(what);
         return;
     }
     ServerError error;
     if (!connection_.command("RELEASE SAVEPOINT wb_unit", error)) {
-        inUnit_ = true;
+        nesting_.unit = true;
         rollbackUnit();
         fail(error, what);
     }
 }
 
 void PostgresDatabase::rollbackUnit() {
-    if (!inUnit_)
+    if (!nesting_.unit)
         return;
-    inUnit_ = false;
+    nesting_.unit = false;
     deferred_.clear();
     if (!pendingStart_.empty()) {
         pendingStart_.clear();
         return;
     }
     ServerError ignored;
-    if (unitOwnsTransaction_) {
+    if (nesting_.unitOwnsTransaction) {
         if (!connection_.lost())
             connection_.command("ROLLBACK", ignored);
         return;
@@ -664,10 +653,6 @@ void PostgresDatabase::rollbackUnit() {
     if (connection_.lost() ||
         !connection_.command("ROLLBACK TO SAVEPOINT wb_unit; RELEASE SAVEPOINT wb_unit", ignored))
         abandon();
-}
-
-bool PostgresDatabase::inUnit() const {
-    return inUnit_;
 }
 
 void PostgresDatabase::checkWritable() {

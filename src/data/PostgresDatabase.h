@@ -38,11 +38,9 @@ public:
     void beginDepartmentTransaction(const Gbk& departmentCode) override;
     void commitTransaction() override;
     void rollbackTransaction() override;
-    bool inTransaction() const override;
     void beginUnit() override;
     void commitUnit() override;
     void rollbackUnit() override;
-    bool inUnit() const override;
     void checkWritable() override;
 
     // Runs engine SQL (UTF-8, no parameters) outside the Jet dialect: the schema of
@@ -77,9 +75,6 @@ private:
     void beginServerTransaction();
 
     PostgresConnection connection_;
-    bool inTransaction_ = false;
-    bool inUnit_ = false;
-    bool unitOwnsTransaction_ = false;
     bool holdsDepartmentLocks_ = false;
     // The start of a unit not yet sent ("BEGIN" or the unit's savepoint): it goes with the
     // unit's first statement, and a unit that writes nothing costs nothing.

@@ -180,11 +180,11 @@ void SqliteDatabase::failWith(const StepFailure& failure, const std::string& wha
     // The engine ends the whole transaction on some failures (a full disk, an I/O error):
     // nothing written since it began is kept, and writing on would commit each statement
     // on its own.
-    const bool abandoned =
-        (inTransaction_ || inUnit_) && handle_ != nullptr && sqlite3_get_autocommit(handle_) != 0;
+    const bool abandoned = (nesting_.transaction || nesting_.unit) && handle_ != nullptr &&
+                           sqlite3_get_autocommit(handle_) != 0;
     if (abandoned) {
-        inTransaction_ = false;
-        inUnit_ = false;
+        nesting_.transaction = false;
+        nesting_.unit = false;
         throw DatabaseFailure(text + "；尚未提交的写入已全部撤销");
     }
     if (isDatabaseFailure(failure.code))
@@ -327,65 +327,55 @@ const TableColumns* SqliteDatabase::columns(std::string_view table) {
 }
 
 void SqliteDatabase::beginTransaction() {
-    if (inTransaction_ || inUnit_)
-        throw Error("上一个写入事务还没有结束。");
+    nesting_.checkCanBeginTransaction();
     // IMMEDIATE takes the write lock now, where the busy timeout applies; a deferred
     // transaction could fail half-way when another writer came first.
     run(statement("BEGIN IMMEDIATE", {}), "无法开始写入数据库 " + displayName());
-    inTransaction_ = true;
+    nesting_.transaction = true;
 }
 
 void SqliteDatabase::commitTransaction() {
-    if (!inTransaction_)
-        throw Error("没有要提交的写入事务。");
-    if (inUnit_)
-        throw Error("写入单元还没有结束，不能提交事务。");
+    nesting_.checkCanCommitTransaction();
     commitOrRollBack("无法提交对数据库 " + displayName() + " 的写入");
 }
 
 void SqliteDatabase::rollbackTransaction() {
-    if (!inTransaction_)
+    if (!nesting_.transaction)
         return;
     rollBackQuietly();
 }
 
-bool SqliteDatabase::inTransaction() const {
-    return inTransaction_;
-}
-
 void SqliteDatabase::beginUnit() {
-    if (inUnit_)
-        throw Error("上一个写入单元还没有结束。");
-    unitOwnsTransaction_ = !inTransaction_;
-    if (unitOwnsTransaction_)
+    nesting_.checkCanBeginUnit();
+    nesting_.unitOwnsTransaction = !nesting_.transaction;
+    if (nesting_.unitOwnsTransaction)
         beginTransaction();
     else
         run(statement("SAVEPOINT wb_unit", {}), "无法开始写入数据库 " + displayName());
-    inUnit_ = true;
+    nesting_.unit = true;
 }
 
 void SqliteDatabase::commitUnit() {
-    if (!inUnit_)
-        throw Error("没有要提交的写入单元。");
+    nesting_.checkCanCommitUnit();
     const std::string what = "无法提交对数据库 " + displayName() + " 的写入";
-    inUnit_ = false;
-    if (unitOwnsTransaction_) {
+    nesting_.unit = false;
+    if (nesting_.unitOwnsTransaction) {
         commitOrRollBack(what);
         return;
     }
     StepFailure failure;
     if (runToEnd(statement("RELEASE wb_unit", {}), failure) != SQLITE_DONE) {
-        inUnit_ = true;
+        nesting_.unit = true;
         rollbackUnit();
         failWith(failure, what);
     }
 }
 
 void SqliteDatabase::rollbackUnit() {
-    if (!inUnit_)
+    if (!nesting_.unit)
         return;
-    inUnit_ = false;
-    if (unitOwnsTransaction_) {
+    nesting_.unit = false;
+    if (nesting_.unitOwnsTransaction) {
         rollBackQuietly();
         return;
     }
@@ -395,11 +385,7 @@ void SqliteDatabase::rollbackUnit() {
     runToEnd(statement("ROLLBACK TO wb_unit", {}), ignored);
     runToEnd(statement("RELEASE wb_unit", {}), ignored);
     if (sqlite3_get_autocommit(handle_) != 0)
-        inTransaction_ = false;
-}
-
-bool SqliteDatabase::inUnit() const {
-    return inUnit_;
+        nesting_.transaction = false;
 }
 
 void SqliteDatabase::commitOrRollBack(const std::string& what) {
@@ -411,7 +397,7 @@ void SqliteDatabase::commitOrRollBack(const std::string& what) {
     }
     StepFailure failure;
     if (runToEnd(statement("COMMIT", {}), failure) == SQLITE_DONE) {
-        inTransaction_ = false;
+        nesting_.transaction = false;
         return;
     }
     // The cause is taken before the rollback, whose own complaint would hide it.
@@ -423,8 +409,8 @@ void SqliteDatabase::commitOrRollBack(const std::string& what) {
 }
 
 void SqliteDatabase::rollBackQuietly() {
-    inTransaction_ = false;
-    inUnit_ = false;
+    nesting_.transaction = false;
+    nesting_.unit = false;
     if (handle_ == nullptr || sqlite3_get_autocommit(handle_) != 0)
         return; // nothing open: the engine may have ended it itself
     StepFailure ignored;

@@ -36,11 +36,9 @@ public:
     void beginTransaction() override;
     void commitTransaction() override;
     void rollbackTransaction() override;
-    bool inTransaction() const override;
     void beginUnit() override;
     void commitUnit() override;
     void rollbackUnit() override;
-    bool inUnit() const override;
     void checkWritable() override;
 
 private:
@@ -76,9 +74,6 @@ private:
     QString connectionName_;
     QSqlDatabase database_;
     sqlite3* handle_ = nullptr; // the driver's, owned by database_
-    bool inTransaction_ = false;
-    bool inUnit_ = false;
-    bool unitOwnsTransaction_ = false; // the unit began outside a transaction
     std::unique_ptr<State> state_;
 };
 
