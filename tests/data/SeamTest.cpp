@@ -1,6 +1,7 @@
 // What an undo and a dry run ask of every kind of database through the seam alone: rows put
 // back with their old keys inside a transaction (the numbering then goes on after them), rows
-// taken out by key, units inside a transaction, and a rollback of all of it.
+// taken out by key, units inside a transaction, statements held back and sent together, and a
+// rollback of all of it.
 
 #include "data/Database.h"
 #include "support/Backend.h"
@@ -85,4 +86,37 @@ TEST_P(SeamOnEachEngine, ARollbackTakesBackUnitsAndRefusedStatementsUndoOnlyThem
     db_->commitUnit();
     EXPECT_EQ(database_->one("select count(*) from ryjbxx"), "1");
     EXPECT_EQ(database_->one("select khnd from rykh"), "2006");
+}
+
+TEST_P(SeamOnEachEngine, DeferredStatementsRunInOrderAndARollbackDropsWhatIsHeld) {
+    Strings refusals;
+    const auto noted = [&refusals](int i) {
+        return [&refusals, i](const std::string&) {
+            refusals.push_back(std::to_string(i));
+        };
+    };
+    const auto assessment = [](int year) {
+        return gbk("insert into rykh (mid, khnd) values (1, " + std::to_string(year) + ")");
+    };
+    db_->beginUnit();
+    person("p");
+    // More than one round trip's worth, with refusals in each.
+    for (int i = 0; i < 300; ++i)
+        db_->executeDeferred(i % 100 == 7 ? gbk("insert into rykh (mid, nosuch) values (1, 1)")
+                                          : assessment(i),
+                             noted(i));
+    // A query sees what was given before it.
+    EXPECT_EQ(db_->select(gbk("select count(*) from rykh")).rows.at(0).at(0).toInt(), 297);
+    db_->executeDeferred(gbk("update nosuchtable set x=1"), noted(300));
+    db_->commitUnit();
+    EXPECT_EQ(refusals, (Strings{"7", "107", "207", "300"}));
+    EXPECT_EQ(database_->one("select count(*) from rykh"), "297");
+
+    db_->beginTransaction();
+    db_->executeDeferred(assessment(9999), noted(9999));
+    db_->rollbackTransaction();
+    db_->beginUnit();
+    person("q");
+    db_->commitUnit();
+    EXPECT_EQ(database_->one("select count(*) from rykh where khnd = 9999"), "0");
 }
