@@ -210,8 +210,12 @@ void PostgresDatabase::fail(const ServerError& error, const std::string& what) {
     throw Error(text);
 }
 
+bool PostgresDatabase::serverTransactionOpen() const {
+    return nesting_.transaction || (nesting_.unit && pendingStart_.empty());
+}
+
 void PostgresDatabase::abandon() {
-    const bool open = nesting_.transaction || (nesting_.unit && pendingStart_.empty());
+    const bool open = serverTransactionOpen();
     nesting_.transaction = false;
     nesting_.unit = false;
     pendingStart_.clear();
@@ -225,7 +229,7 @@ void PostgresDatabase::abandon() {
 void PostgresDatabase::reconnectIfLost() {
     if (!connection_.lost())
         return;
-    if (nesting_.transaction || (nesting_.unit && pendingStart_.empty())) {
+    if (serverTransactionOpen()) {
         abandon();
         throw DatabaseFailure("与数据库服务器 " + displayName() + " 的连接断开了" + kNotKept);
     }
@@ -275,12 +279,15 @@ void PostgresDatabase::undoFailedStatement(int failed, int bodyFirst, const Serv
         throw DatabaseFailure(what + "：" + described(error) + kNotKept);
     }
     pendingStart_.clear();
-    if (nesting_.transaction || nesting_.unit) {
-        ServerError ignored;
-        if (!connection_.command(kUndoStatement, ignored)) {
-            abandon();
-            throw DatabaseFailure(what + "：" + described(error) + kNotKept);
-        }
+    if (nesting_.transaction || nesting_.unit)
+        undoStatement(error, what);
+}
+
+void PostgresDatabase::undoStatement(const ServerError& error, const std::string& what) {
+    ServerError ignored;
+    if (!connection_.command(kUndoStatement, ignored)) {
+        abandon();
+        throw DatabaseFailure(what + "：" + described(error) + kNotKept);
     }
 }
 
@@ -433,9 +440,8 @@ QueryRows PostgresDatabase::select(const Gbk& jetGbk) {
         const QSqlError qtError = query.lastError();
         error = {qtError.nativeErrorCode().toStdString(),
                  qtError.databaseText().trimmed().toUtf8().toStdString(), connection_.lost()};
-        ServerError ignored;
-        if (guarded && !error.connectionLost && !connection_.command(kUndoStatement, ignored))
-            error.connectionLost = true;
+        if (guarded && !error.connectionLost)
+            undoStatement(error, what);
         fail(error, what);
     }
     if (guarded && !connection_.command(kReleaseStatement, error))
@@ -601,8 +607,6 @@ void PostgresDatabase::commitTransaction() {
 void PostgresDatabase::rollbackTransaction() {
     if (!nesting_.transaction)
         return;
-    nesting_.unit = false;
-    pendingStart_.clear();
     abandon();
 }
 

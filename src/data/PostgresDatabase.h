@@ -66,7 +66,13 @@ private:
     // throws DatabaseFailure; else the statement alone is undone and the caller reports it.
     void undoFailedStatement(int failed, int bodyFirst, const ServerError& error,
                              const std::string& what);
+    // Undoes a statement that failed under its savepoint, alone; when that cannot be done,
+    // ends everything open and throws DatabaseFailure.
+    void undoStatement(const ServerError& error, const std::string& what);
     [[noreturn]] void fail(const ServerError& error, const std::string& what);
+    // Whether a transaction is open on the server (a unit's own one begins with its first
+    // statement).
+    bool serverTransactionOpen() const;
     // Ends everything open after the server or connection abandoned it; never throws.
     void abandon();
     void commitOrFail(const std::string& what);
