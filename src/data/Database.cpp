@@ -1,5 +1,6 @@
 #include "data/Database.h"
 
+#include "data/DataText.h"
 #include "data/DatabaseFailure.h"
 #include "data/JetDatabase.h"
 #include "data/PostgresDatabase.h"
@@ -18,10 +19,6 @@ namespace wb {
 namespace {
 
 constexpr char kSqliteHeader[] = "SQLite format 3"; // followed by a NUL byte
-
-std::string utf8(const QString& text) {
-    return text.toUtf8().toStdString();
-}
 
 } // namespace
 

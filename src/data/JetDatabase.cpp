@@ -1,5 +1,6 @@
 #include "data/JetDatabase.h"
 
+#include "data/DataText.h"
 #include "data/DatabaseFailure.h"
 #include "text/Encoding.h"
 #include "text/Error.h"
@@ -19,10 +20,6 @@ namespace {
 
 constexpr const char* kAccessConnection =
     "Driver={Microsoft Access Driver (*.mdb, *.accdb)};DBQ=%1;PWD=Hq7LmX3rTb9WcE5k";
-
-std::string utf8(const QString& text) {
-    return text.toUtf8().toStdString();
-}
 
 QString fromGbk(const Gbk& gbk) {
     return QString::fromUtf8(gbkToUtf8(gbk));
@@ -125,13 +122,8 @@ QueryRows JetDatabase::select(const Gbk& jetGbk) {
 
 std::int64_t JetDatabase::insertRow(std::string_view table, const std::vector<std::string>& names,
                                     const std::vector<EngineValue>& values) {
-    std::string columnList, marks;
-    for (const std::string& name : names) {
-        columnList += (columnList.empty() ? "[" : ",[") + name + "]";
-        marks += marks.empty() ? "?" : ",?";
-    }
-    std::string sql = "INSERT INTO [" + std::string(table) + "]";
-    sql += names.empty() ? " DEFAULT VALUES" : " (" + columnList + ") VALUES (" + marks + ")";
+    const std::string sql = insertStatement(
+        table, names, [](std::string_view name) { return "[" + std::string(name) + "]"; });
     const std::string what = "无法写入表 " + std::string(table) + " 的记录";
     QSqlQuery query(database_);
     if (!query.prepare(QString::fromUtf8(sql)))
@@ -186,7 +178,7 @@ void JetDatabase::commitTransaction() {
         const QString reason = database_.lastError().text();
         database_.rollback();
         throw DatabaseFailure("无法提交对数据库 " + displayName() + " 的写入：" + utf8(reason) +
-                              "；尚未提交的写入已全部撤销");
+                              kNothingKept);
     }
 }
 

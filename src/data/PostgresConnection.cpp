@@ -1,5 +1,6 @@
 #include "data/PostgresConnection.h"
 
+#include "data/DataText.h"
 #include "text/Error.h"
 
 #include <QSqlDriver>
@@ -14,10 +15,6 @@
 namespace wb {
 
 namespace {
-
-std::string utf8(const QString& text) {
-    return text.toUtf8().toStdString();
-}
 
 // A libpq connection keyword's value, quoted for a connection string.
 QString quotedOption(const std::string& value) {

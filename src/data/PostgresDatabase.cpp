@@ -1,5 +1,6 @@
 #include "data/PostgresDatabase.h"
 
+#include "data/DataText.h"
 #include "data/DatabaseFailure.h"
 #include "data/JetSql.h"
 #include "data/Schema.h"
@@ -24,18 +25,10 @@ constexpr const char* kStatementSavepoint = "SAVEPOINT wb_statement";
 constexpr const char* kReleaseStatement = "RELEASE SAVEPOINT wb_statement";
 constexpr const char* kUndoStatement =
     "ROLLBACK TO SAVEPOINT wb_statement; RELEASE SAVEPOINT wb_statement";
-constexpr const char* kNotKept = "；尚未提交的写入已全部撤销";
 // The first key of the department locks, so that they meet no other program's.
 constexpr int kDepartmentLockClass = 0x57420001;
 // How many deferred statements go in one pipeline at the most.
 constexpr std::size_t kDeferredBatch = 128;
-
-std::string quotedName(std::string_view name) {
-    std::string out = "\"";
-    for (char c : name)
-        out += c == '"' ? std::string("\"\"") : std::string(1, c);
-    return out + '"';
-}
 
 // Engine SQL of the embedded dialect for the server: "?" becomes $1, $2, ... and a
 // bracketed name a quoted one in lower case (an unquoted name folds to it); quoted texts
@@ -203,7 +196,7 @@ void PostgresDatabase::fail(const ServerError& error, const std::string& what) {
     const std::string text = what + "：" + described(error);
     if (error.connectionLost && (nesting_.transaction || nesting_.unit)) {
         abandon();
-        throw DatabaseFailure(text + kNotKept);
+        throw DatabaseFailure(text + kNothingKept);
     }
     if (isServerFailure(error))
         throw DatabaseFailure(text);
@@ -231,7 +224,7 @@ void PostgresDatabase::reconnectIfLost() {
         return;
     if (serverTransactionOpen()) {
         abandon();
-        throw DatabaseFailure("与数据库服务器 " + displayName() + " 的连接断开了" + kNotKept);
+        throw DatabaseFailure("与数据库服务器 " + displayName() + " 的连接断开了" + kNothingKept);
     }
     try {
         connection_.reconnect();
@@ -276,7 +269,7 @@ void PostgresDatabase::undoFailedStatement(int failed, int bodyFirst, const Serv
     if (failed < bodyFirst) {
         // The unit or the statement's savepoint never began: nothing can be kept apart.
         abandon();
-        throw DatabaseFailure(what + "：" + described(error) + kNotKept);
+        throw DatabaseFailure(what + "：" + described(error) + kNothingKept);
     }
     pendingStart_.clear();
     if (nesting_.transaction || nesting_.unit)
@@ -287,7 +280,7 @@ void PostgresDatabase::undoStatement(const ServerError& error, const std::string
     ServerError ignored;
     if (!connection_.command(kUndoStatement, ignored)) {
         abandon();
-        throw DatabaseFailure(what + "：" + described(error) + kNotKept);
+        throw DatabaseFailure(what + "：" + described(error) + kNothingKept);
     }
 }
 
@@ -588,7 +581,7 @@ void PostgresDatabase::commitOrFail(const std::string& what) {
     if (ok)
         error.message = "写入事务已被服务器中止";
     throw DatabaseFailure(what + "：" + described(error) +
-                          (error.connectionLost ? "；这次提交是否完成无法确定" : kNotKept));
+                          (error.connectionLost ? "；这次提交是否完成无法确定" : kNothingKept));
 }
 
 void PostgresDatabase::commitTransaction() {

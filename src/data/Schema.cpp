@@ -1,5 +1,6 @@
 #include "data/Schema.h"
 
+#include "data/DataText.h"
 #include "data/PostgresDatabase.h"
 #include "data/ServerAddress.h"
 #include "text/Error.h"
@@ -19,10 +20,6 @@ namespace {
 
 constexpr const char* kDependentTables[] = {"ryxl", "ryrz", "rykh",   "rybdrz",
                                             "ryjl", "ryjc", "rygzbhb"};
-
-std::string utf8(const QString& text) {
-    return text.toUtf8().toStdString();
-}
 
 // What a column holds, whatever the engine calls it.
 enum class Kind { PersonKey, RowKey, Integer, Text, Date };

@@ -1,5 +1,6 @@
 #include "data/ServerAddress.h"
 
+#include "data/DataText.h"
 #include "text/Error.h"
 
 #include <QFile>
@@ -12,10 +13,6 @@ namespace wb {
 namespace {
 
 constexpr const char* kUrlForm = "postgresql://用户[:密码]@主机[:端口]/数据库";
-
-std::string utf8(const QString& text) {
-    return text.toUtf8().toStdString();
-}
 
 [[noreturn]] void badUrl(const std::string& url, const std::string& why) {
     throw Error("数据库地址“" + url + "”不对：" + why + "。应为 " + kUrlForm + "。");

@@ -1,5 +1,6 @@
 #include "data/SqliteDatabase.h"
 
+#include "data/DataText.h"
 #include "data/DatabaseFailure.h"
 #include "data/JetSql.h"
 #include "text/Encoding.h"
@@ -24,18 +25,6 @@
 namespace wb {
 
 namespace {
-
-std::string utf8(const QString& text) {
-    return text.toUtf8().toStdString();
-}
-
-// A name as the engine quotes it.
-std::string quotedName(std::string_view name) {
-    std::string out = "\"";
-    for (char c : name)
-        out += c == '"' ? std::string("\"\"") : std::string(1, c);
-    return out + '"';
-}
 
 // A write past the process's file-size limit would kill the program in the middle of a
 // commit; with the signal ignored the write fails, and the failure is reported.
@@ -185,7 +174,7 @@ void SqliteDatabase::failWith(const StepFailure& failure, const std::string& wha
     if (abandoned) {
         nesting_.transaction = false;
         nesting_.unit = false;
-        throw DatabaseFailure(text + "；尚未提交的写入已全部撤销");
+        throw DatabaseFailure(text + kNothingKept);
     }
     if (isDatabaseFailure(failure.code))
         throw DatabaseFailure(text);
@@ -277,13 +266,7 @@ std::int64_t SqliteDatabase::insertRow(std::string_view table,
         if (candidate.table == table && candidate.columns == columnNames)
             insertShape = &candidate;
     if (!insertShape) {
-        std::string names, marks;
-        for (const std::string& name : columnNames) {
-            names += (names.empty() ? "" : ",") + quotedName(name);
-            marks += marks.empty() ? "?" : ",?";
-        }
-        std::string sql = "INSERT INTO " + quotedName(table);
-        sql += names.empty() ? " DEFAULT VALUES" : " (" + names + ") VALUES (" + marks + ")";
+        const std::string sql = insertStatement(table, columnNames, quotedName);
         state_->inserts[key].push_back({std::string(table), columnNames, &statement(sql, what)});
         insertShape = &state_->inserts[key].back();
     }
@@ -405,7 +388,7 @@ void SqliteDatabase::commitOrRollBack(const std::string& what) {
     const std::string cause = failureCause(failure.code, failure.systemErrno);
     throw DatabaseFailure(
         what + "：" + (cause.empty() ? failure.message : cause + "（" + failure.message + "）") +
-        "；尚未提交的写入已全部撤销");
+        kNothingKept);
 }
 
 void SqliteDatabase::rollBackQuietly() {
