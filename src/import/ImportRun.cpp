@@ -136,17 +136,9 @@ private:
 DryRunCounts countWritten(Database& database, const std::vector<std::int64_t>& persons) {
     DryRunCounts counts;
     counts.persons = static_cast<std::int64_t>(persons.size());
-    std::int64_t* const perTable[] = {&counts.education, &counts.appointments, &counts.assessments};
-    const Ascii tables[] = {"ryxl"_ascii, "ryrz"_ascii, "rykh"_ascii};
-    forKeyLists(persons, [&](const Gbk& list) {
-        for (std::size_t i = 0; i < std::size(tables); ++i)
-            *perTable[i] += database
-                                .select("select count(*) from "_ascii + Gbk(tables[i]) +
-                                        " where mid in ("_ascii + list + ')')
-                                .rows.at(0)
-                                .at(0)
-                                .toLongLong();
-    });
+    counts.education = countRowsWithKeys(database, "ryxl", "mid", persons);
+    counts.appointments = countRowsWithKeys(database, "ryrz", "mid", persons);
+    counts.assessments = countRowsWithKeys(database, "rykh", "mid", persons);
     return counts;
 }
 

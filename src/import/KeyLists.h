@@ -1,5 +1,6 @@
 #pragma once
 
+#include "data/Database.h"
 #include "text/Gbk.h"
 
 #include <cstdint>
@@ -19,6 +20,22 @@ void forKeyLists(const std::vector<std::int64_t>& keys, StatementFor statementFo
             list += (list.empty() ? "" : ",") + std::to_string(keys[i]);
         statementFor(Gbk::ascii(list));
     }
+}
+
+// How many rows of `table` have their `column` among `keys`.
+inline std::int64_t countRowsWithKeys(Database& database, std::string_view table,
+                                      std::string_view column,
+                                      const std::vector<std::int64_t>& keys) {
+    std::int64_t count = 0;
+    forKeyLists(keys, [&](const Gbk& list) {
+        count += database
+                     .select("select count(*) from "_ascii + Gbk::ascii(table) + " where "_ascii +
+                             Gbk::ascii(column) + " in ("_ascii + list + ')')
+                     .rows.at(0)
+                     .at(0)
+                     .toLongLong();
+    });
+    return count;
 }
 
 } // namespace wb

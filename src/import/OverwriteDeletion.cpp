@@ -1,13 +1,12 @@
 #include "import/OverwriteDeletion.h"
 
-#include "data/JetSql.h"
 #include "data/StatementRunner.h"
+#include "refdata/Departments.h"
 
 namespace wb {
 
 std::vector<Gbk> overwriteDeletionStatements(const Gbk& departmentCode) {
-    const Gbk pattern = escapeSqlText(likePrefixPattern(departmentCode));
-    const Gbk filter = "b.bm like '"_ascii + pattern + '\'';
+    const Gbk filter = departmentFilter(departmentCode);
     // rygzbhb's statement has always had two blanks after the table name.
     const Ascii marks[] = {"ryrz "_ascii, "rybdrz "_ascii, "rykh "_ascii,    "ryxl "_ascii,
                            "ryjl "_ascii, "ryjc "_ascii,   "rygzbhb  "_ascii};
@@ -15,11 +14,11 @@ std::vector<Gbk> overwriteDeletionStatements(const Gbk& departmentCode) {
     for (const Ascii mark : marks) {
         const Gbk table = mark;
         statements.push_back("update "_ascii + table +
-                             "a,ryjbxx b set a.mid=0 where a.mid=b.id and "_ascii + filter);
+                             "a,ryjbxx b set a.mid=0 where a.mid=b.id and b."_ascii + filter);
         statements.push_back("delete from "_ascii + table.substr(0, table.find(' ')) +
                              " where mid=0"_ascii);
     }
-    statements.push_back("delete from ryjbxx where bm like '"_ascii + pattern + '\'');
+    statements.push_back("delete from ryjbxx where "_ascii + filter);
     return statements;
 }
 

@@ -16,16 +16,6 @@ namespace wb {
 
 namespace {
 
-std::int64_t countPersons(Database& database, const std::vector<std::int64_t>& keys) {
-    std::int64_t count = 0;
-    forKeyLists(keys, [&](const Gbk& list) {
-        const QueryRows rows =
-            database.select("select count(*) from ryjbxx where id in ("_ascii + list + ')');
-        count += rows.rows.at(0).at(0).toLongLong();
-    });
-    return count;
-}
-
 // Whether an overwrite the journal kept before its commit was committed: its deleted persons
 // are gone, and the persons it stored are there.
 bool overwriteHappened(Database& database, UndoJournal& journal, const JournalRun& run) {
@@ -35,8 +25,9 @@ bool overwriteHappened(Database& database, UndoJournal& journal, const JournalRu
             deleted.push_back(row.values[*key].integer);
     });
     const std::vector<std::int64_t> stored = journal.storedPersons(run.id);
-    return countPersons(database, deleted) == 0 &&
-           countPersons(database, stored) == static_cast<std::int64_t>(stored.size());
+    return countRowsWithKeys(database, "ryjbxx", "id", deleted) == 0 &&
+           countRowsWithKeys(database, "ryjbxx", "id", stored) ==
+               static_cast<std::int64_t>(stored.size());
 }
 
 // The keys of kept dependent records that rows written since have taken: such a record comes
@@ -97,7 +88,7 @@ std::optional<Gbk> undoNewestRun(Database& database, UndoJournal& journal) {
     std::int64_t restored = 0;
     database.beginTransaction();
     try {
-        const std::int64_t removed = countPersons(database, stored);
+        const std::int64_t removed = countRowsWithKeys(database, "ryjbxx", "id", stored);
         forKeyLists(stored, [&](const Gbk& list) {
             for (const std::string& table : dependentTables())
                 database.execute("delete from "_ascii + Gbk::ascii(table) +

@@ -2,8 +2,8 @@
 
 #include "data/Database.h"
 #include "data/DatabaseFailure.h"
-#include "data/JetSql.h"
 #include "data/Schema.h"
+#include "refdata/Departments.h"
 #include "text/Encoding.h"
 #include "text/Error.h"
 
@@ -38,6 +38,8 @@ const char* const kSchema[] = {
     "tbl TEXT NOT NULL, data BLOB NOT NULL)",
     "CREATE INDEX IF NOT EXISTS kept_rows_run ON kept_rows (run)",
 };
+// The tables that hold a run's records besides runs itself.
+const char* const kRunTables[] = {"persons", "kept_tables", "kept_rows"};
 
 // A kept value as the engine writes it back; a date the server gave as a date goes back as
 // the ISO text every engine takes for one.
@@ -224,9 +226,7 @@ void UndoJournal::runStarted(const ImportRequest& request) {
         exec(QStringLiteral("BEGIN IMMEDIATE"));
         inTransaction_ = true;
     }
-    exec(QStringLiteral("DELETE FROM persons WHERE run <= (SELECT max(id) FROM runs) - %1")
-             .arg(kRunsKept));
-    for (const char* table : {"kept_tables", "kept_rows"})
+    for (const char* table : kRunTables)
         exec(QStringLiteral("DELETE FROM %1 WHERE run <= (SELECT max(id) FROM runs) - %2")
                  .arg(QLatin1String(table))
                  .arg(kRunsKept));
@@ -248,16 +248,14 @@ void UndoJournal::runStarted(const ImportRequest& request) {
 }
 
 void UndoJournal::keepDeletedRows(Database& database, const Gbk& departmentCode) {
-    const Gbk persons = "select id from ryjbxx where bm like '"_ascii +
-                        escapeSqlText(likePrefixPattern(departmentCode)) + '\'';
+    const Gbk persons = "select id from ryjbxx where "_ascii + departmentFilter(departmentCode);
     // What the deletion removes: the department's persons, their dependent rows, and the rows
     // already marked with mid 0, which its "where mid=0" takes too.
     std::vector<std::pair<std::string, Gbk>> queries;
     for (const std::string& table : dependentTables())
         queries.emplace_back(table, "select * from "_ascii + Gbk::ascii(table) +
                                         " where mid=0 or mid in ("_ascii + persons + ')');
-    queries.emplace_back("ryjbxx", "select * from ryjbxx where bm like '"_ascii +
-                                       escapeSqlText(likePrefixPattern(departmentCode)) + '\'');
+    queries.emplace_back("ryjbxx", staffStatement(departmentCode));
     for (const auto& [table, query] : queries) {
         const QueryRows rows = database.select(query);
         const QString columns = QString::fromStdString(joined(rows.columns));
@@ -357,7 +355,7 @@ void UndoJournal::forEachKeptRow(std::int64_t run,
 }
 
 void UndoJournal::forget(std::int64_t run) {
-    for (const char* table : {"persons", "kept_tables", "kept_rows"})
+    for (const char* table : kRunTables)
         exec(QStringLiteral("DELETE FROM %1 WHERE run = ?").arg(QLatin1String(table)),
              {QVariant::fromValue(run)});
     exec(QStringLiteral("DELETE FROM runs WHERE id = ?"), {QVariant::fromValue(run)});

@@ -44,9 +44,12 @@ bool departmentExists(Query& departmentQuery, const Gbk& code) {
                        [&](const TDeptRecord& record) { return trim(record.jgdm) == code; });
 }
 
+Gbk departmentFilter(const Gbk& departmentCode) {
+    return Gbk::ascii("bm like '") + escapeSqlText(likePrefixPattern(departmentCode)) + '\'';
+}
+
 Gbk staffStatement(const Gbk& departmentCode) {
-    return Gbk::ascii("select * from ryjbxx where bm like '") +
-           escapeSqlText(likePrefixPattern(departmentCode)) + '\'';
+    return Gbk::ascii("select * from ryjbxx where ") + departmentFilter(departmentCode);
 }
 
 int listStaff(Query& staffQuery, const Gbk& departmentCode) {

@@ -23,9 +23,12 @@ std::vector<TDeptRecord> LoadDepartments(Query& departmentQuery);
 // LoadDepartments does.
 bool departmentExists(Query& departmentQuery, const Gbk& code);
 
-// The staff query of a department: the persons whose bm begins with `departmentCode`
-// (trimmed, GBK), the code matched as a literal prefix. Quotes in the code are doubled, so
-// the code can never end the text early.
+// Which persons belong to a department: the condition "bm like '…'" on ryjbxx, true where bm
+// begins with `departmentCode` (trimmed, GBK), the code matched as a literal prefix. Quotes
+// in the code are doubled, so the code can never end the text early.
+Gbk departmentFilter(const Gbk& departmentCode);
+
+// The staff query of a department: every column of the persons departmentFilter takes.
 Gbk staffStatement(const Gbk& departmentCode);
 
 // Puts the staff query of `departmentCode` on staffQuery and opens it; returns its row count.
