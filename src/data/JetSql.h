@@ -16,6 +16,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace wb {
@@ -86,6 +87,24 @@ EngineValue engineValue(const JetLiteral& literal, std::string_view dateColumn =
 // value is no date where a date is needed; then nothing is to be run.
 void engineValues(const EngineStatement& translated, const JetStatement& split,
                   const std::string& what, std::vector<EngineValue>& out);
+
+// A Jet statement run as its kind runs it: its shape translated once and kept in `shapes` as
+// what `make(translated)` gives (an entry with its `translated` member: prepared, named...);
+// `values` get the statement's literals. Throws as translateJetShape and engineValues do,
+// the latter naming `what`.
+template <typename Entry, typename Make>
+const Entry& shapeOf(std::unordered_map<Gbk, Entry>& shapes, const Gbk& jet,
+                     const ColumnsOfTable& columnsOf, const Make& make, const std::string& what,
+                     std::vector<EngineValue>& values) {
+    JetStatement split = splitJetLiterals(jet);
+    auto found = shapes.find(split.shape);
+    if (found == shapes.end()) {
+        Entry entry = make(translateJetShape(split.shape, columnsOf));
+        found = shapes.emplace(std::move(split.shape), std::move(entry)).first;
+    }
+    engineValues(found->second.translated, split, what, values);
+    return found->second;
+}
 
 // The text a date column stores: "yyyy-mm-dd", followed by " hh:mm:ss" when the day number
 // carries a time of day.

@@ -120,22 +120,18 @@ struct PostgresDatabase::State {
     std::vector<EngineValue> values;
 
     std::string nextName() { return "wb_" + std::to_string(++statements); }
-    // The statement of a Jet-dialect text: its shape translated and named once; `values` get
-    // its literals. Throws wb::Error naming `what` for a literal its column cannot take.
+    // The statement of a Jet-dialect text, named once per shape; `literals` get its values.
     template <typename ColumnsOf>
     const Prepared& jetStatement(const Gbk& jet, const ColumnsOf& columnsOf,
                                  const std::string& what, std::vector<EngineValue>& literals) {
-        JetStatement split = splitJetLiterals(jet);
-        auto found = shapes.find(split.shape);
-        if (found == shapes.end()) {
+        const auto named = [this](EngineStatement translated) {
             Prepared prepared;
-            prepared.translated = translateJetShape(split.shape, columnsOf);
-            prepared.sql = forServer(prepared.translated.sql);
+            prepared.sql = forServer(translated.sql);
+            prepared.translated = std::move(translated);
             prepared.name = nextName();
-            found = shapes.emplace(std::move(split.shape), std::move(prepared)).first;
-        }
-        engineValues(found->second.translated, split, what, literals);
-        return found->second;
+            return prepared;
+        };
+        return shapeOf(shapes, jet, columnsOf, named, what, literals);
     }
     // The steps that run a prepared statement, preparing it first when the server lacks it
     // (it counts as prepared from here on: see forgetUnprepared).
@@ -239,9 +235,7 @@ std::int64_t PostgresDatabase::write(std::vector<Step> body, const std::string& 
     settle();
     reconnectIfLost();
     const bool guarded = nesting_.transaction || nesting_.unit;
-    std::vector<Step> steps;
-    if (!pendingStart_.empty())
-        steps.push_back(command(pendingStart_));
+    std::vector<Step> steps = startSteps();
     if (guarded)
         state_->addRun(steps, State::kSavepoint, nullptr, false);
     const int bodyFirst = static_cast<int>(steps.size());
@@ -252,14 +246,27 @@ std::int64_t PostgresDatabase::write(std::vector<Step> body, const std::string& 
 
     ServerError error;
     std::int64_t value = 0;
-    const int failed = connection_.pipeline(steps, error, &value);
-    state_->forgetUnprepared(steps, failed);
-    if (failed < 0) {
-        pendingStart_.clear();
+    const int failed = send(steps, error, &value);
+    if (failed < 0)
         return value;
-    }
     undoFailedStatement(failed, bodyFirst, error, what);
     fail(error, what);
+}
+
+std::vector<Step> PostgresDatabase::startSteps() const {
+    std::vector<Step> steps;
+    if (!pendingStart_.empty())
+        steps.push_back(command(pendingStart_));
+    return steps;
+}
+
+int PostgresDatabase::send(const std::vector<Step>& steps, ServerError& error,
+                           std::int64_t* value) {
+    const int failed = connection_.pipeline(steps, error, value);
+    state_->forgetUnprepared(steps, failed);
+    if (failed < 0)
+        pendingStart_.clear();
+    return failed;
 }
 
 void PostgresDatabase::undoFailedStatement(int failed, int bodyFirst, const ServerError& error,
@@ -318,9 +325,7 @@ void PostgresDatabase::settle() {
 void PostgresDatabase::settleBatch() {
     reconnectIfLost();
     const std::size_t count = std::min(deferred_.size(), kDeferredBatch);
-    std::vector<Step> steps;
-    if (!pendingStart_.empty())
-        steps.push_back(command(pendingStart_));
+    std::vector<Step> steps = startSteps();
     std::vector<int> bodyFirst;
     for (std::size_t i = 0; i < count; ++i) {
         state_->addRun(steps, State::kSavepoint, nullptr, false);
@@ -329,10 +334,8 @@ void PostgresDatabase::settleBatch() {
         state_->addRun(steps, State::kRelease, nullptr, false);
     }
     ServerError error;
-    const int failed = connection_.pipeline(steps, error);
-    state_->forgetUnprepared(steps, failed);
+    const int failed = send(steps, error);
     if (failed < 0) {
-        pendingStart_.clear();
         deferred_.erase(deferred_.begin(), deferred_.begin() + static_cast<std::ptrdiff_t>(count));
         return;
     }

@@ -58,6 +58,12 @@ private:
     // Runs a write: `steps` after the pending start of a unit, under a savepoint when
     // inside a transaction or unit. Throws for a failure, naming `what`.
     std::int64_t write(std::vector<PostgresConnection::Step> steps, const std::string& what);
+    // A pipeline's first steps: the start of a unit not yet sent, if any.
+    std::vector<PostgresConnection::Step> startSteps() const;
+    // Sends a pipeline begun with startSteps: the index of the step that failed, or -1 (the
+    // unit's start is then sent).
+    int send(const std::vector<PostgresConnection::Step>& steps, ServerError& error,
+             std::int64_t* value = nullptr);
     // Sends up to a batch of the deferred statements in one pipeline. One that is refused is
     // undone and reported; the ones after it wait for the next pipeline.
     void settleBatch();

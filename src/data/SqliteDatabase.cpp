@@ -211,21 +211,16 @@ void SqliteDatabase::execute(const Gbk& jetGbk) {
     const auto what = [&] {
         return "数据库拒绝了语句“" + gbkToUtf8(jetGbk) + "”";
     };
-    JetStatement split = splitJetLiterals(jetGbk);
-    auto found = state_->shapes.find(split.shape);
-    if (found == state_->shapes.end()) {
-        EngineStatement translated = translateJetShape(
-            split.shape, [this](std::string_view table) { return columns(table); });
-        SqliteStatement& prepared = statement(translated.sql, what());
-        found = state_->shapes
-                    .emplace(std::move(split.shape), State::Shape{std::move(translated), &prepared})
-                    .first;
-    }
-    const State::Shape& shape = found->second;
     // Every value is converted before anything is bound, so that a value that is no date
     // leaves the statement unrun.
     std::vector<EngineValue>& values = state_->values;
-    engineValues(shape.translated, split, what(), values);
+    const State::Shape& shape = shapeOf(
+        state_->shapes, jetGbk, [this](std::string_view table) { return columns(table); },
+        [&](EngineStatement translated) {
+            SqliteStatement& prepared = statement(translated.sql, what());
+            return State::Shape{std::move(translated), &prepared};
+        },
+        what(), values);
     for (std::size_t i = 0; i < values.size(); ++i)
         shape.statement->bind(static_cast<int>(i), values[i]);
     StepFailure failure;
