@@ -24,32 +24,7 @@ QString quotedOption(const std::string& value) {
     return QLatin1Char('\'') + text + QLatin1Char('\'');
 }
 
-bool hasOption(const ServerAddress& address, const char* key) {
-    for (const auto& option : address.options)
-        if (option.first == key)
-            return true;
-    return false;
-}
-
-// The options besides host, port, database, user and password: the url's, and a bounded
-// wait for an answer and the program's name unless the url says otherwise.
-std::vector<std::pair<std::string, std::string>> connectOptions(const ServerAddress& address) {
-    auto options = address.options;
-    if (!hasOption(address, "connect_timeout"))
-        options.emplace_back("connect_timeout", "10");
-    if (!hasOption(address, "application_name"))
-        options.emplace_back("application_name", "wagebook");
-    return options;
-}
-
 void ignoreNotice(void*, const char*) {}
-
-std::string trimmedMessage(const char* text) {
-    std::string message = text ? text : "";
-    while (!message.empty() && (message.back() == '\n' || message.back() == ' '))
-        message.pop_back();
-    return message;
-}
 
 ServerError errorOf(pg_conn* connection, const PGresult* result) {
     ServerError error;
@@ -125,6 +100,28 @@ std::int64_t firstValue(const PGresult* result) {
 }
 
 } // namespace
+
+std::vector<std::pair<std::string, std::string>> connectOptions(const ServerAddress& address) {
+    const auto given = [&](const char* key) {
+        for (const auto& option : address.options)
+            if (option.first == key)
+                return true;
+        return false;
+    };
+    auto options = address.options;
+    if (!given("connect_timeout"))
+        options.emplace_back("connect_timeout", "10");
+    if (!given("application_name"))
+        options.emplace_back("application_name", "wagebook");
+    return options;
+}
+
+std::string trimmedMessage(const char* text) {
+    std::string message = text ? text : "";
+    while (!message.empty() && (message.back() == '\n' || message.back() == ' '))
+        message.pop_back();
+    return message;
+}
 
 PostgresConnection::PostgresConnection(ServerAddress address, int lockTimeoutMs)
     : address_(std::move(address)), lockTimeoutMs_(lockTimeoutMs) {

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 struct pg_conn;
@@ -28,6 +29,12 @@ struct ServerError {
 // Empty for a plain refusal: the server's own text says why.
 std::string serverFailureCause(const ServerError& error);
 bool isServerFailure(const ServerError& error);
+
+// The libpq options besides host, port, database, user and password: the url's, and a
+// bounded wait for an answer and the program's name unless the url says otherwise.
+std::vector<std::pair<std::string, std::string>> connectOptions(const ServerAddress& address);
+// A libpq message without the line breaks and blanks it ends with ("" for none).
+std::string trimmedMessage(const char* text);
 
 // One connection to a PostgreSQL server, opened through Qt's QPSQL driver (the queries that
 // feed rows to the engine run on it) with the driver's own libpq handle for the hot paths:

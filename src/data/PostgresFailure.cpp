@@ -34,13 +34,8 @@ LoginRefusal askServer(const ServerAddress& address) {
         {"user", address.user}};
     if (!address.password.empty())
         pairs.emplace_back("password", address.password);
-    bool timeoutGiven = false;
-    for (const auto& option : address.options) {
-        pairs.push_back(option);
-        timeoutGiven = timeoutGiven || option.first == "connect_timeout";
-    }
-    if (!timeoutGiven)
-        pairs.emplace_back("connect_timeout", "10");
+    for (auto& option : connectOptions(address))
+        pairs.push_back(std::move(option));
     std::vector<const char*> keys, values;
     for (const auto& [key, value] : pairs) {
         keys.push_back(key.c_str());
@@ -65,16 +60,13 @@ LoginRefusal askServer(const ServerAddress& address) {
     }
     refusal.connected = status == PGRES_POLLING_OK;
     refusal.needsPassword = PQconnectionNeedsPassword(probe) == 1;
-    refusal.message = PQerrorMessage(probe);
+    refusal.message = trimmedMessage(PQerrorMessage(probe));
     // "FATAL:  28P01: password authentication failed ...", whatever the words.
     static const std::regex kState(R"(:\s+((?=[0-9A-Z]*[0-9])[0-9A-Z]{5}):\s)");
     std::smatch match;
     if (std::regex_search(refusal.message, match, kState))
         refusal.sqlstate = match[1];
     PQfinish(probe);
-    while (!refusal.message.empty() &&
-           (refusal.message.back() == '\n' || refusal.message.back() == ' '))
-        refusal.message.pop_back();
     return refusal;
 }
 
