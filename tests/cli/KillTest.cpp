@@ -18,7 +18,6 @@
 #include <QVariant>
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -27,7 +26,6 @@
 #include <array>
 #include <chrono>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
 #include <map>
 #include <random>
@@ -38,11 +36,10 @@
 namespace fs = std::filesystem;
 using namespace wb;
 using test::bytes;
+using wb::test::startImport;
 using wb::test::TempFolder;
 
 namespace {
-
-const fs::path kImport = fs::path(WB_BINARY_DIR) / "src" / "cli" / "wagebook-import";
 
 using RecordCounts = std::array<int, 3>; // education, appointments, assessments
 
@@ -68,34 +65,6 @@ std::map<std::string, RecordCounts> recordsByName(const fs::path& workbookPath) 
                                    lines(row, titles::kAssessments)};
     }
     return result;
-}
-
-// Starts wagebook-import in `dir` (appending, or overwriting department 01), its stdout into
-// `stdoutFile` (discarded when empty), stderr discarded; gives its process id.
-pid_t startImport(const fs::path& dir, const fs::path& stdoutFile = {}, bool overwrite = false) {
-    // Emptied here, not in the child: a child killed before it gets that far must not leave
-    // the previous run's log to be read as its own.
-    if (!stdoutFile.empty())
-        std::ofstream(stdoutFile, std::ios::trunc);
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        if (::chdir(dir.c_str()) != 0)
-            ::_exit(127);
-        const int null = ::open("/dev/null", O_WRONLY);
-        const int out = stdoutFile.empty()
-                            ? null
-                            : ::open(stdoutFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        ::dup2(out, 1);
-        ::dup2(null, 2);
-        if (overwrite)
-            ::execl(kImport.c_str(), "wagebook-import", "--overwrite", "--dept", "01", "staff.xls",
-                    static_cast<char*>(nullptr));
-        else
-            ::execl(kImport.c_str(), "wagebook-import", "--dept", "01", "staff.xls",
-                    static_cast<char*>(nullptr));
-        ::_exit(127);
-    }
-    return pid;
 }
 
 class KilledImport : public ::testing::Test {
@@ -220,7 +189,7 @@ TEST_F(KilledImport, LeavesOnlyWholeRows) {
     // One run to the end, to know how long an import takes here.
     const auto start = std::chrono::steady_clock::now();
     int status = 0;
-    ::waitpid(startImport(dir_), &status, 0);
+    ::waitpid(startImport(dir_, "01", false), &status, 0);
     const auto fullRun = std::chrono::steady_clock::now() - start;
     ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
     int stored = checkStoredPersons(expected);
@@ -232,7 +201,7 @@ TEST_F(KilledImport, LeavesOnlyWholeRows) {
     int cutShort = 0;
     const fs::path log = dir_ / "out.txt";
     for (int kill = 0; kill < 24; ++kill) {
-        const pid_t pid = startImport(dir_, log);
+        const pid_t pid = startImport(dir_, "01", false, log);
         std::this_thread::sleep_for(std::chrono::microseconds(moment(random)));
         ::kill(pid, SIGKILL);
         ::waitpid(pid, &status, 0);
@@ -259,7 +228,7 @@ TEST_F(KilledImport, LeavesOnlyWholeRows) {
 TEST_F(KilledImport, CtrlCStopsAfterTheRowInProgress) {
     const auto expected = recordsByName(dir_ / "staff.xls");
     const fs::path log = dir_ / "out.txt";
-    const pid_t pid = startImport(dir_, log);
+    const pid_t pid = startImport(dir_, "01", false, log);
     // Interrupted once the run has begun storing rows.
     const auto logSize = [&] {
         std::error_code missing;
@@ -290,7 +259,7 @@ TEST_F(KilledImport, AnOverwriteLeavesTheDepartmentAsItWasOrWhollyReplaced) {
     const auto expected = recordsByName(dir_ / "staff.xls");
     const fs::path log = dir_ / "out.txt";
     int status = 0;
-    ::waitpid(startImport(dir_), &status, 0);
+    ::waitpid(startImport(dir_, "01", false), &status, 0);
     ASSERT_EQ(checkStoredPersons(expected), 5000);
 
     // One overwrite to the end, to know how long a run and its deletion take here.
@@ -299,7 +268,7 @@ TEST_F(KilledImport, AnOverwriteLeavesTheDepartmentAsItWasOrWhollyReplaced) {
         return lines.size() >= 2 && lines[1] == "正在删除旧数据!";
     };
     const auto start = std::chrono::steady_clock::now();
-    pid_t pid = startImport(dir_, log, true);
+    pid_t pid = startImport(dir_, "01", true, log);
     while (!deletionStarted())
         std::this_thread::sleep_for(std::chrono::microseconds(200));
     const auto deletionStart = std::chrono::steady_clock::now();
@@ -321,7 +290,7 @@ TEST_F(KilledImport, AnOverwriteLeavesTheDepartmentAsItWasOrWhollyReplaced) {
     int duringDeletion = 0, replaced = 0;
     for (int kill = 0; kill < 33; ++kill) {
         const int oldLowest = lowestPersonId();
-        pid = startImport(dir_, log, true);
+        pid = startImport(dir_, "01", true, log);
         if (kill % 3 == 0) { // a third aimed at the deletion
             while (!deletionStarted())
                 std::this_thread::yield();
