@@ -7,6 +7,7 @@
 #include "data/Schema.h"
 #include "data/ServerAddress.h"
 #include "support/SqlRows.h"
+#include "support/TempFolder.h"
 
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -93,13 +94,7 @@ public:
     // The tables, and the sample departments with `demo`, made in this process.
     void create(bool demo) { wb::createDatabase(location(), demo); }
     // The same made as a user makes it: by running wagebook-initdb --demo.
-    void createWithInitDb() {
-        const std::string command =
-            (std::filesystem::path(WB_BINARY_DIR) / "src" / "cli" / "wagebook-initdb").string() +
-            " --demo '" + location() + "' >/dev/null";
-        if (std::system(command.c_str()) != 0)
-            throw std::runtime_error("wagebook-initdb --demo " + location() + " failed");
-    }
+    void createWithInitDb() { runInitDb(location()); }
 
     std::vector<std::string> rows(const std::string& sql) { return sqlRows(check(), sql); }
     std::string one(const std::string& sql) {
