@@ -26,19 +26,16 @@ namespace {
 
 constexpr int kPersons = 5000;
 
-class Clerks : public ::testing::Test {
+class Clerks : public DatabaseFolder {
 protected:
-    virtual Backend backend() const = 0;
-
     void SetUp() override {
-        database_ = std::make_unique<BackendDatabase>(backend(), folder_.path());
-        if (!database_->available())
-            GTEST_SKIP() << kNoServer;
+        DatabaseFolder::SetUp();
+        if (IsSkipped())
+            return;
         database_->createWithInitDb();
         folder_.copyFixture("kill/staff.xls");
         folder_.copyFixture("kill/dm.txt");
     }
-    void TearDown() override { database_.reset(); }
 
     // Starts wagebook-import in the office folder with its output in out-<tag>.txt.
     pid_t start(const std::string& department, bool overwrite, const std::string& tag) {
@@ -63,9 +60,6 @@ protected:
                               " ryjbxx)) + (select count(*) from rykh where mid not in (select id"
                               " from ryjbxx))");
     }
-
-    TempFolder folder_;
-    std::unique_ptr<BackendDatabase> database_;
 };
 
 using ClerksAtOnce = OnEachBackend<Clerks>;

@@ -21,6 +21,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -172,6 +173,24 @@ private:
     QString checkName_;
     std::string name_; // of the server database
     std::string url_;
+};
+
+// A fixture with a fresh folder and an empty database in it of the kind backend() names; on
+// the server's kind, when no test server is named, the test is skipped (derived SetUps call
+// this one first and return when IsSkipped()).
+class DatabaseFolder : public ::testing::Test {
+protected:
+    virtual Backend backend() const = 0;
+
+    void SetUp() override {
+        database_ = std::make_unique<BackendDatabase>(backend(), folder_.path());
+        if (!database_->available())
+            GTEST_SKIP() << kNoServer;
+    }
+    void TearDown() override { database_.reset(); }
+
+    TempFolder folder_;
+    std::unique_ptr<BackendDatabase> database_;
 };
 
 } // namespace wb::test
