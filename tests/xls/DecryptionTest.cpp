@@ -3,6 +3,7 @@
 // encryption give messages that name the file. tools/protect_workbooks.py wrote the
 // encrypted staff workbooks and checked each with an independent decryptor.
 
+#include "support/FileLines.h"
 #include "text/Encoding.h"
 #include "text/Error.h"
 #include "xls/CompoundFile.h"
@@ -14,8 +15,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <sstream>
 #include <vector>
 
@@ -28,8 +27,7 @@ const std::filesystem::path kFixtures = std::filesystem::path(WB_FIXTURES);
 constexpr const char* kRealPassword = "工资 2024";
 
 std::string fixture(const std::string& name) {
-    std::ifstream in(kFixtures / name, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    return wb::test::fileBytes(kFixtures / name);
 }
 
 // Every cell of the sheet, one line each.

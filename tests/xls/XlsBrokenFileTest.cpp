@@ -1,6 +1,7 @@
 // Files that are no readable workbook: each gives a wb::Error that names the file and the
 // reason, never a crash or a read outside the file.
 
+#include "support/FileLines.h"
 #include "support/GbkBytes.h"
 #include "text/Error.h"
 #include "xls/FormatError.h"
@@ -12,8 +13,6 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 using namespace wb;
 namespace reason = wb::xls::reason;
@@ -36,8 +35,7 @@ std::string message(const std::string& path, const std::string& why) {
 }
 
 std::string fixtureBytes(const char* name) {
-    std::ifstream in(kFixtures / name, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    return wb::test::fileBytes(kFixtures / name);
 }
 
 struct BrokenFile {

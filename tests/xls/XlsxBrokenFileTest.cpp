@@ -2,6 +2,7 @@
 // reason, exactly; zip bombs are stopped at their bound; formats the program does not read
 // say what to do instead. And what the opener must read whatever the file is called.
 
+#include "support/FileLines.h"
 #include "text/Encoding.h"
 #include "text/Error.h"
 #include "xls/FormatError.h"
@@ -13,11 +14,11 @@
 
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 
 using namespace wb;
 namespace reason = wb::xls::reason;
 namespace fs = std::filesystem;
+using wb::test::fileBytes;
 
 namespace {
 
@@ -34,11 +35,6 @@ std::string openError(const std::string& path) {
 
 std::string message(const std::string& path, const std::string& why) {
     return "工作簿 \"" + path + "\" 无法读取: " + why;
-}
-
-std::string bytesOf(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
 // A copy of a fixture under another name, in a folder of its own.
@@ -88,7 +84,7 @@ TEST(XlsxBrokenFiles, EachNamesTheFileAndTheReason) {
 TEST(XlsxBrokenFiles, AZipBombStopsAtItsBound) {
     // 3 MB of blanks in a few KB: read under the usual bounds, refused under smaller ones,
     // whichever of the part's and the package's bound it passes first.
-    const std::string bomb = bytesOf(kFixtures / "xlsx" / "bomb_whitespace.xlsx");
+    const std::string bomb = fileBytes(kFixtures / "xlsx" / "bomb_whitespace.xlsx");
     EXPECT_EQ(xls::readXlsxActiveSheet(bomb).lastRow(), 40);
     const struct {
         xls::InflateBounds bounds;
@@ -108,7 +104,7 @@ TEST(XlsxBrokenFiles, AZipBombStopsAtItsBound) {
 }
 
 TEST(XlsxBrokenFiles, EveryCutOfAWorkbookFailsCleanly) {
-    const std::string whole = bytesOf(kFixtures / "xlsx" / "values_lo.xlsx");
+    const std::string whole = fileBytes(kFixtures / "xlsx" / "values_lo.xlsx");
     for (std::size_t size = 0; size < whole.size(); size += 37) {
         try {
             readWorkbookActiveSheet(std::string_view(whole).substr(0, size), "cut.xlsx");
