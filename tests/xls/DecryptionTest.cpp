@@ -4,6 +4,7 @@
 // encrypted staff workbooks and checked each with an independent decryptor.
 
 #include "support/FileLines.h"
+#include "support/OpenError.h"
 #include "text/Encoding.h"
 #include "text/Error.h"
 #include "xls/CompoundFile.h"
@@ -58,12 +59,7 @@ struct Prompt {
 };
 
 std::string openError(const std::string& name, const PasswordPrompt& prompt) {
-    try {
-        readWorkbookActiveSheet(fixture(name), name, prompt);
-    } catch (const Error& e) {
-        return e.what();
-    }
-    return "(opened)";
+    return test::openErrorOf([&] { readWorkbookActiveSheet(fixture(name), name, prompt); });
 }
 
 TEST(Decryption, TheFixedPasswordReadsAsThePlainCopyWithoutAsking) {

@@ -2,6 +2,7 @@
 // around it: refused with what to do instead, while a bare stream of a later version reads.
 
 #include "support/FileLines.h"
+#include "support/OpenError.h"
 #include "text/Error.h"
 #include "xls/CompoundFile.h"
 #include "xls/FormatError.h"
@@ -24,12 +25,7 @@ std::string bytes(std::initializer_list<int> values) {
 }
 
 std::string openError(const std::string& file) {
-    try {
-        readWorkbookActiveSheet(file, "old.xls");
-    } catch (const Error& e) {
-        return e.what();
-    }
-    return "(opened)";
+    return test::openErrorOf([&] { readWorkbookActiveSheet(file, "old.xls"); });
 }
 
 TEST(OldWorkbooks, BiffTwoToFourAreRefusedWithWhatToDo) {

@@ -3,6 +3,7 @@
 // say what to do instead. And what the opener must read whatever the file is called.
 
 #include "support/FileLines.h"
+#include "support/OpenError.h"
 #include "text/Encoding.h"
 #include "text/Error.h"
 #include "xls/FormatError.h"
@@ -19,22 +20,14 @@ using namespace wb;
 namespace reason = wb::xls::reason;
 namespace fs = std::filesystem;
 using wb::test::fileBytes;
+using wb::test::unreadable;
 
 namespace {
 
 const fs::path kFixtures = fs::path(WB_FIXTURES);
 
 std::string openError(const std::string& path) {
-    try {
-        openWorkbookActiveSheet(path);
-    } catch (const Error& e) {
-        return e.what();
-    }
-    return "(opened)";
-}
-
-std::string message(const std::string& path, const std::string& why) {
-    return "工作簿 \"" + path + "\" 无法读取: " + why;
+    return test::openErrorOf([&] { openWorkbookActiveSheet(path); });
 }
 
 // A copy of a fixture under another name, in a folder of its own.
@@ -77,7 +70,7 @@ TEST(XlsxBrokenFiles, EachNamesTheFileAndTheReason) {
     };
     for (const auto& c : cases) {
         const std::string path = (kFixtures / "xlsx" / c.file).string();
-        EXPECT_EQ(openError(path), message(path, c.reason)) << c.file;
+        EXPECT_EQ(openError(path), unreadable(path, c.reason)) << c.file;
     }
 }
 
@@ -149,7 +142,7 @@ TEST_F(RenamedCopies, TheContentChoosesTheReaderNotTheName) {
         {copy(kFixtures / "xlsx" / "staff.ods", "staff.xlsx"), reason::kOpenDocument},
     };
     for (const auto& c : refused)
-        EXPECT_EQ(openError(c.path), message(c.path, c.reason)) << c.path;
+        EXPECT_EQ(openError(c.path), unreadable(c.path, c.reason)) << c.path;
 }
 
 } // namespace
