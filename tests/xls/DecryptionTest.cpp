@@ -7,9 +7,11 @@
 #include "support/OpenError.h"
 #include "text/Encoding.h"
 #include "text/Error.h"
+#include "xls/Bytes.h"
 #include "xls/CompoundFile.h"
 #include "xls/EncryptedPackage.h"
 #include "xls/FormatError.h"
+#include "xls/Records.h"
 #include "xls/WorkbookFile.h"
 #include "xls/XlsDecryption.h"
 
@@ -253,10 +255,9 @@ TEST(Decryption, ARecordPastTheEndOfAnEncryptedStreamIsRefused) {
     // The record after FILEPASS claims more bytes than the stream has.
     std::string damaged = stream;
     std::size_t at = 0;
-    while (static_cast<unsigned char>(damaged[at]) != 0x2F || damaged[at + 1] != 0)
-        at += 4 + (static_cast<unsigned char>(damaged[at + 2]) |
-                   static_cast<unsigned char>(damaged[at + 3]) << 8);
-    at += 4 + static_cast<unsigned char>(damaged[at + 2]);
+    while (xls::u16At(damaged, at) != xls::record::kFilePass)
+        at += 4 + xls::u16At(damaged, at + 2);
+    at += 4 + xls::u16At(damaged, at + 2);
     ASSERT_LT(stream.size(), 0xFFFFu);
     damaged[at + 2] = damaged[at + 3] = '\xFF';
     EXPECT_THROW(xls::decryptWorkbookStream(damaged, xls::kFixedPassword), xls::FormatError);
