@@ -126,12 +126,8 @@ void RecordData::tooShort() const {
 }
 
 void RecordData::ensureByte() {
-    while (position_ == parts_[part_].size()) {
-        if (part_ + 1 == parts_.size())
-            tooShort();
-        ++part_;
-        position_ = 0;
-    }
+    if (atEnd())
+        tooShort();
 }
 
 bool RecordData::atEnd() {
