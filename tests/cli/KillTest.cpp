@@ -31,6 +31,7 @@
 #include <random>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -74,16 +75,26 @@ protected:
         folder_.copyFixture("kill/staff.xls");
         folder_.copyFixture("kill/dm.txt");
     }
-    void TearDown() override { QSqlDatabase::removeDatabase(QStringLiteral("kill-check")); }
+    void TearDown() override { QSqlDatabase::removeDatabase(kCheck); }
+
+    // What `read` gives from a connection of the test's own to the office's database, which
+    // is closed and removed afterwards.
+    template <typename Read> auto readDatabase(const Read& read) {
+        decltype(read(std::declval<QSqlDatabase&>())) result{};
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), kCheck);
+            db.setDatabaseName(QString::fromStdString((dir_ / "wagebook.mdb").string()));
+            EXPECT_TRUE(db.open());
+            result = read(db);
+        }
+        QSqlDatabase::removeDatabase(kCheck);
+        return result;
+    }
 
     // Every stored person against its row; gives how many persons are stored.
     int checkStoredPersons(const std::map<std::string, RecordCounts>& expected) {
-        QSqlDatabase db =
-            QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("kill-check"));
-        db.setDatabaseName(QString::fromStdString((dir_ / "wagebook.mdb").string()));
-        EXPECT_TRUE(db.open());
-        int persons = 0;
-        {
+        return readDatabase([&](QSqlDatabase& db) {
+            int persons = 0;
             QSqlQuery check(db);
             EXPECT_TRUE(check.exec(QStringLiteral("pragma integrity_check")) && check.next());
             EXPECT_EQ(check.value(0).toString().toStdString(), "ok");
@@ -106,40 +117,28 @@ protected:
                                   << it->second[1] << "/" << it->second[2];
                 }
             }
-        }
-        db.close();
-        db = QSqlDatabase();
-        QSqlDatabase::removeDatabase(QStringLiteral("kill-check"));
-        return persons;
+            return persons;
+        });
     }
 
     // The names of the persons stored after the first `skip` ones, in the order stored.
     std::vector<std::string> namesStoredAfter(int skip) {
-        std::vector<std::string> names;
-        {
-            QSqlDatabase db =
-                QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("kill-names"));
-            db.setDatabaseName(QString::fromStdString((dir_ / "wagebook.mdb").string()));
-            EXPECT_TRUE(db.open());
+        return readDatabase([&](QSqlDatabase& db) {
+            std::vector<std::string> names;
             QSqlQuery query(db);
             EXPECT_TRUE(query.exec(QStringLiteral("select xm from ryjbxx order by id limit -1 "
                                                   "offset ") +
                                    QString::number(skip)));
             while (query.next())
                 names.push_back(query.value(0).toString().toStdString());
-        }
-        QSqlDatabase::removeDatabase(QStringLiteral("kill-names"));
-        return names;
+            return names;
+        });
     }
 
     // Every row of the person table and the three tables the workbook fills, in key order.
     std::vector<std::string> contents() {
-        std::vector<std::string> rows;
-        {
-            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"),
-                                                        QStringLiteral("kill-contents"));
-            db.setDatabaseName(QString::fromStdString((dir_ / "wagebook.mdb").string()));
-            EXPECT_TRUE(db.open());
+        return readDatabase([](QSqlDatabase& db) {
+            std::vector<std::string> rows;
             QSqlQuery query(db);
             for (const char* sql : {"select id, bm, xm from ryjbxx order by id",
                                     "select id, mid, xlrq, xldm from ryxl order by id",
@@ -153,27 +152,21 @@ protected:
                     rows.push_back(std::move(row));
                 }
             }
-        }
-        QSqlDatabase::removeDatabase(QStringLiteral("kill-contents"));
-        return rows;
+            return rows;
+        });
     }
     // The lowest person id in the database; 0 when there is none.
     int lowestPersonId() {
-        int lowest = 0;
-        {
-            QSqlDatabase db =
-                QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("kill-id"));
-            db.setDatabaseName(QString::fromStdString((dir_ / "wagebook.mdb").string()));
-            EXPECT_TRUE(db.open());
+        return readDatabase([](QSqlDatabase& db) {
             QSqlQuery query(db);
             if (query.exec(QStringLiteral("select coalesce(min(id), 0) from ryjbxx")) &&
                 query.next())
-                lowest = query.value(0).toInt();
-        }
-        QSqlDatabase::removeDatabase(QStringLiteral("kill-id"));
-        return lowest;
+                return query.value(0).toInt();
+            return 0;
+        });
     }
 
+    static inline const QString kCheck = QStringLiteral("kill-check");
     TempFolder folder_;
     const fs::path& dir_ = folder_.path();
 };
