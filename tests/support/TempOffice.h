@@ -118,6 +118,7 @@ protected:
     // Closes the test's own connection (rows() opens it again).
     void closeCheckConnection() { database->close(); }
 
+    // Held by pointer: a test may call TearDown and SetUp again for a fresh folder.
     std::unique_ptr<TempFolder> folder;
     std::unique_ptr<BackendDatabase> database;
     std::unique_ptr<Office> office;
