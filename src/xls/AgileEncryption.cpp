@@ -137,11 +137,7 @@ std::string unlock(const PasswordKey& p, std::string_view passwordHash, std::str
 // The intermediate key, or nullopt when the password does not open it.
 std::optional<std::string> secretKey(const PasswordKey& p, std::string_view password,
                                      std::size_t keyBytes) {
-    std::string utf16 = crypto::utf16lePassword(password);
-    std::string hash = crypto::digest(p.hash, {p.salt, utf16});
-    crypto::wipe(utf16);
-    for (std::uint32_t i = 0; i < p.spinCount; ++i)
-        hash = crypto::digest(p.hash, {crypto::le32(i), hash});
+    std::string hash = crypto::passwordHash(p.hash, p.salt, password, p.spinCount);
     const std::size_t hashBytes = crypto::digestSize(p.hash);
     std::string input = unlock(p, hash, kVerifierInputKey, p.verifierInput, p.salt.size());
     const std::string expected = unlock(p, hash, kVerifierHashKey, p.verifierHash, hashBytes);

@@ -163,6 +163,16 @@ std::string utf16lePassword(std::string_view utf8) {
     return out;
 }
 
+std::string passwordHash(Hash hash, std::string_view salt, std::string_view password,
+                         std::uint32_t spinCount) {
+    std::string utf16 = utf16lePassword(password);
+    std::string result = digest(hash, {salt, utf16});
+    wipe(utf16);
+    for (std::uint32_t i = 0; i < spinCount; ++i)
+        result = digest(hash, {le32(i), result});
+    return result;
+}
+
 void wipe(std::string& bytes) {
     volatile char* p = bytes.data();
     for (std::size_t i = 0; i < bytes.size(); ++i)

@@ -28,6 +28,12 @@ std::string le32(std::uint32_t value);
 // sequences become U+FFFD).
 std::string utf16lePassword(std::string_view utf8);
 
+// The hash the formats derive a password's keys from: the hash of the salt and the password
+// (UTF-8, hashed as UTF-16LE), then `spinCount` times the hash of the round's number and the
+// hash before.
+std::string passwordHash(Hash hash, std::string_view salt, std::string_view password,
+                         std::uint32_t spinCount);
+
 // The code units of a UTF-8 password.
 std::u16string utf16Units(std::string_view utf8);
 

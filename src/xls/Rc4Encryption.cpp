@@ -106,9 +106,7 @@ std::unique_ptr<RecordCipher> rc4Cipher(const Rc4Verifier& v, std::string_view p
 
 std::unique_ptr<RecordCipher> rc4CryptoApiCipher(const Rc4Verifier& v, unsigned keyBits,
                                                  std::string_view password) {
-    std::string utf16 = crypto::utf16lePassword(password);
-    std::string h0 = crypto::digest(Hash::Sha1, {v.salt, utf16});
-    crypto::wipe(utf16);
+    std::string h0 = crypto::passwordHash(Hash::Sha1, v.salt, password, 0);
     return checked(BlockKeys(Hash::Sha1, std::move(h0), keyBits / 8), v, Hash::Sha1);
 }
 

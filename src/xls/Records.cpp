@@ -104,10 +104,13 @@ bool RecordStream::next(Record& record) {
     return true;
 }
 
+bool RecordStream::headerFollows() const {
+    return stream_.size() - position_ >= kHeaderSize;
+}
+
 void RecordStream::takeContinues(std::vector<std::string_view>& parts) {
     Record record;
-    while (stream_.size() - position_ >= kHeaderSize &&
-           u16At(stream_, position_ + kHeaderId) == record::kContinue) {
+    while (headerFollows() && u16At(stream_, position_ + kHeaderId) == record::kContinue) {
         next(record);
         parts.push_back(record.data);
     }
@@ -123,12 +126,8 @@ void RecordData::tooShort() const {
 }
 
 void RecordData::ensureByte() {
-    while (position_ == parts_[part_].size()) {
-        if (part_ + 1 == parts_.size())
-            tooShort();
-        ++part_;
-        position_ = 0;
-    }
+    if (atEnd())
+        tooShort();
 }
 
 bool RecordData::atEnd() {

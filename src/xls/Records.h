@@ -71,6 +71,11 @@ public:
     // consumed.
     void takeContinues(std::vector<std::string_view>& parts);
 
+    // Where the next record starts.
+    std::size_t position() const { return position_; }
+    // Whether a whole record header follows; next() throws on fewer bytes than one.
+    bool headerFollows() const;
+
 private:
     std::string_view stream_;
     std::size_t position_;

@@ -15,11 +15,7 @@ constexpr std::size_t kAesHashBytes = 32; // the SHA-1 hash padded to two AES bl
 constexpr std::size_t kDeriveBlock = 64;
 
 std::string passwordKey(const EncryptionHeader& h, std::string_view password) {
-    std::string utf16 = crypto::utf16lePassword(password);
-    std::string hash = crypto::digest(Hash::Sha1, {h.salt, utf16});
-    crypto::wipe(utf16);
-    for (std::uint32_t i = 0; i < kSpinCount; ++i)
-        hash = crypto::digest(Hash::Sha1, {crypto::le32(i), hash});
+    std::string hash = crypto::passwordHash(Hash::Sha1, h.salt, password, kSpinCount);
     std::string final = crypto::digest(Hash::Sha1, {hash, crypto::le32(0)});
     crypto::wipe(hash);
     std::string inner(kDeriveBlock, '\x36');

@@ -2,6 +2,7 @@
 
 #include "text/GbkText.h"
 #include "xls/BiffReader.h"
+#include "xls/Bytes.h"
 #include "xls/CompoundFile.h"
 #include "xls/Crypto.h"
 #include "xls/EncryptedPackage.h"
@@ -106,10 +107,8 @@ std::optional<XlsSheet> readEncryptedPackage(std::string_view bytes,
 bool isBareWorkbookStream(std::string_view bytes) {
     if (bytes.size() < 4)
         return false;
-    const auto id = static_cast<std::uint16_t>(static_cast<unsigned char>(bytes[0]) |
-                                               static_cast<unsigned char>(bytes[1]) << 8);
-    const unsigned length = static_cast<unsigned char>(bytes[2]) |
-                            static_cast<unsigned>(static_cast<unsigned char>(bytes[3])) << 8;
+    const std::uint16_t id = xls::u16At(bytes, 0);
+    const std::uint16_t length = xls::u16At(bytes, 2);
     const bool bof = id == xls::record::kBofBiff2 || id == xls::record::kBofBiff3 ||
                      id == xls::record::kBofBiff4 || id == xls::record::kBof;
     return bof && length >= 4 && length <= 20;

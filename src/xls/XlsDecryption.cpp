@@ -13,8 +13,6 @@ namespace wb::xls {
 
 namespace {
 
-constexpr std::size_t kHeaderSize = 4;
-
 // Records whose data stays plain in an encrypted stream.
 constexpr std::uint16_t kInterfaceHeader = 0x00E1;
 constexpr std::uint16_t kRevisionHeader = 0x0138;
@@ -34,7 +32,8 @@ constexpr std::size_t kRc4Size = kRc4FieldsAt + 48;
 constexpr std::size_t kCryptoApiHeaderAt = kRc4FieldsAt + 4; // after the flags
 constexpr std::size_t kRc4HashBytes = 20;
 
-bool plainRecord(std::uint16_t id) {
+// How many of the record's first bytes stay plain in an encrypted stream.
+std::size_t plainBytes(std::uint16_t id, std::size_t size) {
     switch (id) {
     case record::kBof:
     case record::kFilePass:
@@ -43,9 +42,11 @@ bool plainRecord(std::uint16_t id) {
     case kUserExclusive:
     case kFileLock:
     case kRevisionInfo:
-        return true;
+        return size;
+    case record::kBoundSheet:
+        return std::min(size, kBoundSheetPlainBytes);
     default:
-        return false;
+        return 0;
     }
 }
 
@@ -57,11 +58,9 @@ struct FilePass {
 std::optional<FilePass> findFilePass(std::string_view stream) {
     RecordStream records(stream, 0);
     Record r;
-    std::size_t position = 0;
     while (records.next(r)) {
-        position += kHeaderSize + r.data.size();
         if (r.id == record::kFilePass)
-            return FilePass{position, r.data};
+            return FilePass{records.position(), r.data};
         if (r.id == record::kEof || r.id == record::kBoundSheet)
             break;
     }
@@ -122,19 +121,15 @@ std::optional<std::string> decryptWorkbookStream(std::string_view stream,
     if (!cipher)
         return std::nullopt;
     std::string plain(stream);
-    std::size_t at = filePass->end;
-    while (stream.size() - at >= kHeaderSize) {
-        const std::uint16_t id = u16At(stream, at);
-        const std::size_t size = u16At(stream, at + 2);
-        const std::size_t data = at + kHeaderSize;
-        if (size > stream.size() - data)
-            throw FormatError(reason::recordPastEnd(recordName(id)));
-        const std::size_t skip = plainRecord(id)             ? size
-                                 : id == record::kBoundSheet ? std::min(size, kBoundSheetPlainBytes)
-                                                             : 0;
+    RecordStream records(stream, filePass->end);
+    Record r;
+    // Bytes too few for a record header after the last record are left as they are.
+    while (records.headerFollows() && records.next(r)) {
+        const std::size_t size = r.data.size();
+        const std::size_t data = records.position() - size;
+        const std::size_t skip = plainBytes(r.id, size);
         if (skip < size)
             cipher->decrypt(plain, data + skip, size - skip, size);
-        at = data + size;
     }
     return plain;
 }

@@ -84,11 +84,7 @@ TEST_F(WindowOffice, TheGridAndAScreenReaderHoldEveryRowTheStatusBarCounts) {
     EXPECT_FALSE(window->DataSource1->canFetchMore(QModelIndex()));
     // The window reads through its one connection; the other is the other program's.
     // The window's own connections: one.
-    const QStringList names = QSqlDatabase::connectionNames();
-    EXPECT_EQ(std::count_if(
-                  names.begin(), names.end(),
-                  [](const QString& name) { return name.startsWith(QStringLiteral("wagebook")); }),
-              1);
+    EXPECT_EQ(windowConnections(), 1);
 
     QAccessibleInterface* grid = accessible(window->DBGrid1);
     ASSERT_NE(grid, nullptr);

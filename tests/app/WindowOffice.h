@@ -39,6 +39,8 @@
 #include <QTreeWidget>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstddef>
 #include <functional>
 #include <memory>
 #include <string>
@@ -84,6 +86,14 @@ inline Strings lines(const QPlainTextEdit* memo) {
     for (const QString& line : memo->toPlainText().split(QLatin1Char('\n'), Qt::SkipEmptyParts))
         result.push_back(utf8(line));
     return result;
+}
+
+// How many database connections the window holds open (theirs are named "wagebook...").
+inline std::ptrdiff_t windowConnections() {
+    const QStringList names = QSqlDatabase::connectionNames();
+    return std::count_if(names.begin(), names.end(), [](const QString& name) {
+        return name.startsWith(QStringLiteral("wagebook"));
+    });
 }
 
 inline bool contains(const Strings& list, const std::string& item) {

@@ -252,11 +252,7 @@ TEST_F(WindowOffice, AnotherProgramsCommitWhileTheGridShowsADepartmentLeavesImpo
     EXPECT_EQ(window->DataSource1->rowCount(), 306);
     EXPECT_EQ(utf8(window->panelText(0)), "306人");
     // The window's own connections: one.
-    const QStringList names = QSqlDatabase::connectionNames();
-    EXPECT_EQ(std::count_if(
-                  names.begin(), names.end(),
-                  [](const QString& name) { return name.startsWith(QStringLiteral("wagebook")); }),
-              1);
+    EXPECT_EQ(windowConnections(), 1);
 
     // And the other program can still write once the window has.
     other.commitPersons(1, QStringLiteral("02"));

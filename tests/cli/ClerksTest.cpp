@@ -5,79 +5,42 @@
 // one of tests/fixtures/kill.
 
 #include "support/Backend.h"
+#include "support/FileLines.h"
+#include "support/ProgramRun.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <csignal>
-#include <filesystem>
-#include <fstream>
 #include <string>
 #include <thread>
 #include <vector>
 
-namespace fs = std::filesystem;
 using namespace wb::test;
 using Strings = std::vector<std::string>;
 
 namespace {
 
-const fs::path kImport = fs::path(WB_BINARY_DIR) / "src" / "cli" / "wagebook-import";
 constexpr int kPersons = 5000;
 
-Strings readLines(const fs::path& file) {
-    std::ifstream in(file);
-    Strings lines;
-    for (std::string line; std::getline(in, line);)
-        lines.push_back(line);
-    return lines;
-}
-
-class Clerks : public ::testing::Test {
+class Clerks : public DatabaseFolder {
 protected:
-    virtual Backend backend() const = 0;
-
     void SetUp() override {
-        database_ = std::make_unique<BackendDatabase>(backend(), folder_.path());
-        if (!database_->available())
-            GTEST_SKIP() << kNoServer;
+        DatabaseFolder::SetUp();
+        if (IsSkipped())
+            return;
         database_->createWithInitDb();
         folder_.copyFixture("kill/staff.xls");
         folder_.copyFixture("kill/dm.txt");
     }
-    void TearDown() override { database_.reset(); }
 
     // Starts wagebook-import in the office folder with its output in out-<tag>.txt.
     pid_t start(const std::string& department, bool overwrite, const std::string& tag) {
-        const fs::path out = folder_.path() / ("out-" + tag + ".txt");
-        std::ofstream(out, std::ios::trunc);
-        const pid_t pid = ::fork();
-        if (pid == 0) {
-            if (::chdir(folder_.path().c_str()) != 0)
-                ::_exit(127);
-            const std::string redirect = out.string();
-            const std::string errors = (folder_.path() / ("err-" + tag + ".txt")).string();
-            if (!std::freopen(redirect.c_str(), "w", stdout) ||
-                !std::freopen(errors.c_str(), "w", stderr))
-                ::_exit(127);
-            if (overwrite)
-                ::execl(kImport.c_str(), "wagebook-import", "--overwrite", "--dept",
-                        department.c_str(), "staff.xls", static_cast<char*>(nullptr));
-            else
-                ::execl(kImport.c_str(), "wagebook-import", "--dept", department.c_str(),
-                        "staff.xls", static_cast<char*>(nullptr));
-            ::_exit(127);
-        }
-        return pid;
-    }
-    int finish(pid_t pid) {
-        int status = 0;
-        ::waitpid(pid, &status, 0);
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        return startImport(folder_.path(), department, overwrite, folder_ / ("out-" + tag + ".txt"),
+                           folder_ / ("err-" + tag + ".txt"));
     }
     Strings output(const std::string& tag) {
         return readLines(folder_.path() / ("out-" + tag + ".txt"));
@@ -97,9 +60,6 @@ protected:
                               " ryjbxx)) + (select count(*) from rykh where mid not in (select id"
                               " from ryjbxx))");
     }
-
-    TempFolder folder_;
-    std::unique_ptr<BackendDatabase> database_;
 };
 
 using ClerksAtOnce = OnEachBackend<Clerks>;
@@ -113,7 +73,7 @@ TEST_P(ClerksAtOnce, FourImportsIntoDifferentDepartmentsAllFinishWhole) {
     for (const std::string& department : departments)
         runs.push_back(start(department, false, department));
     for (std::size_t i = 0; i < runs.size(); ++i) {
-        EXPECT_EQ(finish(runs[i]), 0) << departments[i];
+        EXPECT_EQ(waitForExit(runs[i]), 0) << departments[i];
         EXPECT_EQ(output(departments[i]).back(), "提示: 数据导入成功!") << departments[i];
     }
     const Strings stored = contents();
@@ -127,15 +87,15 @@ TEST_P(ClerksAtOnce, FourImportsIntoDifferentDepartmentsAllFinishWhole) {
 }
 
 TEST_P(ClerksAtOnce, TwoOverwritesOfOneDepartmentNeverMix) {
-    ASSERT_EQ(finish(start("01", false, "seed")), 0);
+    ASSERT_EQ(waitForExit(start("01", false, "seed")), 0);
     const Strings whole = contents();
     const pid_t first = start("01", true, "first");
     // The second begins while the first is writing its rows.
     while (output("first").size() < 10)
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     const pid_t second = start("01", true, "second");
-    const int firstStatus = finish(first);
-    const int secondStatus = finish(second);
+    const int firstStatus = waitForExit(first);
+    const int secondStatus = waitForExit(second);
     EXPECT_EQ(firstStatus, 0);
     // The second waited for the first and then replaced the department, or it was refused
     // before it changed anything, saying why.
@@ -151,7 +111,7 @@ TEST_P(ClerksAtOnce, TwoOverwritesOfOneDepartmentNeverMix) {
 }
 
 TEST_P(ClerksAtOnce, AnOverwriteKilledMidRunLeavesTheDepartmentAsItWas) {
-    ASSERT_EQ(finish(start("01", false, "seed")), 0);
+    ASSERT_EQ(waitForExit(start("01", false, "seed")), 0);
     const Strings before = database_->rows("select id, xm from ryjbxx order by id");
     const std::string dependents = database_->one("select count(*) from ryxl");
     for (const std::size_t logged : {std::size_t(2), std::size_t(300)}) {
@@ -160,12 +120,12 @@ TEST_P(ClerksAtOnce, AnOverwriteKilledMidRunLeavesTheDepartmentAsItWas) {
         while (output("killed").size() < logged)
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         ::kill(run, SIGKILL);
-        finish(run);
+        waitForExit(run);
         EXPECT_EQ(database_->rows("select id, xm from ryjbxx order by id"), before) << logged;
         EXPECT_EQ(database_->one("select count(*) from ryxl"), dependents) << logged;
     }
     // The department is free again: the next overwrite runs to its end.
-    EXPECT_EQ(finish(start("01", true, "after")), 0);
+    EXPECT_EQ(waitForExit(start("01", true, "after")), 0);
     EXPECT_EQ(database_->one("select count(*) from ryjbxx"), std::to_string(kPersons));
     EXPECT_EQ(orphans(), "0");
 }

@@ -18,7 +18,6 @@
 #include <QVariant>
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -27,22 +26,21 @@
 #include <array>
 #include <chrono>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
 #include <map>
 #include <random>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace fs = std::filesystem;
 using namespace wb;
 using test::bytes;
+using wb::test::startImport;
 using wb::test::TempFolder;
 
 namespace {
-
-const fs::path kImport = fs::path(WB_BINARY_DIR) / "src" / "cli" / "wagebook-import";
 
 using RecordCounts = std::array<int, 3>; // education, appointments, assessments
 
@@ -70,34 +68,6 @@ std::map<std::string, RecordCounts> recordsByName(const fs::path& workbookPath) 
     return result;
 }
 
-// Starts wagebook-import in `dir` (appending, or overwriting department 01), its stdout into
-// `stdoutFile` (discarded when empty), stderr discarded; gives its process id.
-pid_t startImport(const fs::path& dir, const fs::path& stdoutFile = {}, bool overwrite = false) {
-    // Emptied here, not in the child: a child killed before it gets that far must not leave
-    // the previous run's log to be read as its own.
-    if (!stdoutFile.empty())
-        std::ofstream(stdoutFile, std::ios::trunc);
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        if (::chdir(dir.c_str()) != 0)
-            ::_exit(127);
-        const int null = ::open("/dev/null", O_WRONLY);
-        const int out = stdoutFile.empty()
-                            ? null
-                            : ::open(stdoutFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        ::dup2(out, 1);
-        ::dup2(null, 2);
-        if (overwrite)
-            ::execl(kImport.c_str(), "wagebook-import", "--overwrite", "--dept", "01", "staff.xls",
-                    static_cast<char*>(nullptr));
-        else
-            ::execl(kImport.c_str(), "wagebook-import", "--dept", "01", "staff.xls",
-                    static_cast<char*>(nullptr));
-        ::_exit(127);
-    }
-    return pid;
-}
-
 class KilledImport : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -105,16 +75,26 @@ protected:
         folder_.copyFixture("kill/staff.xls");
         folder_.copyFixture("kill/dm.txt");
     }
-    void TearDown() override { QSqlDatabase::removeDatabase(QStringLiteral("kill-check")); }
+    void TearDown() override { QSqlDatabase::removeDatabase(kCheck); }
+
+    // What `read` gives from a connection of the test's own to the office's database, which
+    // is closed and removed afterwards.
+    template <typename Read> auto readDatabase(const Read& read) {
+        decltype(read(std::declval<QSqlDatabase&>())) result{};
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), kCheck);
+            db.setDatabaseName(QString::fromStdString((dir_ / "wagebook.mdb").string()));
+            EXPECT_TRUE(db.open());
+            result = read(db);
+        }
+        QSqlDatabase::removeDatabase(kCheck);
+        return result;
+    }
 
     // Every stored person against its row; gives how many persons are stored.
     int checkStoredPersons(const std::map<std::string, RecordCounts>& expected) {
-        QSqlDatabase db =
-            QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("kill-check"));
-        db.setDatabaseName(QString::fromStdString((dir_ / "wagebook.mdb").string()));
-        EXPECT_TRUE(db.open());
-        int persons = 0;
-        {
+        return readDatabase([&](QSqlDatabase& db) {
+            int persons = 0;
             QSqlQuery check(db);
             EXPECT_TRUE(check.exec(QStringLiteral("pragma integrity_check")) && check.next());
             EXPECT_EQ(check.value(0).toString().toStdString(), "ok");
@@ -137,40 +117,28 @@ protected:
                                   << it->second[1] << "/" << it->second[2];
                 }
             }
-        }
-        db.close();
-        db = QSqlDatabase();
-        QSqlDatabase::removeDatabase(QStringLiteral("kill-check"));
-        return persons;
+            return persons;
+        });
     }
 
     // The names of the persons stored after the first `skip` ones, in the order stored.
     std::vector<std::string> namesStoredAfter(int skip) {
-        std::vector<std::string> names;
-        {
-            QSqlDatabase db =
-                QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("kill-names"));
-            db.setDatabaseName(QString::fromStdString((dir_ / "wagebook.mdb").string()));
-            EXPECT_TRUE(db.open());
+        return readDatabase([&](QSqlDatabase& db) {
+            std::vector<std::string> names;
             QSqlQuery query(db);
             EXPECT_TRUE(query.exec(QStringLiteral("select xm from ryjbxx order by id limit -1 "
                                                   "offset ") +
                                    QString::number(skip)));
             while (query.next())
                 names.push_back(query.value(0).toString().toStdString());
-        }
-        QSqlDatabase::removeDatabase(QStringLiteral("kill-names"));
-        return names;
+            return names;
+        });
     }
 
     // Every row of the person table and the three tables the workbook fills, in key order.
     std::vector<std::string> contents() {
-        std::vector<std::string> rows;
-        {
-            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"),
-                                                        QStringLiteral("kill-contents"));
-            db.setDatabaseName(QString::fromStdString((dir_ / "wagebook.mdb").string()));
-            EXPECT_TRUE(db.open());
+        return readDatabase([](QSqlDatabase& db) {
+            std::vector<std::string> rows;
             QSqlQuery query(db);
             for (const char* sql : {"select id, bm, xm from ryjbxx order by id",
                                     "select id, mid, xlrq, xldm from ryxl order by id",
@@ -184,27 +152,21 @@ protected:
                     rows.push_back(std::move(row));
                 }
             }
-        }
-        QSqlDatabase::removeDatabase(QStringLiteral("kill-contents"));
-        return rows;
+            return rows;
+        });
     }
     // The lowest person id in the database; 0 when there is none.
     int lowestPersonId() {
-        int lowest = 0;
-        {
-            QSqlDatabase db =
-                QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("kill-id"));
-            db.setDatabaseName(QString::fromStdString((dir_ / "wagebook.mdb").string()));
-            EXPECT_TRUE(db.open());
+        return readDatabase([](QSqlDatabase& db) {
             QSqlQuery query(db);
             if (query.exec(QStringLiteral("select coalesce(min(id), 0) from ryjbxx")) &&
                 query.next())
-                lowest = query.value(0).toInt();
-        }
-        QSqlDatabase::removeDatabase(QStringLiteral("kill-id"));
-        return lowest;
+                return query.value(0).toInt();
+            return 0;
+        });
     }
 
+    static inline const QString kCheck = QStringLiteral("kill-check");
     TempFolder folder_;
     const fs::path& dir_ = folder_.path();
 };
@@ -220,7 +182,7 @@ TEST_F(KilledImport, LeavesOnlyWholeRows) {
     // One run to the end, to know how long an import takes here.
     const auto start = std::chrono::steady_clock::now();
     int status = 0;
-    ::waitpid(startImport(dir_), &status, 0);
+    ::waitpid(startImport(dir_, "01", false), &status, 0);
     const auto fullRun = std::chrono::steady_clock::now() - start;
     ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
     int stored = checkStoredPersons(expected);
@@ -232,7 +194,7 @@ TEST_F(KilledImport, LeavesOnlyWholeRows) {
     int cutShort = 0;
     const fs::path log = dir_ / "out.txt";
     for (int kill = 0; kill < 24; ++kill) {
-        const pid_t pid = startImport(dir_, log);
+        const pid_t pid = startImport(dir_, "01", false, log);
         std::this_thread::sleep_for(std::chrono::microseconds(moment(random)));
         ::kill(pid, SIGKILL);
         ::waitpid(pid, &status, 0);
@@ -259,7 +221,7 @@ TEST_F(KilledImport, LeavesOnlyWholeRows) {
 TEST_F(KilledImport, CtrlCStopsAfterTheRowInProgress) {
     const auto expected = recordsByName(dir_ / "staff.xls");
     const fs::path log = dir_ / "out.txt";
-    const pid_t pid = startImport(dir_, log);
+    const pid_t pid = startImport(dir_, "01", false, log);
     // Interrupted once the run has begun storing rows.
     const auto logSize = [&] {
         std::error_code missing;
@@ -290,7 +252,7 @@ TEST_F(KilledImport, AnOverwriteLeavesTheDepartmentAsItWasOrWhollyReplaced) {
     const auto expected = recordsByName(dir_ / "staff.xls");
     const fs::path log = dir_ / "out.txt";
     int status = 0;
-    ::waitpid(startImport(dir_), &status, 0);
+    ::waitpid(startImport(dir_, "01", false), &status, 0);
     ASSERT_EQ(checkStoredPersons(expected), 5000);
 
     // One overwrite to the end, to know how long a run and its deletion take here.
@@ -299,7 +261,7 @@ TEST_F(KilledImport, AnOverwriteLeavesTheDepartmentAsItWasOrWhollyReplaced) {
         return lines.size() >= 2 && lines[1] == "正在删除旧数据!";
     };
     const auto start = std::chrono::steady_clock::now();
-    pid_t pid = startImport(dir_, log, true);
+    pid_t pid = startImport(dir_, "01", true, log);
     while (!deletionStarted())
         std::this_thread::sleep_for(std::chrono::microseconds(200));
     const auto deletionStart = std::chrono::steady_clock::now();
@@ -321,7 +283,7 @@ TEST_F(KilledImport, AnOverwriteLeavesTheDepartmentAsItWasOrWhollyReplaced) {
     int duringDeletion = 0, replaced = 0;
     for (int kill = 0; kill < 33; ++kill) {
         const int oldLowest = lowestPersonId();
-        pid = startImport(dir_, log, true);
+        pid = startImport(dir_, "01", true, log);
         if (kill % 3 == 0) { // a third aimed at the deletion
             while (!deletionStarted())
                 std::this_thread::yield();

@@ -14,6 +14,7 @@
 #include <vector>
 
 namespace fs = std::filesystem;
+using wb::test::fileBytes;
 using wb::test::readLines;
 using Strings = std::vector<std::string>;
 
@@ -61,9 +62,8 @@ TEST_F(MigrateCli, PrintsTheCountsOfEveryTable) {
 TEST_F(MigrateCli, FailuresGoToStderrAndLeaveNoTarget) {
     // Cut short inside the table Umsätze: the tables before it are counted, then the damage
     // is named in one line; libmdb's page reports are not shown.
-    std::ifstream in(kAccess / "nwind.mdb", std::ios::binary);
     std::ofstream(folder_ / "cut.mdb", std::ios::binary)
-        << std::string(std::istreambuf_iterator<char>(in), {}).substr(0, 1600000);
+        << fileBytes(kAccess / "nwind.mdb").substr(0, 1600000);
     EXPECT_EQ(run("cut.mdb wagebook.mdb"), 1);
     EXPECT_EQ(out.size(), 8u);
     EXPECT_EQ(err, Strings{"wagebook-migrate: Access 数据库 cut.mdb 已损坏：表 Umsätze 第 397 "

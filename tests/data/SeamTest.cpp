@@ -17,19 +17,18 @@ using Strings = std::vector<std::string>;
 
 namespace {
 
-class Seam : public ::testing::Test {
+class Seam : public DatabaseFolder {
 protected:
-    virtual Backend backend() const = 0;
     void SetUp() override {
-        database_ = std::make_unique<BackendDatabase>(backend(), folder_.path());
-        if (!database_->available())
-            GTEST_SKIP() << kNoServer;
+        DatabaseFolder::SetUp();
+        if (IsSkipped())
+            return;
         database_->create(false);
         db_ = openDatabase(database_->location(), 1000);
     }
     void TearDown() override {
         db_.reset();
-        database_.reset();
+        DatabaseFolder::TearDown();
     }
     std::int64_t person(const std::string& name, std::optional<std::int64_t> id = {}) {
         if (id)
@@ -38,8 +37,6 @@ protected:
         return db_->insertRow("ryjbxx", {"xm"}, {EngineValue::ofText(name)});
     }
 
-    TempFolder folder_;
-    std::unique_ptr<BackendDatabase> database_;
     std::unique_ptr<Database> db_;
 };
 

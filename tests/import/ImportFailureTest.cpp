@@ -19,10 +19,6 @@ using Strings = std::vector<std::string>;
 
 namespace {
 
-const Strings kRequired = {"姓名", "出生年月", "参加工作时间", "个人身份"};
-const char* const kPersonTables[] = {"ryjbxx", "ryrz", "rybdrz", "rykh",
-                                     "ryxl",   "ryjl", "ryjc",   "rygzbhb"};
-
 class FailureOffice : public TempOffice {
 protected:
     void SetUp() override {
@@ -30,15 +26,9 @@ protected:
         if (IsSkipped())
             return;
         // Department 01 with two persons and a row in every dependent table; 02 with one.
-        for (const auto& [id, bm] : {std::pair{1, "01"}, {2, "0101"}, {3, "02"}}) {
-            exec("insert into ryjbxx (id, bm, xm) values (" + std::to_string(id) + ", '" + bm +
-                 "', 'old" + std::to_string(id) + "')");
-            for (const char* table : kPersonTables)
-                if (std::string(table) != "ryjbxx")
-                    exec(std::string("insert into ") + table + " (mid) values (" +
-                         std::to_string(id) + ")");
-        }
-        sheet = MemorySheet({kRequired});
+        for (const auto& [id, bm] : {std::pair{1, "01"}, {2, "0101"}, {3, "02"}})
+            storedPerson(id, bm, "old");
+        sheet = MemorySheet({kRequiredTitles});
         for (int i = 0; i < 6; ++i)
             sheet.setText(i + 2, 1, "new" + std::to_string(i + 1));
         before_ = snapshot();

@@ -4,6 +4,7 @@
 #include "migrate/Migration.h"
 #include "data/Database.h"
 #include "migrate/SqliteRows.h"
+#include "support/FileLines.h"
 #include "support/TempFolder.h"
 #include "text/Error.h"
 
@@ -17,6 +18,7 @@
 
 namespace fs = std::filesystem;
 using Strings = std::vector<std::string>;
+using wb::test::fileBytes;
 using wb::test::sqliteRows;
 
 namespace {
@@ -199,8 +201,7 @@ TEST_F(Migration, RefusesADamagedFileWithoutLeavingAnything) {
         {1500000, "已损坏：读不出表 Umsätze 的定义"},
         {1600000, "已损坏：表 Umsätze 第 397 行的列数不对"},
     };
-    std::ifstream in(kAccess / "nwind.mdb", std::ios::binary);
-    const std::string whole(std::istreambuf_iterator<char>(in), {});
+    const std::string whole = fileBytes(kAccess / "nwind.mdb");
     for (const auto& [size, message] : cases) {
         SCOPED_TRACE(size);
         const fs::path cut = folder_ / ("cut" + std::to_string(size) + ".mdb");

@@ -7,6 +7,7 @@
 #include "data/Schema.h"
 #include "data/ServerAddress.h"
 #include "support/SqlRows.h"
+#include "support/TempFolder.h"
 
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -20,6 +21,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -93,13 +95,7 @@ public:
     // The tables, and the sample departments with `demo`, made in this process.
     void create(bool demo) { wb::createDatabase(location(), demo); }
     // The same made as a user makes it: by running wagebook-initdb --demo.
-    void createWithInitDb() {
-        const std::string command =
-            (std::filesystem::path(WB_BINARY_DIR) / "src" / "cli" / "wagebook-initdb").string() +
-            " --demo '" + location() + "' >/dev/null";
-        if (std::system(command.c_str()) != 0)
-            throw std::runtime_error("wagebook-initdb --demo " + location() + " failed");
-    }
+    void createWithInitDb() { runInitDb(location()); }
 
     std::vector<std::string> rows(const std::string& sql) { return sqlRows(check(), sql); }
     std::string one(const std::string& sql) {
@@ -177,6 +173,24 @@ private:
     QString checkName_;
     std::string name_; // of the server database
     std::string url_;
+};
+
+// A fixture with a fresh folder and an empty database in it of the kind backend() names; on
+// the server's kind, when no test server is named, the test is skipped (derived SetUps call
+// this one first and return when IsSkipped()).
+class DatabaseFolder : public ::testing::Test {
+protected:
+    virtual Backend backend() const = 0;
+
+    void SetUp() override {
+        database_ = std::make_unique<BackendDatabase>(backend(), folder_.path());
+        if (!database_->available())
+            GTEST_SKIP() << kNoServer;
+    }
+    void TearDown() override { database_.reset(); }
+
+    TempFolder folder_;
+    std::unique_ptr<BackendDatabase> database_;
 };
 
 } // namespace wb::test

@@ -19,20 +19,19 @@
 namespace wb::test {
 
 // On the embedded file unless a subclass names another kind of database (OnEachBackend).
-class CliOffice : public ::testing::Test {
+class CliOffice : public DatabaseFolder {
 protected:
     using Strings = std::vector<std::string>;
 
-    virtual Backend backend() const { return Backend::Sqlite; }
+    Backend backend() const override { return Backend::Sqlite; }
 
     void SetUp() override {
-        database_ = std::make_unique<BackendDatabase>(backend(), dir_);
-        if (!database_->available())
-            GTEST_SKIP() << kNoServer;
+        DatabaseFolder::SetUp();
+        if (IsSkipped())
+            return;
         database_->createWithInitDb();
         folder_.copyFixture("import/dm.txt");
     }
-    void TearDown() override { database_.reset(); }
 
     // Runs wagebook-import in the folder; fills out and err; gives the exit status.
     // `as` goes before the program (for example a command that runs it as another user);
@@ -55,9 +54,7 @@ protected:
     Strings rows(const std::string& sql) { return database_->rows(sql); }
 
     Strings out, err;
-    TempFolder folder_;
     const std::filesystem::path& dir_ = folder_.path();
-    std::unique_ptr<BackendDatabase> database_;
 };
 
 } // namespace wb::test

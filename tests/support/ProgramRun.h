@@ -3,7 +3,9 @@
 
 #include "support/FileLines.h"
 
+#include <fcntl.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -35,6 +37,43 @@ inline ProgramRun runProgram(const std::filesystem::path& folder, const std::str
     const int status = std::system(command.c_str());
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, readLines(folder / "out.txt"),
             readLines(folder / "err.txt")};
+}
+
+// Starts `wagebook-import [--overwrite] --dept DEPARTMENT staff.xls` in `folder` and gives
+// its process id, to wait for or kill: stdout goes into `out`, stderr into `err` (each
+// discarded when empty). `out` is emptied here, not in the child: a child killed before it
+// gets that far must not leave the previous run's output to be read as its own.
+inline pid_t startImport(const std::filesystem::path& folder, const std::string& department,
+                         bool overwrite, const std::filesystem::path& out = {},
+                         const std::filesystem::path& err = {}) {
+    const std::string binary =
+        (std::filesystem::path(WB_BINARY_DIR) / "src" / "cli" / "wagebook-import").string();
+    std::vector<const char*> argv = {"wagebook-import"};
+    if (overwrite)
+        argv.push_back("--overwrite");
+    argv.insert(argv.end(), {"--dept", department.c_str(), "staff.xls", nullptr});
+    if (!out.empty())
+        std::ofstream(out, std::ios::trunc);
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        const auto openOutput = [](const std::filesystem::path& file) {
+            return ::open(file.empty() ? "/dev/null" : file.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                          0644);
+        };
+        if (::chdir(folder.c_str()) != 0 || ::dup2(openOutput(out), 1) < 0 ||
+            ::dup2(openOutput(err), 2) < 0)
+            ::_exit(127);
+        ::execv(binary.c_str(), const_cast<char* const*>(argv.data()));
+        ::_exit(127);
+    }
+    return pid;
+}
+
+// Waits for a started program; its exit status, -1 when it did not exit by itself.
+inline int waitForExit(pid_t pid) {
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 } // namespace wb::test

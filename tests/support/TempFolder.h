@@ -19,6 +19,16 @@
 
 namespace wb::test {
 
+// Makes the database at `location` (a file or a server's url) as a user makes it: by running
+// wagebook-initdb --demo.
+inline void runInitDb(const std::string& location) {
+    const std::string command =
+        (std::filesystem::path(WB_BINARY_DIR) / "src" / "cli" / "wagebook-initdb").string() +
+        " --demo '" + location + "' >/dev/null";
+    if (std::system(command.c_str()) != 0)
+        throw std::runtime_error("wagebook-initdb --demo " + location + " failed");
+}
+
 class TempFolder {
 public:
     // Creates the folder, emptied first when a crashed run left one of the same name.
@@ -54,14 +64,8 @@ public:
 
     // wagebook.mdb with the tables and the demo departments, made in this process.
     void createDatabase() { wb::createDatabase((path_ / kDatabase).string(), true); }
-    // The same database made as a user makes it: by running wagebook-initdb --demo.
-    void runInitDb() {
-        const std::string command =
-            (std::filesystem::path(WB_BINARY_DIR) / "src" / "cli" / "wagebook-initdb").string() +
-            " --demo '" + (path_ / kDatabase).string() + "' >/dev/null";
-        if (std::system(command.c_str()) != 0)
-            throw std::runtime_error("wagebook-initdb --demo failed in " + path_.string());
-    }
+    // The same database made as a user makes it.
+    void runInitDb() { test::runInitDb((path_ / kDatabase).string()); }
 
     // Copies a file of tests/fixtures (`fixture` relative to it) into the folder, under its
     // own file name or under `as`.

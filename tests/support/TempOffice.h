@@ -23,6 +23,7 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -31,9 +32,11 @@ namespace wb::test {
 // The titles a workbook must have (UTF-8).
 inline const std::vector<std::string> kRequiredTitles = {"姓名", "出生年月", "参加工作时间",
                                                          "个人身份"};
-// The tables whose rows belong to a person through mid.
-inline constexpr const char* kDependentTables[] = {"ryrz", "rybdrz", "rykh",   "ryxl",
-                                                   "ryjl", "ryjc",   "rygzbhb"};
+// The person table, then the tables whose rows belong to a person through mid.
+inline constexpr const char* kPersonTables[] = {"ryjbxx", "ryrz", "rybdrz", "rykh",
+                                                "ryxl",   "ryjl", "ryjc",   "rygzbhb"};
+inline constexpr std::span<const char* const> kDependentTables =
+    std::span(kPersonTables).subspan<1>();
 
 // On the embedded file; a suite that must behave the same on a server derives through
 // OnEachBackend (its server instances are skipped when no test server is named: derived
@@ -77,11 +80,11 @@ protected:
         for (std::size_t i = 0; i < names.size(); ++i)
             sheet.setText(static_cast<int>(i) + 2, 1, names[i]);
     }
-    // Stores person `id` of department `bm` (named "p<id>") with a row in every dependent
-    // table.
-    void storedPerson(int id, const std::string& bm) {
+    // Stores person `id` of department `bm` (named "<prefix><id>") with a row in every
+    // dependent table.
+    void storedPerson(int id, const std::string& bm, const std::string& prefix = "p") {
         exec("insert into ryjbxx (id, bm, xm) values (" + std::to_string(id) + ", '" +
-             escapeSqlText(bytes(bm)).bytes() + "', 'p" + std::to_string(id) + "')");
+             escapeSqlText(bytes(bm)).bytes() + "', '" + prefix + std::to_string(id) + "')");
         for (const char* table : kDependentTables)
             exec(std::string("insert into ") + table + " (mid) values (" + std::to_string(id) +
                  ")");
@@ -115,6 +118,7 @@ protected:
     // Closes the test's own connection (rows() opens it again).
     void closeCheckConnection() { database->close(); }
 
+    // Held by pointer: a test may call TearDown and SetUp again for a fresh folder.
     std::unique_ptr<TempFolder> folder;
     std::unique_ptr<BackendDatabase> database;
     std::unique_ptr<Office> office;

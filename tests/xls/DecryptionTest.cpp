@@ -3,19 +3,21 @@
 // encryption give messages that name the file. tools/protect_workbooks.py wrote the
 // encrypted staff workbooks and checked each with an independent decryptor.
 
+#include "support/FileLines.h"
+#include "support/OpenError.h"
 #include "text/Encoding.h"
 #include "text/Error.h"
+#include "xls/Bytes.h"
 #include "xls/CompoundFile.h"
 #include "xls/EncryptedPackage.h"
 #include "xls/FormatError.h"
+#include "xls/Records.h"
 #include "xls/WorkbookFile.h"
 #include "xls/XlsDecryption.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <sstream>
 #include <vector>
 
@@ -28,8 +30,7 @@ const std::filesystem::path kFixtures = std::filesystem::path(WB_FIXTURES);
 constexpr const char* kRealPassword = "工资 2024";
 
 std::string fixture(const std::string& name) {
-    std::ifstream in(kFixtures / name, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    return wb::test::fileBytes(kFixtures / name);
 }
 
 // Every cell of the sheet, one line each.
@@ -60,12 +61,7 @@ struct Prompt {
 };
 
 std::string openError(const std::string& name, const PasswordPrompt& prompt) {
-    try {
-        readWorkbookActiveSheet(fixture(name), name, prompt);
-    } catch (const Error& e) {
-        return e.what();
-    }
-    return "(opened)";
+    return test::openErrorOf([&] { readWorkbookActiveSheet(fixture(name), name, prompt); });
 }
 
 TEST(Decryption, TheFixedPasswordReadsAsThePlainCopyWithoutAsking) {
@@ -259,10 +255,9 @@ TEST(Decryption, ARecordPastTheEndOfAnEncryptedStreamIsRefused) {
     // The record after FILEPASS claims more bytes than the stream has.
     std::string damaged = stream;
     std::size_t at = 0;
-    while (static_cast<unsigned char>(damaged[at]) != 0x2F || damaged[at + 1] != 0)
-        at += 4 + (static_cast<unsigned char>(damaged[at + 2]) |
-                   static_cast<unsigned char>(damaged[at + 3]) << 8);
-    at += 4 + static_cast<unsigned char>(damaged[at + 2]);
+    while (xls::u16At(damaged, at) != xls::record::kFilePass)
+        at += 4 + xls::u16At(damaged, at + 2);
+    at += 4 + xls::u16At(damaged, at + 2);
     ASSERT_LT(stream.size(), 0xFFFFu);
     damaged[at + 2] = damaged[at + 3] = '\xFF';
     EXPECT_THROW(xls::decryptWorkbookStream(damaged, xls::kFixedPassword), xls::FormatError);

@@ -1,6 +1,8 @@
 // Workbooks of the versions before BIFF5, saved as a bare record stream with no compound file
 // around it: refused with what to do instead, while a bare stream of a later version reads.
 
+#include "support/FileLines.h"
+#include "support/OpenError.h"
 #include "text/Error.h"
 #include "xls/CompoundFile.h"
 #include "xls/FormatError.h"
@@ -9,8 +11,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 using namespace wb;
 namespace reason = wb::xls::reason;
@@ -25,12 +25,7 @@ std::string bytes(std::initializer_list<int> values) {
 }
 
 std::string openError(const std::string& file) {
-    try {
-        readWorkbookActiveSheet(file, "old.xls");
-    } catch (const Error& e) {
-        return e.what();
-    }
-    return "(opened)";
+    return test::openErrorOf([&] { readWorkbookActiveSheet(file, "old.xls"); });
 }
 
 TEST(OldWorkbooks, BiffTwoToFourAreRefusedWithWhatToDo) {
@@ -54,8 +49,7 @@ TEST(OldWorkbooks, BiffTwoToFourAreRefusedWithWhatToDo) {
 
 TEST(OldWorkbooks, ABareStreamOfALaterVersionReads) {
     const auto path = std::filesystem::path(WB_FIXTURES) / "xls" / "records.xls";
-    std::ifstream in(path, std::ios::binary);
-    const std::string file((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::string file = wb::test::fileBytes(path);
     std::string storage;
     const std::string stream(xls::readWorkbookStream(file, storage).bytes);
     const XlsSheet bare = readWorkbookActiveSheet(stream, "bare.xls");

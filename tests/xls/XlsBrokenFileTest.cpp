@@ -1,7 +1,9 @@
 // Files that are no readable workbook: each gives a wb::Error that names the file and the
 // reason, never a crash or a read outside the file.
 
+#include "support/FileLines.h"
 #include "support/GbkBytes.h"
+#include "support/OpenError.h"
 #include "text/Error.h"
 #include "xls/FormatError.h"
 #include "xls/XlsWorkbook.h"
@@ -12,32 +14,21 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 using namespace wb;
 namespace reason = wb::xls::reason;
+using wb::test::unreadable;
 
 namespace {
 
 const std::filesystem::path kFixtures = std::filesystem::path(WB_FIXTURES) / "xls";
 
 std::string openError(const std::string& path) {
-    try {
-        XlsWorkbook::open(path);
-    } catch (const Error& e) {
-        return e.what();
-    }
-    return "(opened)";
-}
-
-std::string message(const std::string& path, const std::string& why) {
-    return "工作簿 \"" + path + "\" 无法读取: " + why;
+    return test::openErrorOf([&] { XlsWorkbook::open(path); });
 }
 
 std::string fixtureBytes(const char* name) {
-    std::ifstream in(kFixtures / name, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    return wb::test::fileBytes(kFixtures / name);
 }
 
 struct BrokenFile {
@@ -60,21 +51,21 @@ TEST(XlsBrokenFiles, EachNamesTheFileAndTheReason) {
     };
     for (const BrokenFile& c : cases) {
         const std::string path = (kFixtures / c.file).string();
-        EXPECT_EQ(openError(path), message(path, c.reason)) << c.file;
+        EXPECT_EQ(openError(path), unreadable(path, c.reason)) << c.file;
     }
 }
 
 TEST(XlsBrokenFiles, AMissingFileSaysSo) {
     const std::string path = (kFixtures / "no such workbook.xls").string();
-    EXPECT_EQ(openError(path), message(path, "文件不存在"));
+    EXPECT_EQ(openError(path), unreadable(path, "文件不存在"));
     // Neither a folder nor a FIFO is opened: the FIFO would wait for a writer.
     const std::string folder = kFixtures.string();
-    EXPECT_EQ(openError(folder), message(folder, "它不是普通文件"));
+    EXPECT_EQ(openError(folder), unreadable(folder, "它不是普通文件"));
     const std::string fifo = (std::filesystem::temp_directory_path() /
                               ("wb-fifo-" + std::to_string(::getpid()) + ".xls"))
                                  .string();
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    EXPECT_EQ(openError(fifo), message(fifo, "它不是普通文件"));
+    EXPECT_EQ(openError(fifo), unreadable(fifo, "它不是普通文件"));
     std::filesystem::remove(fifo);
 }
 
@@ -112,7 +103,7 @@ TEST(XlsBrokenFiles, AHeaderFieldOutOfRangeIsNamed) {
             XlsWorkbook::fromBytes(bytes, "h.xls");
             ADD_FAILURE() << c.name << ": opened";
         } catch (const Error& e) {
-            EXPECT_EQ(e.what(), message("h.xls", c.reason)) << c.name;
+            EXPECT_EQ(e.what(), unreadable("h.xls", c.reason)) << c.name;
         }
     }
 }

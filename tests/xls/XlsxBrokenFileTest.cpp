@@ -2,6 +2,8 @@
 // reason, exactly; zip bombs are stopped at their bound; formats the program does not read
 // say what to do instead. And what the opener must read whatever the file is called.
 
+#include "support/FileLines.h"
+#include "support/OpenError.h"
 #include "text/Encoding.h"
 #include "text/Error.h"
 #include "xls/FormatError.h"
@@ -13,32 +15,19 @@
 
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 
 using namespace wb;
 namespace reason = wb::xls::reason;
 namespace fs = std::filesystem;
+using wb::test::fileBytes;
+using wb::test::unreadable;
 
 namespace {
 
 const fs::path kFixtures = fs::path(WB_FIXTURES);
 
 std::string openError(const std::string& path) {
-    try {
-        openWorkbookActiveSheet(path);
-    } catch (const Error& e) {
-        return e.what();
-    }
-    return "(opened)";
-}
-
-std::string message(const std::string& path, const std::string& why) {
-    return "工作簿 \"" + path + "\" 无法读取: " + why;
-}
-
-std::string bytesOf(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    return test::openErrorOf([&] { openWorkbookActiveSheet(path); });
 }
 
 // A copy of a fixture under another name, in a folder of its own.
@@ -81,14 +70,14 @@ TEST(XlsxBrokenFiles, EachNamesTheFileAndTheReason) {
     };
     for (const auto& c : cases) {
         const std::string path = (kFixtures / "xlsx" / c.file).string();
-        EXPECT_EQ(openError(path), message(path, c.reason)) << c.file;
+        EXPECT_EQ(openError(path), unreadable(path, c.reason)) << c.file;
     }
 }
 
 TEST(XlsxBrokenFiles, AZipBombStopsAtItsBound) {
     // 3 MB of blanks in a few KB: read under the usual bounds, refused under smaller ones,
     // whichever of the part's and the package's bound it passes first.
-    const std::string bomb = bytesOf(kFixtures / "xlsx" / "bomb_whitespace.xlsx");
+    const std::string bomb = fileBytes(kFixtures / "xlsx" / "bomb_whitespace.xlsx");
     EXPECT_EQ(xls::readXlsxActiveSheet(bomb).lastRow(), 40);
     const struct {
         xls::InflateBounds bounds;
@@ -108,7 +97,7 @@ TEST(XlsxBrokenFiles, AZipBombStopsAtItsBound) {
 }
 
 TEST(XlsxBrokenFiles, EveryCutOfAWorkbookFailsCleanly) {
-    const std::string whole = bytesOf(kFixtures / "xlsx" / "values_lo.xlsx");
+    const std::string whole = fileBytes(kFixtures / "xlsx" / "values_lo.xlsx");
     for (std::size_t size = 0; size < whole.size(); size += 37) {
         try {
             readWorkbookActiveSheet(std::string_view(whole).substr(0, size), "cut.xlsx");
@@ -153,7 +142,7 @@ TEST_F(RenamedCopies, TheContentChoosesTheReaderNotTheName) {
         {copy(kFixtures / "xlsx" / "staff.ods", "staff.xlsx"), reason::kOpenDocument},
     };
     for (const auto& c : refused)
-        EXPECT_EQ(openError(c.path), message(c.path, c.reason)) << c.path;
+        EXPECT_EQ(openError(c.path), unreadable(c.path, c.reason)) << c.path;
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 // that must be refused. Each broken case maps to its exact reason.
 
 #include "xls/XlsxReader.h"
+#include "support/FileLines.h"
 #include "support/XlsxPackage.h"
 #include "text/Encoding.h"
 #include "xls/FormatError.h"
@@ -10,8 +11,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <ostream>
 
 namespace wb {
@@ -337,9 +336,8 @@ TEST(XlsxWorkbook, PackagesThatHoldNoReadableSheetAreRefused) {
 TEST(XlsxText, EscapesAreDecoded) {
     // escapes.xlsx holds these texts as the shared strings A1..A6, then an inline string
     // and a formula's text in row 7 (tools/make_xlsx_fixtures.py).
-    std::ifstream in(std::filesystem::path(WB_FIXTURES) / "xlsx" / "escapes.xlsx",
-                     std::ios::binary);
-    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::string bytes =
+        wb::test::fileBytes(std::filesystem::path(WB_FIXTURES) / "xlsx" / "escapes.xlsx");
     const XlsSheet sheet = readXlsxActiveSheet(bytes);
     const char* const decoded[] = {
         "a\rb", "中文", "\U0001F600", "_x0041_", "_x41_ _xZZZZ_ x0041_ _x0041", "行1\n行2",
