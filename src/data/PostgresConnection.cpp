@@ -116,6 +116,14 @@ std::vector<std::pair<std::string, std::string>> connectOptions(const ServerAddr
     return options;
 }
 
+void setServer(QSqlDatabase& database, const ServerAddress& address) {
+    database.setHostName(QString::fromUtf8(address.host));
+    database.setPort(address.port);
+    database.setDatabaseName(QString::fromUtf8(address.database));
+    database.setUserName(QString::fromUtf8(address.user));
+    database.setPassword(QString::fromUtf8(address.password));
+}
+
 std::string trimmedMessage(const char* text) {
     std::string message = text ? text : "";
     while (!message.empty() && (message.back() == '\n' || message.back() == ' '))
@@ -134,11 +142,7 @@ PostgresConnection::PostgresConnection(ServerAddress address, int lockTimeoutMs)
                     address_.displayName() + "。");
     }
     database_ = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), connectionName_);
-    database_.setHostName(QString::fromUtf8(address_.host));
-    database_.setPort(address_.port);
-    database_.setDatabaseName(QString::fromUtf8(address_.database));
-    database_.setUserName(QString::fromUtf8(address_.user));
-    database_.setPassword(QString::fromUtf8(address_.password));
+    setServer(database_, address_);
     QStringList options;
     for (const auto& [key, value] : connectOptions(address_))
         options.append(QString::fromUtf8(key) + QLatin1Char('=') + quotedOption(value));

@@ -33,6 +33,8 @@ bool isServerFailure(const ServerError& error);
 // The libpq options besides host, port, database, user and password: the url's, and a
 // bounded wait for an answer and the program's name unless the url says otherwise.
 std::vector<std::pair<std::string, std::string>> connectOptions(const ServerAddress& address);
+// Points a QPSQL connection at the server, database and login of `address`.
+void setServer(QSqlDatabase& database, const ServerAddress& address);
 // A libpq message without the line breaks and blanks it ends with ("" for none).
 std::string trimmedMessage(const char* text);
 

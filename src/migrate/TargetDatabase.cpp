@@ -1,8 +1,10 @@
 #include "migrate/TargetDatabase.h"
 
+#include "data/DataText.h"
 #include "data/Schema.h"
 #include "migrate/JetValues.h"
 #include "text/Error.h"
+#include "text/GbkText.h"
 
 #include <sqlite3.h>
 
@@ -24,19 +26,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string lower(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
-}
-
-std::string identifier(const std::string& name) {
-    std::string result = "\"";
-    for (char c : name)
-        result += c == '"' ? std::string("\"\"") : std::string(1, c);
-    return result + '"';
-}
-
 std::string sqlType(AccessType type) {
     switch (type) {
     case AccessType::Integer:
@@ -57,7 +46,7 @@ std::string sqlType(AccessType type) {
 enum class Stored { Integer, Text, Other };
 
 Stored storedAs(const std::string& declared) {
-    const std::string type = lower(declared);
+    const std::string type = asciiLower(declared);
     if (type.find("int") != std::string::npos)
         return Stored::Integer;
     if (type.find("text") != std::string::npos || type.find("char") != std::string::npos)
@@ -132,7 +121,7 @@ TargetDatabase::TargetDatabase(const std::string& target) : impl_(std::make_uniq
         d.exec(statement);
     for (const auto& row : d.rows("SELECT name FROM sqlite_master WHERE type = 'table'"
                                   " AND name NOT LIKE 'sqlite_%'"))
-        d.programTables[lower(row[0])] = row[0];
+        d.programTables[asciiLower(row[0])] = row[0];
 }
 
 TargetDatabase::~TargetDatabase() {
@@ -152,17 +141,17 @@ std::string TargetDatabase::beginTable(const std::string& name,
     d.insertColumns.clear();
     std::string table = name;
     std::vector<std::string> targetColumns;
-    const auto program = d.programTables.find(lower(name));
+    const auto program = d.programTables.find(asciiLower(name));
     if (program != d.programTables.end()) {
         table = program->second;
         std::map<std::string, std::pair<std::string, std::string>> existing; // lower -> name, type
-        for (const auto& row : d.rows("PRAGMA table_info(" + identifier(table) + ")"))
-            existing[lower(row[1])] = {row[1], row[2]};
+        for (const auto& row : d.rows("PRAGMA table_info(" + quotedName(table) + ")"))
+            existing[asciiLower(row[1])] = {row[1], row[2]};
         for (const AccessColumn& column : columns) {
-            const auto found = existing.find(lower(column.name));
+            const auto found = existing.find(asciiLower(column.name));
             if (found == existing.end()) {
-                d.exec("ALTER TABLE " + identifier(table) + " ADD COLUMN " +
-                       identifier(column.name) + " " + sqlType(column.type));
+                d.exec("ALTER TABLE " + quotedName(table) + " ADD COLUMN " +
+                       quotedName(column.name) + " " + sqlType(column.type));
                 targetColumns.push_back(column.name);
                 d.insertColumns.push_back(storedAs(sqlType(column.type)));
             } else {
@@ -171,9 +160,9 @@ std::string TargetDatabase::beginTable(const std::string& name,
             }
         }
     } else {
-        std::string create = "CREATE TABLE " + identifier(table) + " (";
+        std::string create = "CREATE TABLE " + quotedName(table) + " (";
         for (const AccessColumn& column : columns) {
-            create += (targetColumns.empty() ? "" : ", ") + identifier(column.name) + " " +
+            create += (targetColumns.empty() ? "" : ", ") + quotedName(column.name) + " " +
                       sqlType(column.type);
             targetColumns.push_back(column.name);
             d.insertColumns.push_back(storedAs(sqlType(column.type)));
@@ -182,11 +171,11 @@ std::string TargetDatabase::beginTable(const std::string& name,
     }
     std::string names, marks;
     for (const std::string& column : targetColumns) {
-        names += (names.empty() ? "" : ", ") + identifier(column);
+        names += (names.empty() ? "" : ", ") + quotedName(column);
         marks += marks.empty() ? "?" : ", ?";
     }
     const std::string sql =
-        "INSERT INTO " + identifier(table) + " (" + names + ") VALUES (" + marks + ")";
+        "INSERT INTO " + quotedName(table) + " (" + names + ") VALUES (" + marks + ")";
     if (sqlite3_prepare_v2(d.db, sql.c_str(), -1, &d.insert, nullptr) != SQLITE_OK)
         d.fail("无法准备表 " + table + " 的插入语句");
     return table;
@@ -236,7 +225,7 @@ void TargetDatabase::insert(const std::vector<AccessValue>& row) {
 }
 
 std::uint64_t TargetDatabase::count(const std::string& name) {
-    return std::stoull(impl_->rows("SELECT count(*) FROM " + identifier(name)).at(0).at(0));
+    return std::stoull(impl_->rows("SELECT count(*) FROM " + quotedName(name)).at(0).at(0));
 }
 
 void TargetDatabase::finish() {

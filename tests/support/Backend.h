@@ -4,6 +4,7 @@
 // names (tools/with-postgres.sh starts a throw-away one; ./test.sh runs ctest through it).
 // Without that variable the server's instances are skipped, saying why.
 
+#include "data/PostgresConnection.h"
 #include "data/Schema.h"
 #include "data/ServerAddress.h"
 #include "support/SqlRows.h"
@@ -131,13 +132,8 @@ public:
 
 private:
     static QSqlDatabase open(const QString& connection, const std::string& url) {
-        const ServerAddress address = parseServerUrl(url);
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), connection);
-        db.setHostName(QString::fromStdString(address.host));
-        db.setPort(address.port);
-        db.setDatabaseName(QString::fromStdString(address.database));
-        db.setUserName(QString::fromStdString(address.user));
-        db.setPassword(QString::fromStdString(address.password));
+        setServer(db, parseServerUrl(url));
         return db;
     }
     static void admin(const std::string& sql) {
