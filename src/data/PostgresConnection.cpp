@@ -220,6 +220,8 @@ int PostgresConnection::pipeline(const std::vector<Step>& steps, ServerError& er
                 failed = fail(static_cast<int>(i), result);
             else if (failed < 0 && steps[i].returnsValue && value)
                 *value = firstValue(result);
+            if (failed < 0 && steps[i].tag)
+                *steps[i].tag = PQcmdStatus(result);
             PQclear(result);
         }
         if (lost())

@@ -63,7 +63,8 @@ public:
         std::string text; // Command: SQL; Prepare: SQL; Prepared: the statement's name
         std::string name; // Prepare: the name it gets
         const std::vector<EngineValue>* values = nullptr; // parameters $1, $2, ...
-        bool returnsValue = false; // the first column of its first row is wanted
+        bool returnsValue = false;  // the first column of its first row is wanted
+        std::string* tag = nullptr; // gets its command status ("COMMIT", ...) when it ran
     };
     // Sends every step at once and reads their results: one round trip. Gives the index of
     // the step that failed (the later ones were skipped by the server) with its error, or

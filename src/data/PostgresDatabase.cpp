@@ -319,10 +319,10 @@ void PostgresDatabase::executeDeferred(const Gbk& jetGbk, const Refusal& refused
 
 void PostgresDatabase::settle() {
     while (!deferred_.empty())
-        settleBatch();
+        settleBatch(false);
 }
 
-void PostgresDatabase::settleBatch() {
+bool PostgresDatabase::settleBatch(bool commit) {
     reconnectIfLost();
     const std::size_t count = std::min(deferred_.size(), kDeferredBatch);
     std::vector<Step> steps = startSteps();
@@ -333,11 +333,25 @@ void PostgresDatabase::settleBatch() {
         state_->addRun(steps, *deferred_[i].statement, &deferred_[i].values, false);
         state_->addRun(steps, State::kRelease, nullptr, false);
     }
+    std::string tag;
+    const int commitAt = commit && count == deferred_.size() ? static_cast<int>(steps.size()) : -1;
+    if (commitAt >= 0) {
+        steps.push_back(command("COMMIT"));
+        steps.back().tag = &tag;
+    }
     ServerError error;
     const int failed = send(steps, error);
+    if (commitAt >= 0 && (failed < 0 || failed == commitAt || error.connectionLost)) {
+        // The unit ends here, committed or not (a lost connection leaves that unknown).
+        deferred_.clear();
+        pendingStart_.clear();
+        nesting_.unit = false;
+        requireCommitted(failed < 0, tag, error, commitFailure());
+        return true;
+    }
     if (failed < 0) {
         deferred_.erase(deferred_.begin(), deferred_.begin() + static_cast<std::ptrdiff_t>(count));
-        return;
+        return false;
     }
     // The statement that failed; those after it were skipped and go in the next batch.
     const auto after = std::upper_bound(bodyFirst.begin(), bodyFirst.end(), failed);
@@ -350,6 +364,7 @@ void PostgresDatabase::settleBatch() {
     if (isServerFailure(error))
         fail(error, refused.what);
     refused.refused(refused.what + "：" + described(error));
+    return false;
 }
 
 const PostgresDatabase::TableInfo* PostgresDatabase::table(std::string_view name) {
@@ -579,12 +594,21 @@ void PostgresDatabase::commitOrFail(const std::string& what) {
     ServerError error;
     std::string tag;
     const bool ok = connection_.command("COMMIT", error, &tag);
-    if (ok && tag == "COMMIT")
+    requireCommitted(ok, tag, error, what);
+}
+
+void PostgresDatabase::requireCommitted(bool ran, const std::string& tag, ServerError error,
+                                        const std::string& what) {
+    if (ran && tag == "COMMIT")
         return;
-    if (ok)
+    if (ran)
         error.message = "写入事务已被服务器中止";
     throw DatabaseFailure(what + "：" + described(error) +
                           (error.connectionLost ? "；这次提交是否完成无法确定" : kNothingKept));
+}
+
+std::string PostgresDatabase::commitFailure() const {
+    return "无法提交对数据库 " + displayName() + " 的写入";
 }
 
 void PostgresDatabase::commitTransaction() {
@@ -592,7 +616,7 @@ void PostgresDatabase::commitTransaction() {
     settle();
     nesting_.transaction = false;
     try {
-        commitOrFail("无法提交对数据库 " + displayName() + " 的写入");
+        commitOrFail(commitFailure());
     } catch (...) {
         releaseDepartmentLocks();
         throw;
@@ -616,13 +640,18 @@ void PostgresDatabase::beginUnit() {
 
 void PostgresDatabase::commitUnit() {
     nesting_.checkCanCommitUnit();
+    // A unit's own transaction is committed in the round trip of its last held statements.
+    if (nesting_.unitOwnsTransaction)
+        while (!deferred_.empty())
+            if (settleBatch(true))
+                return;
     settle();
     nesting_.unit = false;
     if (!pendingStart_.empty()) {
         pendingStart_.clear(); // nothing was written
         return;
     }
-    const std::string what = "无法提交对数据库 " + displayName() + " 的写入";
+    const std::string what = commitFailure();
     if (nesting_.unitOwnsTransaction) {
         commitOrFail(what);
         return;

@@ -64,9 +64,12 @@ private:
     // unit's start is then sent).
     int send(const std::vector<PostgresConnection::Step>& steps, ServerError& error,
              std::int64_t* value = nullptr);
-    // Sends up to a batch of the deferred statements in one pipeline. One that is refused is
-    // undone and reported; the ones after it wait for the next pipeline.
-    void settleBatch();
+    // Sends up to a batch of the deferred statements in one pipeline, each under its
+    // savepoint, and with `commit`, when the batch holds the last of them, the unit's COMMIT
+    // after them: true when the unit so ended. A refused statement alone is undone and
+    // reported, and the ones after it (and the COMMIT) wait for the next pipeline. Throws
+    // DatabaseFailure when the commit fails or its outcome is unknown.
+    bool settleBatch(bool commit);
     // A statement under its savepoint failed at step `failed` of a pipeline whose statement
     // steps begin at `bodyFirst`: whatever it cannot keep apart ends everything open and
     // throws DatabaseFailure; else the statement alone is undone and the caller reports it.
@@ -82,6 +85,10 @@ private:
     // Ends everything open after the server or connection abandoned it; never throws.
     void abandon();
     void commitOrFail(const std::string& what);
+    // Throws DatabaseFailure naming `what` unless a COMMIT `ran` and its `tag` says it was made.
+    void requireCommitted(bool ran, const std::string& tag, ServerError error,
+                          const std::string& what);
+    std::string commitFailure() const;
     void releaseDepartmentLocks();
     void reconnectIfLost();
     void beginServerTransaction();

@@ -4,6 +4,7 @@
 // rollback of all of it.
 
 #include "data/Database.h"
+#include "data/DatabaseFailure.h"
 #include "support/Backend.h"
 #include "support/TempFolder.h"
 #include "text/Encoding.h"
@@ -116,4 +117,34 @@ TEST_P(SeamOnEachEngine, DeferredStatementsRunInOrderAndARollbackDropsWhatIsHeld
     person("q");
     db_->commitUnit();
     EXPECT_EQ(database_->one("select count(*) from rykh where khnd = 9999"), "0");
+}
+
+TEST_P(SeamOnEachEngine, AUnitWhoseCommitIsRefusedKeepsNothingAndSaysSo) {
+    if (database_->kind() == Backend::Sqlite)
+        GTEST_SKIP() << "the embedded file checks every constraint at its own statement";
+    // Checked only at the commit, which travels with the unit's last held statements.
+    database_->exec("alter table rykh add constraint one_a_year unique (khnd) deferrable "
+                    "initially deferred");
+    Strings refusals;
+    db_->beginUnit();
+    person("p");
+    for (int i = 0; i < 2; ++i)
+        db_->executeDeferred(gbk("insert into rykh (mid, khnd) values (1, 2009)"),
+                             [&](const std::string& reason) { refusals.push_back(reason); });
+    try {
+        db_->commitUnit();
+        ADD_FAILURE() << "the commit was not refused";
+    } catch (const DatabaseFailure& failure) {
+        EXPECT_NE(std::string(failure.what()).find("尚未提交的写入已全部撤销"), std::string::npos)
+            << failure.what();
+    }
+    EXPECT_TRUE(refusals.empty());
+    EXPECT_FALSE(db_->inUnit());
+    EXPECT_EQ(database_->one("select count(*) from ryjbxx"), "0");
+    EXPECT_EQ(database_->one("select count(*) from rykh"), "0");
+    // The next unit starts afresh.
+    db_->beginUnit();
+    person("q");
+    db_->commitUnit();
+    EXPECT_EQ(database_->rows("select xm from ryjbxx"), Strings{"q"});
 }
