@@ -35,6 +35,8 @@ for needed in libqt6core6 libqt6widgets6 libmdb3 libsqlite3-0 libzip4 libqt6sql6
     qt6-translations-l10n; do
     [[ "$depends" == *"$needed"* ]] || fail "Depends lacks $needed: $depends"
 done
+[[ "$(dpkg-deb -f "$deb" Recommends)" == *libqt6sql6-psql* ]] ||
+    fail "Recommends lacks the PostgreSQL driver (libqt6sql6-psql)"
 
 # The installed programs use the system's Qt (its plugins and translations), so they run
 # from the unpacked root as they are.
