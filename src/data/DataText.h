@@ -36,6 +36,11 @@ std::string insertStatement(std::string_view table, const std::vector<std::strin
            (names.empty() ? " DEFAULT VALUES" : " (" + names + ") VALUES (" + marks + ")");
 }
 
+// What a refused statement (its text in UTF-8) is called in a message.
+inline std::string refusedStatement(const std::string& sql) {
+    return "数据库拒绝了语句“" + sql + "”";
+}
+
 // What a failed commit or a failure inside a transaction adds: nothing of it was kept.
 inline constexpr const char* kNothingKept = "；尚未提交的写入已全部撤销";
 

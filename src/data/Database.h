@@ -101,6 +101,13 @@ public:
     virtual void checkWritable() = 0;
 
 protected:
+    // The columns of a table as the Jet translation asks for them (see columns).
+    auto columnsOf() {
+        return [this](std::string_view table) {
+            return columns(table);
+        };
+    }
+
     // Where the database stands among its transaction and unit, kept by each kind as it
     // begins and ends them, with the refusals of a call made out of order (wb::Error).
     struct Nesting {

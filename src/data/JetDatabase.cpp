@@ -105,7 +105,7 @@ void JetDatabase::fail(const QString& engineText, const std::string& what) const
 void JetDatabase::execute(const Gbk& jetGbk) {
     QSqlQuery query(database_);
     if (!query.exec(fromGbk(jetGbk)))
-        fail(query.lastError().text(), "数据库拒绝了语句“" + gbkToUtf8(jetGbk) + "”");
+        fail(query.lastError().text(), refusedStatement(gbkToUtf8(jetGbk)));
 }
 
 QueryRows JetDatabase::select(const Gbk& jetGbk) {

@@ -298,11 +298,10 @@ void PostgresDatabase::executeDeferred(const Gbk& jetGbk, const Refusal& refused
         return;
     }
     Deferred deferred;
-    deferred.what = "数据库拒绝了语句“" + gbkToUtf8(jetGbk) + "”";
+    deferred.what = refusedStatement(gbkToUtf8(jetGbk));
     try {
-        deferred.statement = &state_->jetStatement(
-            jetGbk, [this](std::string_view name) { return columns(name); }, deferred.what,
-            deferred.values);
+        deferred.statement =
+            &state_->jetStatement(jetGbk, columnsOf(), deferred.what, deferred.values);
     } catch (const DatabaseFailure&) {
         throw;
     } catch (const Error& error) {
@@ -414,9 +413,9 @@ bool PostgresDatabase::hasTable(std::string_view name) {
 }
 
 void PostgresDatabase::execute(const Gbk& jetGbk) {
-    const std::string what = "数据库拒绝了语句“" + gbkToUtf8(jetGbk) + "”";
-    const State::Prepared& statement = state_->jetStatement(
-        jetGbk, [this](std::string_view name) { return columns(name); }, what, state_->values);
+    const std::string what = refusedStatement(gbkToUtf8(jetGbk));
+    const State::Prepared& statement =
+        state_->jetStatement(jetGbk, columnsOf(), what, state_->values);
     std::vector<Step> steps;
     state_->addRun(steps, statement, &state_->values, false);
     write(std::move(steps), what);
@@ -428,8 +427,7 @@ void PostgresDatabase::executeSql(const std::string& sql) {
 
 QueryRows PostgresDatabase::select(const Gbk& jetGbk) {
     const std::string what = "查询“" + gbkToUtf8(jetGbk) + "”失败";
-    const std::string sql =
-        forServer(translateJet(jetGbk, [this](std::string_view name) { return columns(name); }));
+    const std::string sql = forServer(translateJet(jetGbk, columnsOf()));
     settle();
     reconnectIfLost();
     // Inside a transaction a failing query must not end it: it runs under a savepoint.

@@ -187,7 +187,7 @@ SqliteStatement& SqliteDatabase::statement(const std::string& sql, const std::st
         return *found->second;
     auto prepared = std::make_unique<SqliteStatement>(handle_, sql);
     if (!prepared->prepared())
-        failWith(lastFailure(), what.empty() ? "数据库拒绝了语句“" + sql + "”" : what);
+        failWith(lastFailure(), what.empty() ? refusedStatement(sql) : what);
     return *state_->statements.emplace(sql, std::move(prepared)).first->second;
 }
 
@@ -209,13 +209,13 @@ void SqliteDatabase::run(SqliteStatement& statement, const std::string& what) {
 
 void SqliteDatabase::execute(const Gbk& jetGbk) {
     const auto what = [&] {
-        return "数据库拒绝了语句“" + gbkToUtf8(jetGbk) + "”";
+        return refusedStatement(gbkToUtf8(jetGbk));
     };
     // Every value is converted before anything is bound, so that a value that is no date
     // leaves the statement unrun.
     std::vector<EngineValue>& values = state_->values;
     const State::Shape& shape = shapeOf(
-        state_->shapes, jetGbk, [this](std::string_view table) { return columns(table); },
+        state_->shapes, jetGbk, columnsOf(),
         [&](EngineStatement translated) {
             SqliteStatement& prepared = statement(translated.sql, what());
             return State::Shape{std::move(translated), &prepared};
@@ -230,8 +230,7 @@ void SqliteDatabase::execute(const Gbk& jetGbk) {
 
 QueryRows SqliteDatabase::select(const Gbk& jetGbk) {
     const std::string what = "查询“" + gbkToUtf8(jetGbk) + "”失败";
-    const QString sql = QString::fromUtf8(
-        translateJet(jetGbk, [this](std::string_view table) { return columns(table); }));
+    const QString sql = QString::fromUtf8(translateJet(jetGbk, columnsOf()));
     QSqlQuery query(database_);
     query.setForwardOnly(true);
     const auto fail = [&] {
