@@ -393,7 +393,7 @@ void TFKvDbf::AInputExecute() {
 }
 
 void TFKvDbf::FillDeptTree() {
-    if (Depts.fill(LoadDepartments(AQ1)))
+    if (Depts.fill(loadDepartments(AQ1)))
         showDeptTree();
 }
 

@@ -17,9 +17,9 @@ struct PostCodes {
 // The two codes of a post text. Before July 2006 only the code file's wage post code counts;
 // from then on the position grade follows from the wage post code, or, when the code file
 // does not know the text, the text is read as a grade name.
-PostCodes postCodes(const Gbk& post, const MonthDate& date, const CodeTable& CodeFileMap,
+PostCodes postCodes(const Gbk& post, const MonthDate& date, const CodeTable& codeMap,
                     const BuiltinTables& tables) {
-    PostCodes codes{CodeFileMap.lookup(post), {}};
+    PostCodes codes{codeMap.lookup(post), {}};
     static const Gbk kGradedYear = "2006"_ascii, kGradedMonth = "07"_ascii;
     const bool graded =
         date.year > kGradedYear || (date.year == kGradedYear && date.month >= kGradedMonth);
@@ -52,7 +52,7 @@ void importAppointments(const RowContext& row, const PersonOutcome& person,
             continue;
         const MonthDate date = clampedMonthDate(line);
         const Gbk post = trim(byteRange(line, fields::kPost));
-        const PostCodes codes = postCodes(post, date, row.CodeFileMap, tables);
+        const PostCodes codes = postCodes(post, date, row.codeMap, tables);
         if (codes.wagePost.empty()) {
             row.addError({kKind, person.name, post, {}});
             continue;

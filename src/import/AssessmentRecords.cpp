@@ -47,7 +47,7 @@ void importAssessments(const RowContext& row, const PersonOutcome& person,
         if (year < 1900 || year > 2100)
             continue;
         const Gbk result = trim(byteRange(line, fields::kAssessmentResult));
-        const Gbk& code = row.CodeFileMap.lookup(result);
+        const Gbk& code = row.codeMap.lookup(result);
         if (code.empty()) {
             row.addError({kKind, person.name, result, {}});
             continue;

@@ -32,7 +32,7 @@ void importEducation(const RowContext& row, const PersonOutcome& person,
         if (fullTime)
             lastFullTimeDate = date.text();
         const Gbk education = byteRange(line, fields::kEducation);
-        const Gbk& code = row.CodeFileMap.lookup(education);
+        const Gbk& code = row.codeMap.lookup(education);
         if (code.empty()) {
             row.addError({kKind, person.name, education, {}});
             continue;

@@ -169,9 +169,8 @@ void importRows(const ImportRequest& request, const Sheet& sheet, const TitleCol
         const Gbk name = cellText(sheet.cell(row, nameColumn));
         if (name.empty())
             break;
-        if (const auto key =
-                importRow(RowContext{sheet, row, titles, office.CodeFileMap, ui, database}, name,
-                          request, office)) {
+        if (const auto key = importRow(RowContext{sheet, row, titles, office.codeMap, ui, database},
+                                       name, request, office)) {
             stored.push_back(*key);
             if (transaction.journal())
                 transaction.journal()->personStored(*key);

@@ -43,7 +43,7 @@ Office::Office(std::string databaseFile)
 
 void Office::loadCodeFile(UserInterface& ui) {
     // Either way the run goes on: without codes when the file was not read.
-    if (const auto problem = wb::loadCodeFile(CodeFileMap)) {
+    if (const auto problem = wb::loadCodeFile(codeMap)) {
         ui.addError(ErrorLine::plain(problem->text));
         if (problem->unread)
             ui.showMessage(problem->text, gbk("错误"), kStopMessage);

@@ -37,7 +37,7 @@ class Office {
 public:
     explicit Office(std::string databaseFile = kDatabaseFile);
 
-    // The code-file set-up before a run: CodeFileMap from dm.txt in the current directory. A
+    // The code-file set-up before a run: codeMap from dm.txt in the current directory. A
     // file that is missing or cannot be read is reported as an error-list line and a stop
     // box, and the map stays empty; a file that is not GBK is read as it is and reported as
     // an error-list line.
@@ -53,7 +53,7 @@ public:
     Query staffQuery;           // the staff list shown in the grid, and its count
     StatementRunner statements; // deletion and dependent records
     PersonTable personTable;    // ryjbxx
-    CodeTable CodeFileMap;
+    CodeTable codeMap;
     BuiltinTables tables;
     UndoJournal undoJournal; // wagebook.undo beside the database
     // What the last dry run would have written; set by a dry run only.

@@ -37,7 +37,7 @@ void setCodedOrReport(const RowContext& row, PersonTable& table, const Gbk& titl
     const Gbk text = cellText(row.cell(title));
     if (text.empty())
         return;
-    const Gbk& code = row.CodeFileMap.lookup(text);
+    const Gbk& code = row.codeMap.lookup(text);
     if (!code.empty())
         table.setText(field, code);
     else
@@ -80,13 +80,13 @@ void fillAndPost(const RowContext& row, PersonTable& table, PersonOutcome& outco
     if (row.titles.column(titles::kSex) != 0) {
         const Gbk text = cellText(row.cell(titles::kSex));
         if (text >= kFirstSexCode && text <= kLastSexCode)
-            table.setText("xb", row.CodeFileMap.lookup(text));
+            table.setText("xb", row.codeMap.lookup(text));
     }
 
     if (row.titles.column(titles::kEthnicGroup) != 0) {
         const Gbk text = cellText(row.cell(titles::kEthnicGroup));
         const bool isName = !text.empty() && static_cast<unsigned char>(text[0]) > '9';
-        table.setText("mz", isName ? row.CodeFileMap.lookup(text) : text);
+        table.setText("mz", isName ? row.codeMap.lookup(text) : text);
     }
 
     if (row.titles.column(titles::kBirthDate) != 0)

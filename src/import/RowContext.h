@@ -21,7 +21,7 @@ struct RowContext {
     const Sheet& sheet;
     int row;
     const TitleColumnMap& titles;
-    const CodeTable& CodeFileMap;
+    const CodeTable& codeMap;
     UserInterface& ui;
     Database& database;
 

@@ -134,8 +134,8 @@ void parseCodeFile(const Gbk& content, CodeTable& map) {
     }
 }
 
-std::optional<CodeFileProblem> loadCodeFile(CodeTable& CodeFileMap) {
-    CodeFileMap.clear();
+std::optional<CodeFileProblem> loadCodeFile(CodeTable& codeMap) {
+    codeMap.clear();
     ReadFailure failure;
     const std::optional<std::string> content = readRegularFile(kCodeFileName, failure);
     if (!content) {
@@ -145,7 +145,7 @@ std::optional<CodeFileProblem> loadCodeFile(CodeTable& CodeFileMap) {
             true};
     }
     // The file is GBK as it stands: read raw, with no conversion, whatever it looks like.
-    parseCodeFile(Gbk::fromBytes(*content), CodeFileMap);
+    parseCodeFile(Gbk::fromBytes(*content), codeMap);
     return encodingProblem(detectForeignEncoding(*content));
 }
 

@@ -23,7 +23,7 @@ struct CodeFileProblem {
     bool unread = false;
 };
 
-// The code-file set-up before every import: empties CodeFileMap and fills it from "dm.txt"
+// The code-file set-up before every import: empties codeMap and fills it from "dm.txt"
 // in the current directory. A missing file, and anything at that name that is not a
 // readable regular file (a directory, FIFO, device or socket, a file without read
 // permission, a read that fails part-way), leaves the map empty and gives the text that
@@ -32,6 +32,6 @@ struct CodeFileProblem {
 // as GBK, and gives "代码文件dm.txt不是GBK编码(看起来是UTF-8)..." saying how to save it.
 // Nothing when the file was read and may be GBK. Never throws for the file and never waits
 // on it (a FIFO is refused, not opened for a blocking read).
-std::optional<CodeFileProblem> loadCodeFile(CodeTable& CodeFileMap);
+std::optional<CodeFileProblem> loadCodeFile(CodeTable& codeMap);
 
 } // namespace wb

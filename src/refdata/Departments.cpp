@@ -9,12 +9,12 @@
 
 namespace wb {
 
-std::vector<TDeptRecord> LoadDepartments(Query& departmentQuery) {
+std::vector<DepartmentRecord> loadDepartments(Query& departmentQuery) {
     departmentQuery.close();
     departmentQuery.setText(Gbk::ascii("select count(*) as cnt from dm_jg "));
     departmentQuery.open();
     const int counted = departmentQuery.fieldInteger("cnt");
-    std::vector<TDeptRecord> records;
+    std::vector<DepartmentRecord> records;
     if (counted <= 0)
         return records;
 
@@ -25,12 +25,12 @@ std::vector<TDeptRecord> LoadDepartments(Query& departmentQuery) {
     // Rows deleted between the two statements leave fewer records; rows added are ignored.
     for (; !departmentQuery.eof() && static_cast<int>(records.size()) < counted;
          departmentQuery.next()) {
-        TDeptRecord record;
+        DepartmentRecord record;
         record.id = departmentQuery.fieldInteger("id");
         record.upid = departmentQuery.fieldInteger("upid");
         record.px = departmentQuery.fieldInteger("px");
         record.jgdm = departmentQuery.fieldText("jgdm");
-        record.CodeLen = static_cast<std::int32_t>(record.jgdm.size());
+        record.codeLength = static_cast<std::int32_t>(record.jgdm.size());
         record.jgmc = departmentQuery.fieldText("jgmc");
         record.jgjb = departmentQuery.fieldText("jgjb");
         records.push_back(std::move(record));
@@ -39,9 +39,9 @@ std::vector<TDeptRecord> LoadDepartments(Query& departmentQuery) {
 }
 
 bool departmentExists(Query& departmentQuery, const Gbk& code) {
-    const std::vector<TDeptRecord> records = LoadDepartments(departmentQuery);
+    const std::vector<DepartmentRecord> records = loadDepartments(departmentQuery);
     return std::any_of(records.begin(), records.end(),
-                       [&](const TDeptRecord& record) { return trim(record.jgdm) == code; });
+                       [&](const DepartmentRecord& record) { return trim(record.jgdm) == code; });
 }
 
 Gbk departmentFilter(const Gbk& departmentCode) {

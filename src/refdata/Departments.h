@@ -16,11 +16,11 @@ class Query;
 // code, at most as many as counted. Returns no records when dm_jg is empty (the caller then keeps
 // its list). Throws wb::Error when the database, the table or one of its columns id, upid,
 // px, jgdm, jgmc, jgjb fails, or a number column holds no integer.
-std::vector<TDeptRecord> LoadDepartments(Query& departmentQuery);
+std::vector<DepartmentRecord> loadDepartments(Query& departmentQuery);
 
 // Whether dm_jg holds the department `code` (GBK, trimmed as a request carries it): whether
-// one of the records LoadDepartments reads has that code once its jgdm is trimmed. Throws as
-// LoadDepartments does.
+// one of the records loadDepartments reads has that code once its jgdm is trimmed. Throws as
+// loadDepartments does.
 bool departmentExists(Query& departmentQuery, const Gbk& code);
 
 // Which persons belong to a department: the condition "bm like '…'" on ryjbxx, true where bm

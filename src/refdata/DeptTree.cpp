@@ -4,25 +4,25 @@
 
 namespace wb {
 
-bool DeptTree::fill(std::vector<TDeptRecord> records) {
+bool DeptTree::fill(std::vector<DepartmentRecord> records) {
     if (records.empty())
         return false;
     records_ = std::move(records);
     nodes_.clear();
     roots_.clear();
-    for (TDeptRecord& record : records_) {
-        record.CodeLen = static_cast<std::int32_t>(record.jgdm.size());
-        record.Node = -1;
+    for (DepartmentRecord& record : records_) {
+        record.codeLength = static_cast<std::int32_t>(record.jgdm.size());
+        record.node = -1;
     }
 
     std::size_t next = 0;
-    for (; next < records_.size() && records_[next].CodeLen == 2; ++next)
+    for (; next < records_.size() && records_[next].codeLength == 2; ++next)
         addNode(static_cast<int>(next), -1);
 
     for (; next < records_.size(); ++next) {
-        const TDeptRecord& record = records_[next];
+        const DepartmentRecord& record = records_[next];
         // A code shorter than two bytes looks for the empty code, which no node carries.
-        const std::size_t parentLength = record.CodeLen > 2 ? record.CodeLen - 2 : 0;
+        const std::size_t parentLength = record.codeLength > 2 ? record.codeLength - 2 : 0;
         const int parent = findNode(record.jgdm.substr(0, parentLength));
         if (parent >= 0)
             addNode(static_cast<int>(next), parent);
@@ -36,9 +36,9 @@ Gbk DeptTree::departmentCode(int record) const {
 
 int DeptTree::addNode(int record, int parent) {
     const int index = static_cast<int>(nodes_.size());
-    TDeptRecord& data = records_[record];
+    DepartmentRecord& data = records_[record];
     nodes_.push_back(DeptNode{record, parent, {}, data.jgmc + '_' + data.jgdm});
-    data.Node = index;
+    data.node = index;
     (parent < 0 ? roots_ : nodes_[parent].children).push_back(index);
     return index;
 }

@@ -11,15 +11,15 @@
 namespace wb {
 
 // One row of dm_jg. Texts are GBK bytes as read (jgdm is not trimmed).
-struct TDeptRecord {
+struct DepartmentRecord {
     std::int32_t id = 0;
     std::int32_t upid = 0;
     std::int32_t px = 0;
-    std::int32_t CodeLen = 0; // bytes of jgdm
+    std::int32_t codeLength = 0; // bytes of jgdm
     Gbk jgdm;
     Gbk jgmc;
     Gbk jgjb;
-    int Node = -1; // index into DeptTree::nodes(); -1 while the record has no node
+    int node = -1; // index into DeptTree::nodes(); -1 while the record has no node
 };
 
 // A node of the department tree.
@@ -34,15 +34,15 @@ struct DeptNode {
 class DeptTree {
 public:
     // Replaces the list with `records` (expected in order of code length, then code), sets
-    // each record's CodeLen from its jgdm and rebuilds the tree: top-level nodes for the leading
+    // each record's codeLength from its jgdm and rebuilds the tree: top-level nodes for the leading
     // records whose code is two bytes long; then each remaining record, in list order, becomes the
     // last child of the first node in tree order (pre-order) whose code equals its own code without
     // the last two bytes, or gets no node when there is none. An empty `records` changes nothing
     // and returns false.
-    bool fill(std::vector<TDeptRecord> records);
+    bool fill(std::vector<DepartmentRecord> records);
 
-    const std::vector<TDeptRecord>& records() const { return records_; }
-    int DeptCount() const { return static_cast<int>(records_.size()); }
+    const std::vector<DepartmentRecord>& records() const { return records_; }
+    int departmentCount() const { return static_cast<int>(records_.size()); }
     const std::vector<DeptNode>& nodes() const { return nodes_; }
     const std::vector<int>& roots() const { return roots_; }
 
@@ -54,7 +54,7 @@ private:
     int addNode(int record, int parent);
     int findNode(const Gbk& code) const;
 
-    std::vector<TDeptRecord> records_;
+    std::vector<DepartmentRecord> records_;
     std::vector<DeptNode> nodes_;
     std::vector<int> roots_;
 };

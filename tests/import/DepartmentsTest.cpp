@@ -11,9 +11,9 @@ using wb::test::TempOffice;
 
 namespace {
 
-std::string codeList(const std::vector<TDeptRecord>& records) {
+std::string codeList(const std::vector<DepartmentRecord>& records) {
     std::string joined;
-    for (const TDeptRecord& record : records)
+    for (const DepartmentRecord& record : records)
         joined += (joined.empty() ? "" : " ") + ("[" + record.jgdm.bytes() + "]");
     return joined;
 }
@@ -49,31 +49,31 @@ TEST_F(Departments, LoadsEveryColumnInCodeLengthThenCodeOrder) {
          " (5, 1, 1, '010101', '甲一一', '3'), (1, 0, 1, '01', '甲', '1'),"
          " (2, 1, 4, '0101 ', '甲一', NULL), (4, NULL, NULL, '1', '单', '1')");
 
-    const std::vector<TDeptRecord> records = LoadDepartments(office->departmentQuery);
+    const std::vector<DepartmentRecord> records = loadDepartments(office->departmentQuery);
     EXPECT_EQ(codeList(records), "[1] [01] [02] [0201] [0101 ] [010101]");
     ASSERT_EQ(records.size(), 6u);
-    const TDeptRecord& second = records[2];
+    const DepartmentRecord& second = records[2];
     EXPECT_EQ(second.id, 3);
     EXPECT_EQ(second.upid, 0);
     EXPECT_EQ(second.px, 9);
-    EXPECT_EQ(second.CodeLen, 2);
+    EXPECT_EQ(second.codeLength, 2);
     EXPECT_EQ(gbkToUtf8(second.jgmc), "乙");
     EXPECT_EQ(second.jgjb, "1");
     // Values that are absent read as 0 and the empty text; the code keeps its blank.
     EXPECT_EQ(records[0].upid, 0);
     EXPECT_EQ(records[0].px, 0);
-    EXPECT_EQ(records[4].CodeLen, 5);
+    EXPECT_EQ(records[4].codeLength, 5);
     EXPECT_EQ(records[4].jgjb, "");
 }
 
 TEST_F(Departments, AnEmptyTableGivesNoRecords) {
     exec("delete from dm_jg");
-    EXPECT_TRUE(LoadDepartments(office->departmentQuery).empty());
+    EXPECT_TRUE(loadDepartments(office->departmentQuery).empty());
 }
 
 TEST_F(Departments, AMissingTableIsAnError) {
     exec("drop table dm_jg");
-    EXPECT_THROW(LoadDepartments(office->departmentQuery), Error);
+    EXPECT_THROW(loadDepartments(office->departmentQuery), Error);
 }
 
 TEST_F(Departments, ListingStaffCountsTheDepartmentAndItsSubdepartments) {

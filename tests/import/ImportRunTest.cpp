@@ -96,5 +96,5 @@ TEST_P(ImportRun, ACodeFileThatCannotBeReadIsReportedAsAnErrorLineAndAStopBox) {
     office->loadCodeFile(ui);
     EXPECT_EQ(ui.errors, Strings{"代码文件dm.txt无法读取：它不是普通文件"});
     EXPECT_EQ(ui.boxes, Strings{"错误|代码文件dm.txt无法读取：它不是普通文件|16"});
-    EXPECT_TRUE(office->CodeFileMap.empty());
+    EXPECT_TRUE(office->codeMap.empty());
 }

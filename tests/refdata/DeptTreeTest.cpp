@@ -12,12 +12,12 @@ using test::bytes;
 namespace {
 
 // Records as the department query yields them: code and name, the rest left at defaults.
-std::vector<TDeptRecord>
+std::vector<DepartmentRecord>
 departments(std::initializer_list<std::pair<std::string, std::string>> rows) {
-    std::vector<TDeptRecord> records;
+    std::vector<DepartmentRecord> records;
     int id = 1;
     for (const auto& [code, name] : rows) {
-        TDeptRecord record;
+        DepartmentRecord record;
         record.id = id++;
         record.jgdm = bytes(code);
         record.jgmc = bytes(name);
@@ -44,7 +44,7 @@ using Lines = std::vector<std::string>;
 
 struct ShapeCase {
     const char* name;
-    std::vector<TDeptRecord> records;
+    std::vector<DepartmentRecord> records;
     Lines expected;
 };
 
@@ -111,18 +111,18 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(DeptTree, RecordsAndNodesReferToEachOther) {
     DeptTree tree;
     ASSERT_TRUE(tree.fill(departments({{"01", "A"}, {"02", "B"}, {"0101", "A1"}, {"0401", "D1"}})));
-    ASSERT_EQ(tree.DeptCount(), 4);
-    for (int i = 0; i < tree.DeptCount(); ++i) {
-        const TDeptRecord& record = tree.records()[i];
-        EXPECT_EQ(record.CodeLen, static_cast<int>(record.jgdm.size()));
+    ASSERT_EQ(tree.departmentCount(), 4);
+    for (int i = 0; i < tree.departmentCount(); ++i) {
+        const DepartmentRecord& record = tree.records()[i];
+        EXPECT_EQ(record.codeLength, static_cast<int>(record.jgdm.size()));
         if (record.jgdm == "0401"_ascii) {
-            EXPECT_EQ(record.Node, -1);
+            EXPECT_EQ(record.node, -1);
             continue;
         }
-        ASSERT_GE(record.Node, 0) << record.jgdm.bytes();
-        EXPECT_EQ(tree.nodes()[record.Node].record, i);
+        ASSERT_GE(record.node, 0) << record.jgdm.bytes();
+        EXPECT_EQ(tree.nodes()[record.node].record, i);
     }
-    const DeptNode& child = tree.nodes()[tree.records()[2].Node];
+    const DeptNode& child = tree.nodes()[tree.records()[2].node];
     EXPECT_EQ(tree.records()[tree.nodes()[child.parent].record].jgdm, "01");
 }
 
@@ -132,7 +132,7 @@ TEST(DeptTree, EmptyLoadLeavesListAndTreeAsTheyWere) {
     const Lines before = outline(tree);
 
     EXPECT_FALSE(tree.fill({}));
-    EXPECT_EQ(tree.DeptCount(), 2);
+    EXPECT_EQ(tree.departmentCount(), 2);
     EXPECT_EQ(outline(tree), before);
 }
 
@@ -140,7 +140,7 @@ TEST(DeptTree, RefillReplacesEverything) {
     DeptTree tree;
     ASSERT_TRUE(tree.fill(departments({{"01", "A"}, {"0101", "A1"}, {"0102", "A2"}})));
     ASSERT_TRUE(tree.fill(departments({{"02", "B"}})));
-    EXPECT_EQ(tree.DeptCount(), 1);
+    EXPECT_EQ(tree.departmentCount(), 1);
     EXPECT_EQ(outline(tree), Lines{"B_02"});
     EXPECT_EQ(tree.nodes().size(), 1u);
 }
