@@ -29,9 +29,10 @@ MonthDate clampedMonthDate(const Gbk& line) {
 void runDependentStatement(StatementRunner& runner, Gbk statement, UserInterface& ui,
                            const Gbk& kind, const Gbk& name, const Gbk& text) {
     runner.setText(std::move(statement));
-    // The refusal may come after this row's later cells were read: it keeps its own copies.
-    runner.execDeferred([&ui, kind, name, text](const std::string& reason) {
-        ui.addError({kind, name, text, utf8ToGbk(reason)});
+    // The refusal may come after later lines were given: it keeps its own copies and its
+    // place in the error list.
+    runner.execDeferred([slot = ui.errorSlot(), kind, name, text](const std::string& reason) {
+        slot({kind, name, text, utf8ToGbk(reason)});
     });
 }
 

@@ -56,6 +56,9 @@ public:
     CodeTable codeMap;
     BuiltinTables tables;
     UndoJournal undoJournal; // wagebook.undo beside the database
+    // When an append run commits the group of rows it holds: after this long, or at this many
+    // rows, whichever comes first (see runImport).
+    RowGroups rowGroups;
     // What the last dry run would have written; set by a dry run only.
     std::optional<DryRunCounts> lastDryRun;
 };
