@@ -18,7 +18,7 @@ dpkg -x "$deb" "$tmp/root"
 fail() { echo "package test: $*" >&2; exit 1; }
 
 # lintian with Debian's profile: an error or a warning fails the test.
-lintian --fail-on error,warning "$deb" >"$tmp/lintian.txt" 2>&1 ||
+lintian --profile debian --fail-on error,warning "$deb" >"$tmp/lintian.txt" 2>&1 ||
     fail "lintian:"$'\n'"$(cat "$tmp/lintian.txt")"
 
 # What the package holds, and nothing else (no tests, benchmarks or libraries).
