@@ -1,7 +1,7 @@
 #pragma once
 
+#include "text/CellValue.h"
 #include "text/Gbk.h"
-#include "xls/CellValue.h"
 
 #include <cstdint>
 #include <memory>

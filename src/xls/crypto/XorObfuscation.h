@@ -2,7 +2,7 @@
 // XOR obfuscation of .xls workbooks (the oldest method): a 16-bit key and verifier derived
 // from the password, and a 16-byte array XORed into the record data.
 
-#include "xls/RecordCipher.h"
+#include "xls/crypto/RecordCipher.h"
 
 #include <array>
 #include <cstdint>

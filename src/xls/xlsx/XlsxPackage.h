@@ -2,8 +2,8 @@
 // The package structure of an .xlsx file: part names, and the relationships that lead from
 // the package to the workbook and from the workbook to its sheets, styles and strings.
 
-#include "xls/XmlParser.h"
-#include "xls/ZipPackage.h"
+#include "xls/xlsx/XmlParser.h"
+#include "xls/xlsx/ZipPackage.h"
 
 #include <string>
 #include <string_view>

@@ -1,4 +1,4 @@
-#include "xls/XmlParser.h"
+#include "xls/xlsx/XmlParser.h"
 
 #include "xls/FormatError.h"
 

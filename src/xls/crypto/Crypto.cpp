@@ -1,4 +1,4 @@
-#include "xls/Crypto.h"
+#include "xls/crypto/Crypto.h"
 
 #include <nettle/aes.h>
 #include <nettle/arcfour.h>

@@ -1,8 +1,8 @@
-#include "xls/AgileEncryption.h"
+#include "xls/crypto/AgileEncryption.h"
 
-#include "xls/Crypto.h"
 #include "xls/FormatError.h"
-#include "xls/XmlParser.h"
+#include "xls/crypto/Crypto.h"
+#include "xls/xlsx/XmlParser.h"
 
 #include <charconv>
 

@@ -1,4 +1,4 @@
-#include "xls/CellValue.h"
+#include "text/CellValue.h"
 #include "support/GbkBytes.h"
 #include "text/Encoding.h"
 #include "text/Error.h"

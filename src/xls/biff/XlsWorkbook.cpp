@@ -1,9 +1,9 @@
-#include "xls/XlsWorkbook.h"
+#include "xls/biff/XlsWorkbook.h"
 
 #include "text/Error.h"
-#include "xls/BiffReader.h"
-#include "xls/CompoundFile.h"
 #include "xls/FormatError.h"
+#include "xls/biff/BiffReader.h"
+#include "xls/biff/CompoundFile.h"
 
 #include "xls/WorkbookFile.h"
 #include <cerrno>

@@ -1,4 +1,4 @@
-#include "xls/XlsxText.h"
+#include "xls/xlsx/XlsxText.h"
 
 namespace wb::xls {
 

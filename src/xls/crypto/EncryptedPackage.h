@@ -4,7 +4,7 @@
 // EncryptedPackage, the zip encrypted. Standard and agile encryption are read; the
 // extensible kind, which needs a third-party provider, is refused.
 
-#include "xls/AgileEncryption.h"
+#include "xls/crypto/AgileEncryption.h"
 
 #include <optional>
 #include <string>

@@ -4,7 +4,7 @@
 // the shared strings and the styles. The sheet is parsed as it is inflated.
 
 #include "xls/XlsSheet.h"
-#include "xls/ZipPackage.h"
+#include "xls/xlsx/ZipPackage.h"
 
 #include <string_view>
 

@@ -1,4 +1,4 @@
-#include "xls/Records.h"
+#include "xls/biff/Records.h"
 
 #include "xls/Bytes.h"
 #include "xls/FormatError.h"

@@ -1,8 +1,8 @@
-#include "xls/StandardEncryption.h"
+#include "xls/crypto/StandardEncryption.h"
 
-#include "xls/Crypto.h"
-#include "xls/EncryptionHeader.h"
 #include "xls/FormatError.h"
+#include "xls/crypto/Crypto.h"
+#include "xls/crypto/EncryptionHeader.h"
 
 namespace wb::xls {
 

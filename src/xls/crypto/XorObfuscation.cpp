@@ -1,6 +1,6 @@
-#include "xls/XorObfuscation.h"
+#include "xls/crypto/XorObfuscation.h"
 
-#include "xls/Crypto.h"
+#include "xls/crypto/Crypto.h"
 
 namespace wb::xls {
 

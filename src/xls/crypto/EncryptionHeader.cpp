@@ -1,4 +1,4 @@
-#include "xls/EncryptionHeader.h"
+#include "xls/crypto/EncryptionHeader.h"
 
 #include "xls/Bytes.h"
 #include "xls/FormatError.h"

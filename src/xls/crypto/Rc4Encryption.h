@@ -3,7 +3,7 @@
 // MD5, 40 bits) and the CryptoAPI method (keys from SHA-1, 40 to 128 bits). Both key the
 // stream afresh for each 1024-byte block.
 
-#include "xls/RecordCipher.h"
+#include "xls/crypto/RecordCipher.h"
 
 #include <cstdint>
 #include <memory>

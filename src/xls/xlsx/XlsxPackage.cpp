@@ -1,4 +1,4 @@
-#include "xls/XlsxPackage.h"
+#include "xls/xlsx/XlsxPackage.h"
 
 namespace wb::xls {
 

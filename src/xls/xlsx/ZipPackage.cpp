@@ -1,4 +1,4 @@
-#include "xls/ZipPackage.h"
+#include "xls/xlsx/ZipPackage.h"
 
 #include "xls/FormatError.h"
 

@@ -1,11 +1,11 @@
-#include "xls/XlsDecryption.h"
+#include "xls/crypto/XlsDecryption.h"
 
 #include "xls/Bytes.h"
-#include "xls/EncryptionHeader.h"
 #include "xls/FormatError.h"
-#include "xls/Rc4Encryption.h"
-#include "xls/Records.h"
-#include "xls/XorObfuscation.h"
+#include "xls/biff/Records.h"
+#include "xls/crypto/EncryptionHeader.h"
+#include "xls/crypto/Rc4Encryption.h"
+#include "xls/crypto/XorObfuscation.h"
 
 #include <memory>
 

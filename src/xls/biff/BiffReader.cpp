@@ -1,12 +1,12 @@
-#include "xls/BiffReader.h"
+#include "xls/biff/BiffReader.h"
 
 #include "text/Encoding.h"
 #include "xls/Bytes.h"
 #include "xls/FormatError.h"
 #include "xls/NumberFormat.h"
-#include "xls/Records.h"
 #include "xls/SharedStrings.h"
 #include "xls/SheetBuilder.h"
+#include "xls/biff/Records.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "xls/CellValue.h"
+#include "text/CellValue.h"
 
 #include "text/DateText.h"
 #include "text/Encoding.h"

@@ -1,4 +1,4 @@
-#include "xls/XlsxReader.h"
+#include "xls/xlsx/XlsxReader.h"
 
 #include "text/DateText.h"
 #include "text/Encoding.h"
@@ -6,9 +6,9 @@
 #include "xls/NumberFormat.h"
 #include "xls/SharedStrings.h"
 #include "xls/SheetBuilder.h"
-#include "xls/XlsxPackage.h"
-#include "xls/XlsxText.h"
-#include "xls/XmlParser.h"
+#include "xls/xlsx/XlsxPackage.h"
+#include "xls/xlsx/XlsxText.h"
+#include "xls/xlsx/XmlParser.h"
 
 #include <charconv>
 #include <cstdint>

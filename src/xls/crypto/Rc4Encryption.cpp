@@ -1,6 +1,6 @@
-#include "xls/Rc4Encryption.h"
+#include "xls/crypto/Rc4Encryption.h"
 
-#include "xls/Crypto.h"
+#include "xls/crypto/Crypto.h"
 
 #include <functional>
 #include <optional>

@@ -1,4 +1,4 @@
-#include "xls/CompoundFile.h"
+#include "xls/biff/CompoundFile.h"
 
 #include "xls/Bytes.h"
 #include "xls/FormatError.h"

@@ -1,8 +1,8 @@
-#include "xls/EncryptedPackage.h"
+#include "xls/crypto/EncryptedPackage.h"
 
 #include "xls/Bytes.h"
 #include "xls/FormatError.h"
-#include "xls/StandardEncryption.h"
+#include "xls/crypto/StandardEncryption.h"
 
 namespace wb::xls {
 
