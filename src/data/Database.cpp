@@ -19,29 +19,117 @@ namespace wb {
 namespace {
 
 constexpr char kSqliteHeader[] = "SQLite format 3"; // followed by a NUL byte
+// What a failed commit or a failure inside a transaction adds: nothing of it was kept.
+constexpr const char* kNothingKept = "；尚未提交的写入已全部撤销";
 
 } // namespace
 
-void Database::Nesting::checkCanBeginTransaction() const {
-    if (transaction || unit)
+void Database::beginTransaction() {
+    if (writing())
         throw Error("上一个写入事务还没有结束。");
+    startTransaction();
+    transaction_ = true;
 }
 
-void Database::Nesting::checkCanCommitTransaction() const {
-    if (!transaction)
+void Database::beginDepartmentTransaction(const Gbk& departmentCode) {
+    if (writing())
+        throw Error("上一个写入事务还没有结束。");
+    startDepartmentTransaction(departmentCode);
+    transaction_ = true;
+}
+
+void Database::commitTransaction() {
+    if (!transaction_)
         throw Error("没有要提交的写入事务。");
-    if (unit)
+    if (unit_ != Unit::None)
         throw Error("写入单元还没有结束，不能提交事务。");
+    try {
+        commitWork();
+    } catch (...) {
+        abandonTransaction();
+        throw;
+    }
+    transaction_ = false;
 }
 
-void Database::Nesting::checkCanBeginUnit() const {
-    if (unit)
+void Database::rollbackTransaction() {
+    if (transaction_)
+        abandonTransaction();
+}
+
+void Database::beginUnit() {
+    if (unit_ != Unit::None)
         throw Error("上一个写入单元还没有结束。");
+    if (transaction_) {
+        startSavepoint();
+        unit_ = Unit::Savepoint;
+    } else {
+        startUnitTransaction();
+        unit_ = Unit::OwnTransaction;
+    }
 }
 
-void Database::Nesting::checkCanCommitUnit() const {
-    if (!unit)
+void Database::commitUnit() {
+    if (unit_ == Unit::None)
         throw Error("没有要提交的写入单元。");
+    try {
+        if (unit_ == Unit::OwnTransaction)
+            commitWork();
+        else
+            releaseSavepoint();
+    } catch (...) {
+        rollbackUnit();
+        throw;
+    }
+    unit_ = Unit::None;
+}
+
+void Database::rollbackUnit() {
+    if (unit_ == Unit::OwnTransaction) {
+        abandonTransaction();
+    } else if (unit_ == Unit::Savepoint) {
+        const bool transactionKept = rollBackToSavepoint();
+        unit_ = Unit::None;
+        if (!transactionKept)
+            abandonTransaction();
+    }
+}
+
+void Database::rollbackAll() {
+    rollbackUnit();
+    rollbackTransaction();
+}
+
+void Database::abandonTransaction() {
+    rollBack();
+    transaction_ = false;
+    unit_ = Unit::None;
+}
+
+void Database::startDepartmentTransaction(const Gbk& departmentCode) {
+    (void)departmentCode;
+    startTransaction();
+}
+
+void Database::startUnitTransaction() {
+    startTransaction();
+}
+
+void Database::failAbandoned(const std::string& text) {
+    abandonTransaction();
+    throw DatabaseFailure(text + kNothingKept);
+}
+
+void Database::failCommit(const std::string& reason) const {
+    throw DatabaseFailure(commitFailure() + "：" + reason + kNothingKept);
+}
+
+std::string Database::beginFailure() const {
+    return "无法开始写入数据库 " + displayName();
+}
+
+std::string Database::commitFailure() const {
+    return "无法提交对数据库 " + displayName() + " 的写入";
 }
 
 void Database::executeDeferred(const Gbk& jet, const Refusal& refused) {

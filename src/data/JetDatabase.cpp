@@ -88,7 +88,7 @@ JetDatabase::JetDatabase(const QString& path) : path_(path) {
 }
 
 JetDatabase::~JetDatabase() {
-    rollbackTransaction();
+    rollbackAll();
     database_.close();
     database_ = QSqlDatabase();
     QSqlDatabase::removeDatabase(connectionName_);
@@ -146,7 +146,7 @@ void JetDatabase::deleteRow(std::string_view table, std::int64_t key) {
     if (!query.exec(QStringLiteral("DELETE FROM [%1] WHERE id = %2")
                         .arg(QString::fromUtf8(table.data(), static_cast<qsizetype>(table.size())))
                         .arg(key)))
-        fail(query.lastError().text(), "表 " + std::string(table) + " 的新记录无法撤回");
+        fail(query.lastError().text(), rowNotTakenBack(table));
 }
 
 const TableColumns* JetDatabase::columns(std::string_view table) {
@@ -164,53 +164,18 @@ const TableColumns* JetDatabase::columns(std::string_view table) {
     return &tables_.emplace(key, std::move(result)).first->second;
 }
 
-void JetDatabase::beginTransaction() {
-    nesting_.checkCanBeginTransaction();
+void JetDatabase::startTransaction() {
     if (!database_.transaction())
-        fail(database_.lastError().text(), "无法开始写入数据库 " + displayName());
-    nesting_.transaction = true;
+        fail(database_.lastError().text(), beginFailure());
 }
 
-void JetDatabase::commitTransaction() {
-    nesting_.checkCanCommitTransaction();
-    nesting_.transaction = false;
-    if (!database_.commit()) {
-        const QString reason = database_.lastError().text();
-        database_.rollback();
-        throw DatabaseFailure("无法提交对数据库 " + displayName() + " 的写入：" + utf8(reason) +
-                              kNothingKept);
-    }
+void JetDatabase::commitWork() {
+    if (!database_.commit())
+        failCommit(utf8(database_.lastError().text()));
 }
 
-void JetDatabase::rollbackTransaction() {
-    if (!nesting_.transaction)
-        return;
-    nesting_.transaction = false;
-    nesting_.unit = false;
+void JetDatabase::rollBack() {
     database_.rollback();
-}
-
-void JetDatabase::beginUnit() {
-    nesting_.checkCanBeginUnit();
-    nesting_.unitOwnsTransaction = !nesting_.transaction;
-    if (nesting_.unitOwnsTransaction)
-        beginTransaction();
-    nesting_.unit = true;
-}
-
-void JetDatabase::commitUnit() {
-    nesting_.checkCanCommitUnit();
-    nesting_.unit = false;
-    if (nesting_.unitOwnsTransaction)
-        commitTransaction();
-}
-
-void JetDatabase::rollbackUnit() {
-    if (!nesting_.unit)
-        return;
-    nesting_.unit = false;
-    if (nesting_.unitOwnsTransaction)
-        rollbackTransaction();
 }
 
 void JetDatabase::checkWritable() {}

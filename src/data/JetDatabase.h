@@ -28,13 +28,17 @@ public:
                            const std::vector<EngineValue>& values) override;
     void deleteRow(std::string_view table, std::int64_t key) override;
     const TableColumns* columns(std::string_view table) override;
-    void beginTransaction() override;
-    void commitTransaction() override;
-    void rollbackTransaction() override;
-    void beginUnit() override;
-    void commitUnit() override;
-    void rollbackUnit() override;
     void checkWritable() override;
+
+protected:
+    void startTransaction() override;
+    void commitWork() override;
+    void rollBack() override;
+    // Without savepoints a unit inside a transaction marks nothing; its writes stay in the
+    // transaction when it is rolled back.
+    void startSavepoint() override {}
+    void releaseSavepoint() override {}
+    bool rollBackToSavepoint() override { return true; }
 
 private:
     [[noreturn]] void fail(const QString& engineText, const std::string& what) const;

@@ -180,8 +180,7 @@ PostgresDatabase::PostgresDatabase(const ServerAddress& address, int lockTimeout
 }
 
 PostgresDatabase::~PostgresDatabase() {
-    rollbackUnit();
-    rollbackTransaction();
+    rollbackAll();
 }
 
 std::string PostgresDatabase::displayName() const {
@@ -190,23 +189,19 @@ std::string PostgresDatabase::displayName() const {
 
 void PostgresDatabase::fail(const ServerError& error, const std::string& what) {
     const std::string text = what + "：" + described(error);
-    if (error.connectionLost && (nesting_.transaction || nesting_.unit)) {
-        abandon();
-        throw DatabaseFailure(text + kNothingKept);
-    }
+    if (error.connectionLost && writing())
+        failAbandoned(text);
     if (isServerFailure(error))
         throw DatabaseFailure(text);
     throw Error(text);
 }
 
 bool PostgresDatabase::serverTransactionOpen() const {
-    return nesting_.transaction || (nesting_.unit && pendingStart_.empty());
+    return inTransaction() || (inUnit() && pendingStart_.empty());
 }
 
-void PostgresDatabase::abandon() {
+void PostgresDatabase::rollBack() {
     const bool open = serverTransactionOpen();
-    nesting_.transaction = false;
-    nesting_.unit = false;
     pendingStart_.clear();
     deferred_.clear();
     ServerError ignored;
@@ -218,10 +213,8 @@ void PostgresDatabase::abandon() {
 void PostgresDatabase::reconnectIfLost() {
     if (!connection_.lost())
         return;
-    if (serverTransactionOpen()) {
-        abandon();
-        throw DatabaseFailure("与数据库服务器 " + displayName() + " 的连接断开了" + kNothingKept);
-    }
+    if (serverTransactionOpen())
+        failAbandoned("与数据库服务器 " + displayName() + " 的连接断开了");
     try {
         connection_.reconnect();
     } catch (const Error& error) {
@@ -234,7 +227,7 @@ void PostgresDatabase::reconnectIfLost() {
 std::int64_t PostgresDatabase::write(std::vector<Step> body, const std::string& what) {
     settle();
     reconnectIfLost();
-    const bool guarded = nesting_.transaction || nesting_.unit;
+    const bool guarded = writing();
     std::vector<Step> steps = startSteps();
     if (guarded)
         state_->addRun(steps, State::kSavepoint, nullptr, false);
@@ -273,27 +266,22 @@ void PostgresDatabase::undoFailedStatement(int failed, int bodyFirst, const Serv
                                            const std::string& what) {
     if (error.connectionLost)
         fail(error, what);
-    if (failed < bodyFirst) {
-        // The unit or the statement's savepoint never began: nothing can be kept apart.
-        abandon();
-        throw DatabaseFailure(what + "：" + described(error) + kNothingKept);
-    }
+    if (failed < bodyFirst) // the unit or the statement's savepoint never began
+        failAbandoned(what + "：" + described(error));
     pendingStart_.clear();
-    if (nesting_.transaction || nesting_.unit)
+    if (writing())
         undoStatement(error, what);
 }
 
 void PostgresDatabase::undoStatement(const ServerError& error, const std::string& what) {
     ServerError ignored;
-    if (!connection_.command(kUndoStatement, ignored)) {
-        abandon();
-        throw DatabaseFailure(what + "：" + described(error) + kNothingKept);
-    }
+    if (!connection_.command(kUndoStatement, ignored))
+        failAbandoned(what + "：" + described(error));
 }
 
 void PostgresDatabase::executeDeferred(const Gbk& jetGbk, const Refusal& refused) {
     // Outside a transaction or unit each statement is its own transaction: nothing to wait for.
-    if (!nesting_.transaction && !nesting_.unit) {
+    if (!writing()) {
         Database::executeDeferred(jetGbk, refused);
         return;
     }
@@ -341,11 +329,10 @@ bool PostgresDatabase::settleBatch(bool commit) {
     ServerError error;
     const int failed = send(steps, error);
     if (commitAt >= 0 && (failed < 0 || failed == commitAt || error.connectionLost)) {
-        // The unit ends here, committed or not (a lost connection leaves that unknown).
+        // The transaction ends here, committed or not (a lost connection leaves that unknown).
         deferred_.clear();
         pendingStart_.clear();
-        nesting_.unit = false;
-        requireCommitted(failed < 0, tag, error, commitFailure());
+        requireCommitted(failed < 0, tag, error);
         return true;
     }
     if (failed < 0) {
@@ -431,7 +418,7 @@ QueryRows PostgresDatabase::select(const Gbk& jetGbk) {
     settle();
     reconnectIfLost();
     // Inside a transaction a failing query must not end it: it runs under a savepoint.
-    const bool guarded = nesting_.transaction || nesting_.unit;
+    const bool guarded = writing();
     if (!pendingStart_.empty())
         write({}, what);
     ServerError error;
@@ -506,7 +493,7 @@ std::int64_t PostgresDatabase::insertRow(std::string_view tableName,
 }
 
 void PostgresDatabase::deleteRow(std::string_view tableName, std::int64_t key) {
-    const std::string what = "表 " + std::string(tableName) + " 的记录无法撤回";
+    const std::string what = rowNotTakenBack(tableName);
     const TableInfo* info = table(tableName);
     if (!info || info->key.empty())
         throw Error(what + "：这个表没有主键");
@@ -526,24 +513,20 @@ void PostgresDatabase::deleteRow(std::string_view tableName, std::int64_t key) {
 
 void PostgresDatabase::beginServerTransaction() {
     ServerError error;
-    if (!connection_.command("BEGIN ISOLATION LEVEL REPEATABLE READ", error)) {
-        throw DatabaseFailure("无法开始写入数据库 " + displayName() + "：" + described(error));
-    }
+    if (!connection_.command("BEGIN ISOLATION LEVEL REPEATABLE READ", error))
+        throw DatabaseFailure(beginFailure() + "：" + described(error));
 }
 
-void PostgresDatabase::beginTransaction() {
-    nesting_.checkCanBeginTransaction();
+void PostgresDatabase::startTransaction() {
     reconnectIfLost();
     beginServerTransaction();
-    nesting_.transaction = true;
 }
 
 // The department's lock and shared locks on every code it begins with: an overwrite of 01
 // waits for one of 01 or of 0101, while overwrites of 0101 and 0102 go side by side. The
 // locks belong to the session and are taken before the transaction begins, so that its
 // view of the database is taken after the other clerk's run was committed.
-void PostgresDatabase::beginDepartmentTransaction(const Gbk& departmentCode) {
-    nesting_.checkCanBeginTransaction();
+void PostgresDatabase::startDepartmentTransaction(const Gbk& departmentCode) {
     reconnectIfLost();
     const std::string_view code = departmentCode.view();
     std::string ancestors = "{";
@@ -564,7 +547,7 @@ void PostgresDatabase::beginDepartmentTransaction(const Gbk& departmentCode) {
     if (failed >= 0) {
         releaseDepartmentLocks();
         if (error.sqlstate != "55P03")
-            fail(error, "无法开始写入数据库 " + displayName());
+            fail(error, beginFailure());
         throw DatabaseFailure("部门 " + gbkToUtf8(departmentCode) +
                               " 或它的上级、下级部门正由另一位用户覆盖导入，等了 " +
                               std::to_string(state_->lockTimeoutMs / 1000.0).substr(0, 3) +
@@ -576,7 +559,6 @@ void PostgresDatabase::beginDepartmentTransaction(const Gbk& departmentCode) {
         releaseDepartmentLocks();
         throw;
     }
-    nesting_.transaction = true;
 }
 
 void PostgresDatabase::releaseDepartmentLocks() {
@@ -588,98 +570,62 @@ void PostgresDatabase::releaseDepartmentLocks() {
         connection_.command("SELECT pg_advisory_unlock_all()", ignored);
 }
 
-void PostgresDatabase::commitOrFail(const std::string& what) {
-    ServerError error;
-    std::string tag;
-    const bool ok = connection_.command("COMMIT", error, &tag);
-    requireCommitted(ok, tag, error, what);
-}
-
-void PostgresDatabase::requireCommitted(bool ran, const std::string& tag, ServerError error,
-                                        const std::string& what) {
+void PostgresDatabase::requireCommitted(bool ran, const std::string& tag, ServerError error) {
     if (ran && tag == "COMMIT")
         return;
     if (ran)
         error.message = "写入事务已被服务器中止";
-    throw DatabaseFailure(what + "：" + described(error) +
-                          (error.connectionLost ? "；这次提交是否完成无法确定" : kNothingKept));
+    if (error.connectionLost)
+        throw DatabaseFailure(commitFailure() + "：" + described(error) +
+                              "；这次提交是否完成无法确定");
+    failCommit(described(error));
 }
 
-std::string PostgresDatabase::commitFailure() const {
-    return "无法提交对数据库 " + displayName() + " 的写入";
-}
-
-void PostgresDatabase::commitTransaction() {
-    nesting_.checkCanCommitTransaction();
-    settle();
-    nesting_.transaction = false;
-    try {
-        commitOrFail(commitFailure());
-    } catch (...) {
-        releaseDepartmentLocks();
-        throw;
+void PostgresDatabase::commitWork() {
+    // The COMMIT travels with the last statements held back, if any.
+    bool committed = false;
+    while (!committed && !deferred_.empty())
+        committed = settleBatch(true);
+    if (!committed && pendingStart_.empty()) {
+        ServerError error;
+        std::string tag;
+        const bool ran = connection_.command("COMMIT", error, &tag);
+        requireCommitted(ran, tag, error);
     }
+    pendingStart_.clear(); // a unit that wrote nothing began nothing on the server
     releaseDepartmentLocks();
 }
 
-void PostgresDatabase::rollbackTransaction() {
-    if (!nesting_.transaction)
-        return;
-    abandon();
-}
-
-void PostgresDatabase::beginUnit() {
-    nesting_.checkCanBeginUnit();
+void PostgresDatabase::startUnitTransaction() {
     reconnectIfLost();
-    nesting_.unitOwnsTransaction = !nesting_.transaction;
-    pendingStart_ = nesting_.unitOwnsTransaction ? "BEGIN" : "SAVEPOINT wb_unit";
-    nesting_.unit = true;
+    pendingStart_ = "BEGIN";
 }
 
-void PostgresDatabase::commitUnit() {
-    nesting_.checkCanCommitUnit();
-    // A unit's own transaction is committed in the round trip of its last held statements.
-    if (nesting_.unitOwnsTransaction)
-        while (!deferred_.empty())
-            if (settleBatch(true))
-                return;
+void PostgresDatabase::startSavepoint() {
+    reconnectIfLost();
+    pendingStart_ = "SAVEPOINT wb_unit";
+}
+
+void PostgresDatabase::releaseSavepoint() {
     settle();
-    nesting_.unit = false;
     if (!pendingStart_.empty()) {
         pendingStart_.clear(); // nothing was written
         return;
     }
-    const std::string what = commitFailure();
-    if (nesting_.unitOwnsTransaction) {
-        commitOrFail(what);
-        return;
-    }
     ServerError error;
-    if (!connection_.command("RELEASE SAVEPOINT wb_unit", error)) {
-        nesting_.unit = true;
-        rollbackUnit();
-        fail(error, what);
-    }
+    if (!connection_.command("RELEASE SAVEPOINT wb_unit", error))
+        fail(error, commitFailure());
 }
 
-void PostgresDatabase::rollbackUnit() {
-    if (!nesting_.unit)
-        return;
-    nesting_.unit = false;
+bool PostgresDatabase::rollBackToSavepoint() {
     deferred_.clear();
     if (!pendingStart_.empty()) {
         pendingStart_.clear();
-        return;
+        return true;
     }
     ServerError ignored;
-    if (nesting_.unitOwnsTransaction) {
-        if (!connection_.lost())
-            connection_.command("ROLLBACK", ignored);
-        return;
-    }
-    if (connection_.lost() ||
-        !connection_.command("ROLLBACK TO SAVEPOINT wb_unit; RELEASE SAVEPOINT wb_unit", ignored))
-        abandon();
+    return !connection_.lost() &&
+           connection_.command("ROLLBACK TO SAVEPOINT wb_unit; RELEASE SAVEPOINT wb_unit", ignored);
 }
 
 void PostgresDatabase::checkWritable() {

@@ -34,13 +34,6 @@ public:
                            const std::vector<EngineValue>& values) override;
     void deleteRow(std::string_view table, std::int64_t key) override;
     const TableColumns* columns(std::string_view table) override;
-    void beginTransaction() override;
-    void beginDepartmentTransaction(const Gbk& departmentCode) override;
-    void commitTransaction() override;
-    void rollbackTransaction() override;
-    void beginUnit() override;
-    void commitUnit() override;
-    void rollbackUnit() override;
     void checkWritable() override;
 
     // Runs engine SQL (UTF-8, no parameters) outside the Jet dialect: the schema of
@@ -48,6 +41,18 @@ public:
     void executeSql(const std::string& sql);
     // Whether the database holds a table of this name.
     bool hasTable(std::string_view table);
+
+protected:
+    // A transaction begins at once, in REPEATABLE READ; a unit's own transaction and a
+    // unit's savepoint begin with the unit's first statement.
+    void startTransaction() override;
+    void startDepartmentTransaction(const Gbk& departmentCode) override;
+    void startUnitTransaction() override;
+    void commitWork() override;
+    void rollBack() override;
+    void startSavepoint() override;
+    void releaseSavepoint() override;
+    bool rollBackToSavepoint() override;
 
 private:
     struct State;
@@ -65,8 +70,8 @@ private:
     int send(const std::vector<PostgresConnection::Step>& steps, ServerError& error,
              std::int64_t* value = nullptr);
     // Sends up to a batch of the deferred statements in one pipeline, each under its
-    // savepoint, and with `commit`, when the batch holds the last of them, the unit's COMMIT
-    // after them: true when the unit so ended. A refused statement alone is undone and
+    // savepoint, and with `commit`, when the batch holds the last of them, the COMMIT
+    // after them: true when the transaction so ended. A refused statement alone is undone and
     // reported, and the ones after it (and the COMMIT) wait for the next pipeline. Throws
     // DatabaseFailure when the commit fails or its outcome is unknown.
     bool settleBatch(bool commit);
@@ -82,13 +87,8 @@ private:
     // Whether a transaction is open on the server (a unit's own one begins with its first
     // statement).
     bool serverTransactionOpen() const;
-    // Ends everything open after the server or connection abandoned it; never throws.
-    void abandon();
-    void commitOrFail(const std::string& what);
-    // Throws DatabaseFailure naming `what` unless a COMMIT `ran` and its `tag` says it was made.
-    void requireCommitted(bool ran, const std::string& tag, ServerError error,
-                          const std::string& what);
-    std::string commitFailure() const;
+    // Throws DatabaseFailure unless a COMMIT `ran` and its `tag` says it was made.
+    void requireCommitted(bool ran, const std::string& tag, ServerError error);
     void releaseDepartmentLocks();
     void reconnectIfLost();
     void beginServerTransaction();

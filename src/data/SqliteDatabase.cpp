@@ -81,8 +81,7 @@ SqliteDatabase::SqliteDatabase(const QString& path, int busyTimeoutMs)
 }
 
 SqliteDatabase::~SqliteDatabase() {
-    rollbackUnit();
-    rollbackTransaction();
+    rollbackAll();
     close();
 }
 
@@ -162,20 +161,18 @@ SqliteDatabase::StepFailure SqliteDatabase::lastFailure() const {
             sqlite3_errmsg(handle_)};
 }
 
-void SqliteDatabase::failWith(const StepFailure& failure, const std::string& what) {
+std::string SqliteDatabase::described(const StepFailure& failure) {
     const std::string cause = failureCause(failure.code, failure.systemErrno);
-    const std::string text = cause.empty() ? what + "：" + failure.message
-                                           : what + "：" + cause + "（" + failure.message + "）";
+    return cause.empty() ? failure.message : cause + "（" + failure.message + "）";
+}
+
+void SqliteDatabase::failWith(const StepFailure& failure, const std::string& what) {
+    const std::string text = what + "：" + described(failure);
     // The engine ends the whole transaction on some failures (a full disk, an I/O error):
     // nothing written since it began is kept, and writing on would commit each statement
     // on its own.
-    const bool abandoned = (nesting_.transaction || nesting_.unit) && handle_ != nullptr &&
-                           sqlite3_get_autocommit(handle_) != 0;
-    if (abandoned) {
-        nesting_.transaction = false;
-        nesting_.unit = false;
-        throw DatabaseFailure(text + kNothingKept);
-    }
+    if (writing() && handle_ != nullptr && sqlite3_get_autocommit(handle_) != 0)
+        failAbandoned(text);
     if (isDatabaseFailure(failure.code))
         throw DatabaseFailure(text);
     throw Error(text);
@@ -272,7 +269,7 @@ std::int64_t SqliteDatabase::insertRow(std::string_view table,
 }
 
 void SqliteDatabase::deleteRow(std::string_view table, std::int64_t key) {
-    const std::string what = "表 " + std::string(table) + " 的新记录无法撤回";
+    const std::string what = rowNotTakenBack(table);
     SqliteStatement& remove =
         statement("DELETE FROM " + quotedName(table) + " WHERE rowid = ?", what);
     remove.bind(0, EngineValue::ofInteger(key));
@@ -303,91 +300,37 @@ const TableColumns* SqliteDatabase::columns(std::string_view table) {
     return &state_->tables.emplace(key, std::move(result)).first->second;
 }
 
-void SqliteDatabase::beginTransaction() {
-    nesting_.checkCanBeginTransaction();
+void SqliteDatabase::startTransaction() {
     // IMMEDIATE takes the write lock now, where the busy timeout applies; a deferred
     // transaction could fail half-way when another writer came first.
-    run(statement("BEGIN IMMEDIATE", {}), "无法开始写入数据库 " + displayName());
-    nesting_.transaction = true;
+    run(statement("BEGIN IMMEDIATE", {}), beginFailure());
 }
 
-void SqliteDatabase::commitTransaction() {
-    nesting_.checkCanCommitTransaction();
-    commitOrRollBack("无法提交对数据库 " + displayName() + " 的写入");
+void SqliteDatabase::startSavepoint() {
+    run(statement("SAVEPOINT wb_unit", {}), beginFailure());
 }
 
-void SqliteDatabase::rollbackTransaction() {
-    if (!nesting_.transaction)
-        return;
-    rollBackQuietly();
+void SqliteDatabase::releaseSavepoint() {
+    run(statement("RELEASE wb_unit", {}), commitFailure());
 }
 
-void SqliteDatabase::beginUnit() {
-    nesting_.checkCanBeginUnit();
-    nesting_.unitOwnsTransaction = !nesting_.transaction;
-    if (nesting_.unitOwnsTransaction)
-        beginTransaction();
-    else
-        run(statement("SAVEPOINT wb_unit", {}), "无法开始写入数据库 " + displayName());
-    nesting_.unit = true;
-}
-
-void SqliteDatabase::commitUnit() {
-    nesting_.checkCanCommitUnit();
-    const std::string what = "无法提交对数据库 " + displayName() + " 的写入";
-    nesting_.unit = false;
-    if (nesting_.unitOwnsTransaction) {
-        commitOrRollBack(what);
-        return;
-    }
-    StepFailure failure;
-    if (runToEnd(statement("RELEASE wb_unit", {}), failure) != SQLITE_DONE) {
-        nesting_.unit = true;
-        rollbackUnit();
-        failWith(failure, what);
-    }
-}
-
-void SqliteDatabase::rollbackUnit() {
-    if (!nesting_.unit)
-        return;
-    nesting_.unit = false;
-    if (nesting_.unitOwnsTransaction) {
-        rollBackQuietly();
-        return;
-    }
+bool SqliteDatabase::rollBackToSavepoint() {
     // Errors are dropped: the engine may have ended the transaction itself (a full disk),
     // and a rollback runs while another error is on its way to the caller.
     StepFailure ignored;
     runToEnd(statement("ROLLBACK TO wb_unit", {}), ignored);
     runToEnd(statement("RELEASE wb_unit", {}), ignored);
-    if (sqlite3_get_autocommit(handle_) != 0)
-        nesting_.transaction = false;
+    return sqlite3_get_autocommit(handle_) == 0;
 }
 
-void SqliteDatabase::commitOrRollBack(const std::string& what) {
-    try {
-        checkSameFile();
-    } catch (const DatabaseFailure&) {
-        rollBackQuietly();
-        throw;
-    }
+void SqliteDatabase::commitWork() {
+    checkSameFile();
     StepFailure failure;
-    if (runToEnd(statement("COMMIT", {}), failure) == SQLITE_DONE) {
-        nesting_.transaction = false;
-        return;
-    }
-    // The cause is taken before the rollback, whose own complaint would hide it.
-    rollBackQuietly();
-    const std::string cause = failureCause(failure.code, failure.systemErrno);
-    throw DatabaseFailure(
-        what + "：" + (cause.empty() ? failure.message : cause + "（" + failure.message + "）") +
-        kNothingKept);
+    if (runToEnd(statement("COMMIT", {}), failure) != SQLITE_DONE)
+        failCommit(described(failure)); // taken before the rollback, whose complaint would hide it
 }
 
-void SqliteDatabase::rollBackQuietly() {
-    nesting_.transaction = false;
-    nesting_.unit = false;
+void SqliteDatabase::rollBack() {
     if (handle_ == nullptr || sqlite3_get_autocommit(handle_) != 0)
         return; // nothing open: the engine may have ended it itself
     StepFailure ignored;

@@ -33,13 +33,16 @@ public:
                            const std::vector<EngineValue>& values) override;
     void deleteRow(std::string_view table, std::int64_t key) override;
     const TableColumns* columns(std::string_view table) override;
-    void beginTransaction() override;
-    void commitTransaction() override;
-    void rollbackTransaction() override;
-    void beginUnit() override;
-    void commitUnit() override;
-    void rollbackUnit() override;
     void checkWritable() override;
+
+protected:
+    // A transaction takes the write lock when it begins; a unit inside one is a savepoint.
+    void startTransaction() override;
+    void commitWork() override;
+    void rollBack() override;
+    void startSavepoint() override;
+    void releaseSavepoint() override;
+    bool rollBackToSavepoint() override;
 
 private:
     struct State;
@@ -55,6 +58,8 @@ private:
     void close();
     void useWalWherePossible();
     StepFailure lastFailure() const;
+    // The failure in words: the cause where one is known, with the engine's text.
+    static std::string described(const StepFailure& failure);
     // Prepared once and kept; throws naming `what` when the engine rejects it.
     SqliteStatement& statement(const std::string& sql, const std::string& what);
     // Steps a statement to its end and resets it; gives SQLITE_DONE or the error code.
@@ -63,10 +68,6 @@ private:
     // Throws the error for a failure: DatabaseFailure for one of the database itself or
     // one after which the engine abandoned the open transaction, else wb::Error.
     [[noreturn]] void failWith(const StepFailure& failure, const std::string& what);
-    // Ends the open transaction: commits it, or rolls it back and throws DatabaseFailure.
-    void commitOrRollBack(const std::string& what);
-    // Undoes everything not committed; never throws.
-    void rollBackQuietly();
     // Throws DatabaseFailure when the file at the opened path is no longer the one opened.
     void checkSameFile();
 
