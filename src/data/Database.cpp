@@ -2,15 +2,8 @@
 
 #include "data/DataText.h"
 #include "data/DatabaseFailure.h"
-#include "data/JetDatabase.h"
-#include "data/PostgresDatabase.h"
-#include "data/ServerAddress.h"
-#include "data/SqliteDatabase.h"
 #include "text/Error.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QSqlQuery>
 #include <QSqlRecord>
 
@@ -18,7 +11,6 @@ namespace wb {
 
 namespace {
 
-constexpr char kSqliteHeader[] = "SQLite format 3"; // followed by a NUL byte
 // What a failed commit or a failure inside a transaction adds: nothing of it was kept.
 constexpr const char* kNothingKept = "；尚未提交的写入已全部撤销";
 
@@ -154,44 +146,6 @@ QueryRows readRows(QSqlQuery& query) {
         result.rows.push_back(std::move(row));
     }
     return result;
-}
-
-std::unique_ptr<Database> openDatabase(const std::string& location, int busyTimeoutMs) {
-    if (isServerUrl(location))
-        return std::make_unique<PostgresDatabase>(parseServerUrl(location), busyTimeoutMs);
-    const std::string& fileName = location;
-    const QString folder = QFileInfo(QFile::decodeName(fileName.c_str())).absolutePath();
-    const QString settings = QDir(folder).filePath(QString::fromLatin1(kSettingsFile));
-    if (const auto url = serverUrlOfSettings(QFile::encodeName(settings).toStdString())) {
-        ServerAddress address;
-        try {
-            address = parseServerUrl(*url);
-        } catch (const Error& error) {
-            throw Error("设置文件 " + utf8(settings) + " 中的" + error.what());
-        }
-        return std::make_unique<PostgresDatabase>(address, busyTimeoutMs);
-    }
-    const QString path = QFileInfo(QFile::decodeName(fileName.c_str())).absoluteFilePath();
-    const std::string name = utf8(path);
-    const QFileInfo info(path);
-    if (!info.exists())
-        throw Error("找不到数据库文件 " + name + "。");
-    if (info.isDir())
-        throw Error("无法读取数据库文件 " + name + "：它是一个文件夹。");
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw Error("无法读取数据库文件 " + name + "：" + utf8(file.errorString()) + "。");
-    const QByteArray head = file.read(32);
-    if (file.error() != QFileDevice::NoError)
-        throw Error("无法读取数据库文件 " + name + "：" + utf8(file.errorString()) + "。");
-    file.close();
-
-    if (head.startsWith(QByteArray(kSqliteHeader, sizeof kSqliteHeader)))
-        return std::make_unique<SqliteDatabase>(path, busyTimeoutMs);
-    if (head.mid(4, 15) == "Standard Jet DB" || head.mid(4, 15) == "Standard ACE DB")
-        return std::make_unique<JetDatabase>(path);
-    throw Error("文件 " + name +
-                " 不是人事数据库：它既不是 SQLite 3 数据库，也不是 Access 数据库。");
 }
 
 } // namespace wb

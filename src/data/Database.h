@@ -4,7 +4,8 @@
 // database is one implementation of this interface, in files of its own, and renders that
 // dialect for its engine itself, and takes the steps of its transactions (startTransaction,
 // commitWork, ...) while this class keeps their order and state. Adding a kind is adding an
-// implementation and a branch in openDatabase; nothing above the data layer changes.
+// implementation in a library of its own and a branch in openDatabase; nothing above the
+// data layer changes.
 //
 // Failures throw: DatabaseFailure when the database itself cannot go on (see
 // DatabaseFailure.h), wb::Error when one statement or record is refused. Texts are UTF-8.
@@ -175,6 +176,8 @@ QueryRows readRows(QSqlQuery& query);
 // is how long a write waits for another program's lock. Throws wb::Error for a missing or
 // unreadable file, a file that is no database, or one the engine cannot open, a bad
 // wagebook.ini or a server that cannot be reached, naming the file or server and the reason.
+// Defined where every kind of database is known (data/open, wb_data_open): a program that
+// opens databases links that library, the only one that links every kind.
 std::unique_ptr<Database> openDatabase(const std::string& location, int busyTimeoutMs);
 
 } // namespace wb

@@ -1,5 +1,5 @@
 #include "data/Connection.h"
-#include "data/SqliteDatabase.h"
+#include "data/sqlite/SqliteDatabase.h"
 #include "support/GbkBytes.h"
 #include "text/Error.h"
 

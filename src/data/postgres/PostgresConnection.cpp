@@ -1,4 +1,4 @@
-#include "data/PostgresConnection.h"
+#include "data/postgres/PostgresConnection.h"
 
 #include "data/DataText.h"
 #include "text/Error.h"

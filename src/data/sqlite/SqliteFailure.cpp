@@ -1,4 +1,4 @@
-#include "data/DatabaseFailure.h"
+#include "data/sqlite/SqliteFailure.h"
 
 #include <sqlite3.h>
 

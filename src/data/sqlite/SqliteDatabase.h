@@ -1,7 +1,7 @@
 #pragma once
 
 #include "data/Database.h"
-#include "data/SqliteStatement.h"
+#include "data/sqlite/SqliteStatement.h"
 
 #include <QSqlDatabase>
 #include <QString>

@@ -1,4 +1,4 @@
-#include "data/SqliteStatement.h"
+#include "data/sqlite/SqliteStatement.h"
 
 #include <sqlite3.h>
 

@@ -1,4 +1,4 @@
-#include "data/PostgresDatabase.h"
+#include "data/postgres/PostgresDatabase.h"
 
 #include "data/DataText.h"
 #include "data/DatabaseFailure.h"

@@ -1,6 +1,6 @@
 // How a PostgreSQL server's refusals read to a clerk: at login, and for a statement.
 
-#include "data/PostgresConnection.h"
+#include "data/postgres/PostgresConnection.h"
 
 #include "text/Error.h"
 

@@ -1,8 +1,9 @@
-#include "data/SqliteDatabase.h"
+#include "data/sqlite/SqliteDatabase.h"
 
 #include "data/DataText.h"
 #include "data/DatabaseFailure.h"
 #include "data/JetSql.h"
+#include "data/sqlite/SqliteFailure.h"
 #include "text/Encoding.h"
 #include "text/Error.h"
 #include "text/GbkText.h"

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "data/Database.h"
-#include "data/PostgresConnection.h"
+#include "data/postgres/PostgresConnection.h"
 
 #include <memory>
 #include <string>

@@ -1,4 +1,4 @@
-#include "data/JetDatabase.h"
+#include "data/jet/JetDatabase.h"
 
 #include "data/DataText.h"
 #include "data/DatabaseFailure.h"
