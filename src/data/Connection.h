@@ -26,7 +26,7 @@ public:
     Connection(const Connection&) = delete;
     Connection& operator=(const Connection&) = delete;
 
-    // The open database; opens it on first use. Throws wb::Error when it cannot.
+    // The open database; opens it on first use. Throws as openDatabase does when it cannot.
     Database& database();
     bool isOpen() const;
     // The database as messages name it (UTF-8): once open, as the database says; before,

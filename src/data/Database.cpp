@@ -127,8 +127,6 @@ std::string Database::commitFailure() const {
 void Database::executeDeferred(const Gbk& jet, const Refusal& refused) {
     try {
         execute(jet);
-    } catch (const DatabaseFailure&) {
-        throw;
     } catch (const std::exception& error) {
         refused(error.what());
     }

@@ -175,7 +175,8 @@ QueryRows readRows(QSqlQuery& query);
 // a path in the file system's encoding, relative to the current directory; busyTimeoutMs
 // is how long a write waits for another program's lock. Throws wb::Error for a missing or
 // unreadable file, a file that is no database, or one the engine cannot open, a bad
-// wagebook.ini or a server that cannot be reached, naming the file or server and the reason.
+// wagebook.ini or a server that cannot be reached, naming the file or server and the reason;
+// DatabaseFailure when the engine finds the file locked, damaged or unwritable as it opens it.
 // Defined where every kind of database is known (data/open, wb_data_open): a program that
 // opens databases links that library, the only one that links every kind.
 std::unique_ptr<Database> openDatabase(const std::string& location, int busyTimeoutMs);

@@ -290,8 +290,6 @@ void PostgresDatabase::executeDeferred(const Gbk& jetGbk, const Refusal& refused
     try {
         deferred.statement =
             &state_->jetStatement(jetGbk, columnsOf(), deferred.what, deferred.values);
-    } catch (const DatabaseFailure&) {
-        throw;
     } catch (const Error& error) {
         settle(); // refusals keep the order of their statements
         refused(error.what());
