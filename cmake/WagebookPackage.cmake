@@ -13,7 +13,8 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
     "Loads staff workbooks (.xls, .xlsx) into the office's personnel database, one
  department at a time, with a window (wagebook) and command lines (wagebook-import,
- wagebook-initdb, wagebook-migrate for an existing Access database).")
+ wagebook-initdb, wagebook-migrate for an existing Access database, wagebook-template
+ and wagebook-check for the workbooks the departments fill in).")
 set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)

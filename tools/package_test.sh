@@ -18,9 +18,11 @@ fail() { echo "package test: $*" >&2; exit 1; }
 # What the package holds, and nothing else (no tests, benchmarks or libraries).
 expected="usr/bin/wagebook
 usr/bin/wagebook-cells
+usr/bin/wagebook-check
 usr/bin/wagebook-import
 usr/bin/wagebook-initdb
 usr/bin/wagebook-migrate
+usr/bin/wagebook-template
 usr/bin/wagebook-undo
 usr/share/applications/wagebook.desktop"
 for size in 128 16 256 32 48 64; do
@@ -31,8 +33,8 @@ files=$(cd "$tmp/root" && find . -type f | sed 's|^\./||' | LC_ALL=C sort)
 [ "$files" = "$(LC_ALL=C sort <<<"$expected")" ] || fail "unexpected files:"$'\n'"$files"
 desktop-file-validate "$tmp/root/usr/share/applications/wagebook.desktop"
 depends=$(dpkg-deb -f "$deb" Depends)
-for needed in libqt6core6 libqt6widgets6 libmdb3 libsqlite3-0 libzip4 libqt6sql6-sqlite \
-    qt6-translations-l10n; do
+for needed in libqt6core6 libqt6widgets6 libmdb3 libsqlite3-0 libzip4 libxlsxwriter4 \
+    libqt6sql6-sqlite qt6-translations-l10n; do
     [[ "$depends" == *"$needed"* ]] || fail "Depends lacks $needed: $depends"
 done
 [[ "$(dpkg-deb -f "$deb" Recommends)" == *libqt6sql6-psql* ]] ||
@@ -45,7 +47,7 @@ bin="$tmp/root/usr/bin"
 [[ "$(head -1 "$tmp/help.txt")" == "用法: wagebook-import "* ]] ||
     fail "wagebook-import --help: $(head -1 "$tmp/help.txt")"
 for program in wagebook wagebook-import wagebook-undo wagebook-cells wagebook-initdb \
-    wagebook-migrate; do
+    wagebook-migrate wagebook-template wagebook-check; do
     [ "$(env -u DISPLAY -u WAYLAND_DISPLAY "$bin/$program" --version)" = "$program $version" ] ||
         fail "$program --version"
 done
@@ -55,6 +57,12 @@ mkdir "$tmp/office"
 (cd "$tmp/office" && "$bin/wagebook-import" --dept 01 staff.xls >"$tmp/import.txt" 2>/dev/null) ||
     fail "wagebook-import on the demo office: $(cat "$tmp/import.txt")"
 [ "$(tail -1 "$tmp/import.txt")" = "提示: 数据导入成功!" ] || fail "$(tail -1 "$tmp/import.txt")"
+# The round trip with the departments: a template, and the demo workbook checked (its one
+# error line, 赵丽's 博士, gives exit status 1).
+(cd "$tmp/office" && "$bin/wagebook-template" template.xlsx >/dev/null) || fail "wagebook-template"
+status=0
+(cd "$tmp/office" && "$bin/wagebook-check" staff.xls >/dev/null 2>&1) || status=$?
+[ "$status" = 1 ] && [ -f "$tmp/office/staff.检查结果.xlsx" ] || fail "wagebook-check: status $status"
 "$bin/wagebook-migrate" "$root/tests/fixtures/access/DateTestDatabase.mdb" "$tmp/office/migrated.mdb" >/dev/null
 
 echo "Package test passed: $(basename "$deb") ($(du -k "$deb" | cut -f1) KB), Depends: $depends"
