@@ -22,7 +22,8 @@ lintian --profile debian --fail-on error,warning "$deb" >"$tmp/lintian.txt" 2>&1
     fail "lintian:"$'\n'"$(cat "$tmp/lintian.txt")"
 
 # What the package holds, and nothing else (no tests, benchmarks or libraries).
-programs=(wagebook wagebook-cells wagebook-import wagebook-initdb wagebook-migrate wagebook-undo)
+programs=(wagebook wagebook-cells wagebook-import wagebook-initdb wagebook-migrate wagebook-undo
+    wagebook-template wagebook-check)
 app=org.wagebook.wagebook
 expected="usr/share/applications/$app.desktop
 usr/share/metainfo/$app.metainfo.xml
@@ -52,8 +53,8 @@ for program in "${programs[@]}"; do
     [[ "$description" == *" $program"[,\ ]* ]] || fail "Description does not name $program"
 done
 depends=$(dpkg-deb -f "$deb" Depends)
-for needed in libqt6core6 libqt6widgets6 libmdb3 libsqlite3-0 libzip4 libqt6sql6-sqlite \
-    qt6-translations-l10n; do
+for needed in libqt6core6 libqt6widgets6 libmdb3 libsqlite3-0 libzip4 libxlsxwriter4 \
+    libqt6sql6-sqlite qt6-translations-l10n; do
     [[ "$depends" == *"$needed"* ]] || fail "Depends lacks $needed: $depends"
 done
 [[ "$(dpkg-deb -f "$deb" Recommends)" == *libqt6sql6-psql* ]] ||
@@ -88,6 +89,12 @@ mkdir "$tmp/office"
 (cd "$tmp/office" && "$bin/wagebook-import" --dept 01 staff.xls >"$tmp/import.txt" 2>/dev/null) ||
     fail "wagebook-import on the demo office: $(cat "$tmp/import.txt")"
 [ "$(tail -1 "$tmp/import.txt")" = "提示: 数据导入成功!" ] || fail "$(tail -1 "$tmp/import.txt")"
+# The round trip with the departments: a template, and the demo workbook checked (its one
+# error line, 赵丽's 博士, gives exit status 1).
+(cd "$tmp/office" && "$bin/wagebook-template" template.xlsx >/dev/null) || fail "wagebook-template"
+status=0
+(cd "$tmp/office" && "$bin/wagebook-check" staff.xls >/dev/null 2>&1) || status=$?
+[ "$status" = 1 ] && [ -f "$tmp/office/staff.检查结果.xlsx" ] || fail "wagebook-check: status $status"
 "$bin/wagebook-migrate" "$root/tests/fixtures/access/DateTestDatabase.mdb" "$tmp/office/migrated.mdb" >/dev/null
 
 echo "Package test passed: $(basename "$deb") ($(du -k "$deb" | cut -f1) KB), Depends: $depends"

@@ -15,7 +15,7 @@ program_packages=(
     qt6-base-dev libqt6sql6-sqlite qt6-translations-l10n
     libqt6sql6-psql libpq-dev
     sqlite3 libsqlite3-dev
-    libzip-dev libexpat1-dev nettle-dev
+    libzip-dev libexpat1-dev nettle-dev libxlsxwriter-dev
     mdbtools-dev
     python3-xlwt
     fonts-wqy-microhei
