@@ -2,8 +2,8 @@
 // What the fuzz targets do with a sheet that was read: every value converted as the import
 // converts it, so that a value no conversion expects shows up as a crash.
 
+#include "text/CellValue.h"
 #include "text/Error.h"
-#include "xls/CellValue.h"
 #include "xls/XlsSheet.h"
 
 #include <algorithm>

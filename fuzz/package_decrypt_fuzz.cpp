@@ -5,10 +5,10 @@
 // encryption always hashes 50,000 times), and a package that opens is read as a workbook.
 
 #include "ReadEveryValue.h"
-#include "xls/EncryptedPackage.h"
 #include "xls/FormatError.h"
 #include "xls/WorkbookFile.h"
-#include "xls/XlsxReader.h"
+#include "xls/crypto/EncryptedPackage.h"
+#include "xls/xlsx/XlsxReader.h"
 
 #include <cstddef>
 #include <cstdint>

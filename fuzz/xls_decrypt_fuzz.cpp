@@ -4,9 +4,9 @@
 // import reads them.
 
 #include "ReadEveryValue.h"
-#include "xls/BiffReader.h"
 #include "xls/FormatError.h"
-#include "xls/XlsDecryption.h"
+#include "xls/biff/BiffReader.h"
+#include "xls/crypto/XlsDecryption.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -4,11 +4,11 @@
 // import converts it.
 
 #include "ReadEveryValue.h"
+#include "text/CellValue.h"
 #include "text/Error.h"
-#include "xls/BiffReader.h"
-#include "xls/CellValue.h"
 #include "xls/FormatError.h"
-#include "xls/XlsWorkbook.h"
+#include "xls/biff/BiffReader.h"
+#include "xls/biff/XlsWorkbook.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -11,7 +11,7 @@
 #include "text/Error.h"
 #include "xls/FormatError.h"
 #include "xls/WorkbookFile.h"
-#include "xls/XlsxReader.h"
+#include "xls/xlsx/XlsxReader.h"
 
 #include <cstddef>
 #include <cstdint>

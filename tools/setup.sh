@@ -8,13 +8,14 @@
 #                              and the package test need, then everything
 set -euo pipefail
 
-# To build and run the programs, and to make the demo office (tools/make_demo.py, xlwt).
+# To build and run the programs, and to make the demo office (tools/make_demo.py, xlwt);
+# help2man and the zh_CN locale's source (locales) make the programs' manual pages.
 program_packages=(
-    cmake ninja-build g++ pkg-config
+    cmake ninja-build g++ pkg-config help2man locales
     qt6-base-dev libqt6sql6-sqlite qt6-translations-l10n
     libqt6sql6-psql libpq-dev
     sqlite3 libsqlite3-dev
-    libzip-dev libexpat1-dev nettle-dev
+    libzip-dev libexpat1-dev nettle-dev libxlsxwriter-dev
     mdbtools-dev
     python3-xlwt
     fonts-wqy-microhei
@@ -26,7 +27,7 @@ test_packages=(
     python3-xlrd python3-openpyxl libreoffice-calc-nogui
     mdbtools
     clang libclang-rt-14-dev
-    dpkg-dev fakeroot desktop-file-utils librsvg2-bin
+    dpkg-dev fakeroot desktop-file-utils librsvg2-bin lintian appstream man-db
     time
 )
 

@@ -2,10 +2,10 @@
 // active sheet as text, as an import does; prints the time that took.
 // usage: bench_reader WORKBOOK
 
+#include "text/CellValue.h"
 #include "text/Error.h"
-#include "xls/CellValue.h"
 #include "xls/WorkbookFile.h"
-#include "xls/XlsWorkbook.h"
+#include "xls/biff/XlsWorkbook.h"
 
 #include <chrono>
 #include <cstdio>

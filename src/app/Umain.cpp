@@ -6,6 +6,7 @@
 #include "app/QtTranslations.h"
 #include "app/StaffGridModel.h"
 #include "refdata/Departments.h"
+#include "text/Error.h"
 
 #include <QAccessibleWidget>
 #include <QApplication>
@@ -285,13 +286,10 @@ void TFKvDbf::createTimers() {
 template <class Handler> void TFKvDbf::guarded(Handler&& handler) {
     try {
         handler();
-    } catch (const std::exception& error) {
-        showPendingLines();
-        messageBox(QString::fromUtf8(error.what()), QStringLiteral("错误"), kStopMessage);
     } catch (...) {
         // Nothing may leave a handler into the event loop; an unknown error has no text.
         showPendingLines();
-        messageBox(QString(), QStringLiteral("错误"), kStopMessage);
+        messageBox(QString::fromStdString(failureText()), QStringLiteral("错误"), kStopMessage);
     }
 }
 

@@ -1,5 +1,6 @@
 #include "app/Umain.h"
 #include "cli/CommandLine.h"
+#include "text/Error.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -41,10 +42,9 @@ int main(int argc, char* argv[]) {
         wb::TFKvDbf window;
         window.show();
         return application.exec();
-    } catch (const std::exception& error) {
-        QMessageBox::critical(nullptr, QStringLiteral("wagebook"), QString::fromUtf8(error.what()));
     } catch (...) {
-        QMessageBox::critical(nullptr, QStringLiteral("wagebook"), QString());
+        QMessageBox::critical(nullptr, QStringLiteral("wagebook"),
+                              QString::fromStdString(wb::failureText()));
     }
     return 0;
 }

@@ -4,15 +4,15 @@
 #include "cli/CommandLine.h"
 #include "cli/PasswordInput.h"
 #include "cli/TerminalLines.h"
-#include "import/ImportRun.h"
 #include "text/Encoding.h"
 #include "text/TerminalText.h"
+#include "xls/WorkbookFile.h"
 
 #include <QCoreApplication>
 
 #include <cstdio>
 #include <exception>
-#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -61,10 +61,10 @@ int main(int argc, char** argv) {
     if (workbooks.size() != 1)
         return commandLine.usageError("需要且只需要一个工作簿文件");
 
-    std::shared_ptr<const wb::Sheet> sheet;
+    std::optional<wb::XlsSheet> sheet;
     try {
-        sheet = wb::openWorkbookSheet(workbooks.front(),
-                                      wb::cli::passwordPrompt(commandLine.isSet(passwordStdin)));
+        sheet = wb::openWorkbookActiveSheet(
+            workbooks.front(), wb::cli::passwordPrompt(commandLine.isSet(passwordStdin)));
     } catch (const std::exception& error) {
         // The line the import shows for the same workbook.
         std::fprintf(stderr, "%s\n",

@@ -7,6 +7,7 @@
 #include "cli/TerminalUi.h"
 #include "import/ImportCommand.h"
 #include "text/Encoding.h"
+#include "text/Error.h"
 #include "text/TerminalText.h"
 
 #include <QCoreApplication>
@@ -42,8 +43,8 @@ int fail(const std::string& message) {
 int importWith(const wb::ImportRequest& request, wb::cli::TerminalUi& ui) {
     try {
         return wb::runImportCommand(request, ui);
-    } catch (const std::exception& error) {
-        return fail(error.what());
+    } catch (...) {
+        return fail(wb::failureText());
     }
 }
 

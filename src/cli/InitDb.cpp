@@ -4,6 +4,7 @@
 
 #include "cli/CommandLine.h"
 #include "data/Schema.h"
+#include "text/Error.h"
 
 #include <QCoreApplication>
 
@@ -32,8 +33,8 @@ int main(int argc, char* argv[]) {
         return commandLine.usageError("需要且只需要一个文件名");
     try {
         wb::createDatabase(files.front(), commandLine.isSet(demo));
-    } catch (const std::exception& error) {
-        std::cerr << "wagebook-initdb: " << error.what() << '\n';
+    } catch (...) {
+        std::cerr << "wagebook-initdb: " << wb::failureText() << '\n';
         return 1;
     }
     return 0;

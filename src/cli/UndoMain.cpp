@@ -6,6 +6,7 @@
 #include "cli/TerminalUi.h"
 #include "import/Office.h"
 #include "import/Undo.h"
+#include "text/Error.h"
 #include "text/TerminalText.h"
 
 #include <QCoreApplication>
@@ -46,8 +47,8 @@ int main(int argc, char** argv) {
         }
         std::cout << wb::cli::printable(*message) << '\n';
         return 0;
-    } catch (const std::exception& error) {
-        std::cerr << "错误: " << wb::terminalSafe(error.what()) << '\n';
+    } catch (...) {
+        std::cerr << "错误: " << wb::terminalSafe(wb::failureText()) << '\n';
         return 1;
     }
 }

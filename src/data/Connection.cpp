@@ -4,14 +4,14 @@
 
 namespace wb {
 
-Connection::Connection(std::string fileName, int busyTimeoutMs)
-    : fileName_(std::move(fileName)), busyTimeoutMs_(busyTimeoutMs) {}
+Connection::Connection(std::string fileName, int busyTimeoutMs, Opener open)
+    : fileName_(std::move(fileName)), busyTimeoutMs_(busyTimeoutMs), open_(open) {}
 
 Connection::~Connection() = default;
 
 Database& Connection::database() {
     if (!database_)
-        database_ = openDatabase(fileName_, busyTimeoutMs_);
+        database_ = open_(fileName_, busyTimeoutMs_);
     return *database_;
 }
 

@@ -14,14 +14,19 @@ namespace wb {
 // built on a connection (StatementRunner, PersonTable, Query) must not outlive it.
 class Connection {
 public:
+    // How a database is opened (openDatabase).
+    using Opener = std::unique_ptr<Database> (*)(const std::string& location, int busyTimeoutMs);
+
     // fileName is a path in the file system's encoding. busyTimeoutMs is how long a write
-    // waits for another program's lock before it fails.
-    explicit Connection(std::string fileName, int busyTimeoutMs = 5000);
+    // waits for another program's lock before it fails. The opener is named where the
+    // connection is made, so that the libraries that only use a connection link no kind of
+    // database; the program that makes one links them all.
+    explicit Connection(std::string fileName, int busyTimeoutMs = 5000, Opener open = openDatabase);
     ~Connection();
     Connection(const Connection&) = delete;
     Connection& operator=(const Connection&) = delete;
 
-    // The open database; opens it on first use. Throws wb::Error when it cannot.
+    // The open database; opens it on first use. Throws as openDatabase does when it cannot.
     Database& database();
     bool isOpen() const;
     // The database as messages name it (UTF-8): once open, as the database says; before,
@@ -31,6 +36,7 @@ public:
 private:
     std::string fileName_;
     int busyTimeoutMs_;
+    Opener open_;
     std::unique_ptr<Database> database_;
 };
 

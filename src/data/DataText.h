@@ -41,7 +41,9 @@ inline std::string refusedStatement(const std::string& sql) {
     return "数据库拒绝了语句“" + sql + "”";
 }
 
-// What a failed commit or a failure inside a transaction adds: nothing of it was kept.
-inline constexpr const char* kNothingKept = "；尚未提交的写入已全部撤销";
+// What a row inserted into `table` that could not be taken out again is called in a message.
+inline std::string rowNotTakenBack(std::string_view table) {
+    return "表 " + std::string(table) + " 的新记录无法撤回";
+}
 
 } // namespace wb

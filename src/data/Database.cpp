@@ -2,15 +2,8 @@
 
 #include "data/DataText.h"
 #include "data/DatabaseFailure.h"
-#include "data/JetDatabase.h"
-#include "data/PostgresDatabase.h"
-#include "data/ServerAddress.h"
-#include "data/SqliteDatabase.h"
 #include "text/Error.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QSqlQuery>
 #include <QSqlRecord>
 
@@ -18,37 +11,122 @@ namespace wb {
 
 namespace {
 
-constexpr char kSqliteHeader[] = "SQLite format 3"; // followed by a NUL byte
+// What a failed commit or a failure inside a transaction adds: nothing of it was kept.
+constexpr const char* kNothingKept = "；尚未提交的写入已全部撤销";
 
 } // namespace
 
-void Database::Nesting::checkCanBeginTransaction() const {
-    if (transaction || unit)
+void Database::beginTransaction() {
+    if (writing())
         throw Error("上一个写入事务还没有结束。");
+    startTransaction();
+    transaction_ = true;
 }
 
-void Database::Nesting::checkCanCommitTransaction() const {
-    if (!transaction)
+void Database::beginDepartmentTransaction(const Gbk& departmentCode) {
+    if (writing())
+        throw Error("上一个写入事务还没有结束。");
+    startDepartmentTransaction(departmentCode);
+    transaction_ = true;
+}
+
+void Database::commitTransaction() {
+    if (!transaction_)
         throw Error("没有要提交的写入事务。");
-    if (unit)
+    if (unit_ != Unit::None)
         throw Error("写入单元还没有结束，不能提交事务。");
+    try {
+        commitWork();
+    } catch (...) {
+        abandonTransaction();
+        throw;
+    }
+    transaction_ = false;
 }
 
-void Database::Nesting::checkCanBeginUnit() const {
-    if (unit)
+void Database::rollbackTransaction() {
+    if (transaction_)
+        abandonTransaction();
+}
+
+void Database::beginUnit() {
+    if (unit_ != Unit::None)
         throw Error("上一个写入单元还没有结束。");
+    if (transaction_) {
+        startSavepoint();
+        unit_ = Unit::Savepoint;
+    } else {
+        startUnitTransaction();
+        unit_ = Unit::OwnTransaction;
+    }
 }
 
-void Database::Nesting::checkCanCommitUnit() const {
-    if (!unit)
+void Database::commitUnit() {
+    if (unit_ == Unit::None)
         throw Error("没有要提交的写入单元。");
+    try {
+        if (unit_ == Unit::OwnTransaction)
+            commitWork();
+        else
+            releaseSavepoint();
+    } catch (...) {
+        rollbackUnit();
+        throw;
+    }
+    unit_ = Unit::None;
+}
+
+void Database::rollbackUnit() {
+    if (unit_ == Unit::OwnTransaction) {
+        abandonTransaction();
+    } else if (unit_ == Unit::Savepoint) {
+        const bool transactionKept = rollBackToSavepoint();
+        unit_ = Unit::None;
+        if (!transactionKept)
+            abandonTransaction();
+    }
+}
+
+void Database::rollbackAll() {
+    rollbackUnit();
+    rollbackTransaction();
+}
+
+void Database::abandonTransaction() {
+    rollBack();
+    transaction_ = false;
+    unit_ = Unit::None;
+}
+
+void Database::startDepartmentTransaction(const Gbk& departmentCode) {
+    (void)departmentCode;
+    startTransaction();
+}
+
+void Database::startUnitTransaction() {
+    startTransaction();
+}
+
+void Database::failAbandoned(const std::string& text) {
+    abandonTransaction();
+    throw DatabaseFailure(text + kNothingKept);
+}
+
+void Database::failCommit(const std::string& reason) const {
+    throw DatabaseFailure(commitFailure() + "：" + reason + kNothingKept);
+}
+
+std::string Database::beginFailure() const {
+    return "无法开始写入数据库 " + displayName();
+}
+
+std::string Database::commitFailure() const {
+    return "无法提交对数据库 " + displayName() + " 的写入";
 }
 
 void Database::executeDeferred(const Gbk& jet, const Refusal& refused) {
     try {
         execute(jet);
-    } catch (const DatabaseFailure&) {
-        throw;
     } catch (const std::exception& error) {
         refused(error.what());
     }
@@ -66,44 +144,6 @@ QueryRows readRows(QSqlQuery& query) {
         result.rows.push_back(std::move(row));
     }
     return result;
-}
-
-std::unique_ptr<Database> openDatabase(const std::string& location, int busyTimeoutMs) {
-    if (isServerUrl(location))
-        return std::make_unique<PostgresDatabase>(parseServerUrl(location), busyTimeoutMs);
-    const std::string& fileName = location;
-    const QString folder = QFileInfo(QFile::decodeName(fileName.c_str())).absolutePath();
-    const QString settings = QDir(folder).filePath(QString::fromLatin1(kSettingsFile));
-    if (const auto url = serverUrlOfSettings(QFile::encodeName(settings).toStdString())) {
-        ServerAddress address;
-        try {
-            address = parseServerUrl(*url);
-        } catch (const Error& error) {
-            throw Error("设置文件 " + utf8(settings) + " 中的" + error.what());
-        }
-        return std::make_unique<PostgresDatabase>(address, busyTimeoutMs);
-    }
-    const QString path = QFileInfo(QFile::decodeName(fileName.c_str())).absoluteFilePath();
-    const std::string name = utf8(path);
-    const QFileInfo info(path);
-    if (!info.exists())
-        throw Error("找不到数据库文件 " + name + "。");
-    if (info.isDir())
-        throw Error("无法读取数据库文件 " + name + "：它是一个文件夹。");
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw Error("无法读取数据库文件 " + name + "：" + utf8(file.errorString()) + "。");
-    const QByteArray head = file.read(32);
-    if (file.error() != QFileDevice::NoError)
-        throw Error("无法读取数据库文件 " + name + "：" + utf8(file.errorString()) + "。");
-    file.close();
-
-    if (head.startsWith(QByteArray(kSqliteHeader, sizeof kSqliteHeader)))
-        return std::make_unique<SqliteDatabase>(path, busyTimeoutMs);
-    if (head.mid(4, 15) == "Standard Jet DB" || head.mid(4, 15) == "Standard ACE DB")
-        return std::make_unique<JetDatabase>(path);
-    throw Error("文件 " + name +
-                " 不是人事数据库：它既不是 SQLite 3 数据库，也不是 Access 数据库。");
 }
 
 } // namespace wb

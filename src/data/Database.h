@@ -2,8 +2,10 @@
 // The seam between the engine and a kind of database. The engine writes its statements in
 // the Jet dialect (GBK text, as an office's programs have always written them); each kind of
 // database is one implementation of this interface, in files of its own, and renders that
-// dialect for its engine itself. Adding a kind is adding an implementation and a branch in
-// openDatabase; nothing above the data layer changes.
+// dialect for its engine itself, and takes the steps of its transactions (startTransaction,
+// commitWork, ...) while this class keeps their order and state. Adding a kind is adding an
+// implementation in a library of its own and a branch in openDatabase; nothing above the
+// data layer changes.
 //
 // Failures throw: DatabaseFailure when the database itself cannot go on (see
 // DatabaseFailure.h), wb::Error when one statement or record is refused. Texts are UTF-8.
@@ -69,32 +71,33 @@ public:
     // A transaction holds everything written until commitTransaction as one (an overwrite
     // run's deletion and all its rows); it takes the write lock when it begins, waiting for
     // another writer as long as the database allows. When the commit fails, everything since
-    // beginTransaction is rolled back and DatabaseFailure names the cause.
-    // rollbackTransaction never throws and does nothing outside a transaction.
-    virtual void beginTransaction() = 0;
+    // beginTransaction is rolled back and DatabaseFailure names the cause. A transaction may
+    // be committed and another begun between units. rollbackTransaction never throws, rolls
+    // back a unit inside the transaction with it, and does nothing outside a transaction.
+    // Calls out of order (a second begin, a commit of nothing, a commit with a unit open)
+    // throw wb::Error and change nothing.
+    void beginTransaction();
     // beginTransaction for a run that replaces a department's staff. On a shared server it
     // also keeps every other such transaction for this department, for one above it or one
     // below it waiting until this one ends, and its statements see the database as it was
     // when it began (after the wait). It waits as long as a write waits for a lock, then
     // throws DatabaseFailure naming the department. Where a transaction holds the write lock
     // of the whole database (an embedded file) it is beginTransaction.
-    virtual void beginDepartmentTransaction(const Gbk& departmentCode) {
-        (void)departmentCode;
-        beginTransaction();
-    }
-    virtual void commitTransaction() = 0;
-    virtual void rollbackTransaction() = 0;
-    bool inTransaction() const { return nesting_.transaction; }
+    void beginDepartmentTransaction(const Gbk& departmentCode);
+    void commitTransaction();
+    void rollbackTransaction();
+    bool inTransaction() const { return transaction_; }
 
     // A unit of work stored whole or not at all (an import row: the person and its
-    // dependent records). Inside a transaction it is a part that a failing row can undo
-    // alone, where the kind has such parts; outside one it is its own transaction, committed
+    // dependent records). Inside a transaction it is a savepoint that a failing row can undo
+    // alone, where the kind has savepoints; outside one it is its own transaction, committed
     // at commitUnit like commitTransaction. Inside a unit a rejected statement undoes only
-    // itself. rollbackUnit never throws and does nothing outside a unit.
-    virtual void beginUnit() = 0;
-    virtual void commitUnit() = 0;
-    virtual void rollbackUnit() = 0;
-    bool inUnit() const { return nesting_.unit; }
+    // itself. When a unit's end fails, the unit is rolled back. rollbackUnit never throws
+    // and does nothing outside a unit.
+    void beginUnit();
+    void commitUnit();
+    void rollbackUnit();
+    bool inUnit() const { return unit_ != Unit::None; }
 
     // Throws DatabaseFailure when the database cannot take writes now (read-only, or the
     // file is no longer the one opened).
@@ -108,19 +111,58 @@ protected:
         };
     }
 
-    // Where the database stands among its transaction and unit, kept by each kind as it
-    // begins and ends them, with the refusals of a call made out of order (wb::Error).
-    struct Nesting {
-        bool transaction = false;
-        bool unit = false;
-        bool unitOwnsTransaction = false; // the unit began outside a transaction
+    // Whether writes now go into an open transaction: one begun by beginTransaction, or a
+    // unit's own.
+    bool writing() const { return transaction_ || unit_ != Unit::None; }
 
-        void checkCanBeginTransaction() const;
-        void checkCanCommitTransaction() const;
-        void checkCanBeginUnit() const;
-        void checkCanCommitUnit() const;
-    };
-    Nesting nesting_;
+    // The steps of a kind, which the public calls above take in order once they have
+    // refused calls out of order; the state they keep changes only after a step succeeds.
+    // A step that fails throws; the state is then reset as each step says.
+    //
+    // Begins a transaction; on failure nothing is open.
+    virtual void startTransaction() = 0;
+    // Begins a department's transaction (see beginDepartmentTransaction); by default
+    // startTransaction.
+    virtual void startDepartmentTransaction(const Gbk& departmentCode);
+    // Begins the transaction of a unit outside a transaction; by default startTransaction.
+    virtual void startUnitTransaction();
+    // Commits the open transaction, the statements executeDeferred holds back first (they
+    // may travel with the commit). On failure the transaction is rolled back (rollBack) and
+    // nothing is open; the failure is a DatabaseFailure (see failCommit).
+    virtual void commitWork() = 0;
+    // Undoes and ends whatever transaction the engine holds open, if any; never throws.
+    virtual void rollBack() = 0;
+    // Sets the savepoint of a unit inside a transaction; on failure the transaction goes on
+    // without the unit.
+    virtual void startSavepoint() = 0;
+    // Keeps what the unit wrote in the transaction and drops its savepoint; on failure the
+    // unit is rolled back.
+    virtual void releaseSavepoint() = 0;
+    // Undoes what the unit wrote; never throws. False when the transaction around it is
+    // gone as well (the engine ended it): nothing is open then.
+    virtual bool rollBackToSavepoint() = 0;
+
+    // For a kind whose engine abandoned the open transaction (a full disk, a lost
+    // connection): rolls back what is left of it, leaves nothing open and throws
+    // DatabaseFailure with `text` and that nothing uncommitted was kept.
+    [[noreturn]] void failAbandoned(const std::string& text);
+    // The DatabaseFailure of a commit that failed for `reason`: nothing of it was kept.
+    [[noreturn]] void failCommit(const std::string& reason) const;
+    // How messages begin for a transaction, unit or savepoint that could not begin, and for
+    // a commit or release that failed.
+    std::string beginFailure() const;
+    std::string commitFailure() const;
+    // For a kind's destructor: rolls back whatever is open.
+    void rollbackAll();
+
+private:
+    enum class Unit : std::uint8_t { None, OwnTransaction, Savepoint };
+
+    // Rolls back the open transaction (rollBack) and leaves nothing open.
+    void abandonTransaction();
+
+    bool transaction_ = false;
+    Unit unit_ = Unit::None;
 };
 
 // Every row an executed Qt query yields, read whole; its error is left on the query.
@@ -133,7 +175,10 @@ QueryRows readRows(QSqlQuery& query);
 // a path in the file system's encoding, relative to the current directory; busyTimeoutMs
 // is how long a write waits for another program's lock. Throws wb::Error for a missing or
 // unreadable file, a file that is no database, or one the engine cannot open, a bad
-// wagebook.ini or a server that cannot be reached, naming the file or server and the reason.
+// wagebook.ini or a server that cannot be reached, naming the file or server and the reason;
+// DatabaseFailure when the engine finds the file locked, damaged or unwritable as it opens it.
+// Defined where every kind of database is known (data/open, wb_data_open): a program that
+// opens databases links that library, the only one that links every kind.
 std::unique_ptr<Database> openDatabase(const std::string& location, int busyTimeoutMs);
 
 } // namespace wb

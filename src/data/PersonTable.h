@@ -1,7 +1,7 @@
 #pragma once
 
+#include "text/CellValue.h"
 #include "text/Gbk.h"
-#include "xls/CellValue.h"
 
 #include <cstdint>
 #include <memory>
@@ -49,7 +49,8 @@ public:
     void setCell(std::string_view column, const CellValue& value);
     // Inserts the pending record (outside a unit it is committed on its own);
     // throws wb::Error when there is none or the database rejects it (the record then stays
-    // pending), and when its new id does not fit 32 bits (the record is then taken out).
+    // pending; DatabaseFailure when the database itself fails), and when its new id does not
+    // fit 32 bits (the record is then taken out).
     void post();
     // The id the database gave the last posted record; 0 before the first post.
     std::int32_t id() const;

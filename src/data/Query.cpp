@@ -1,10 +1,10 @@
 #include "data/Query.h"
 
 #include "data/Connection.h"
+#include "text/CellValue.h"
 #include "text/Encoding.h"
 #include "text/Error.h"
 #include "text/GbkText.h"
-#include "xls/CellValue.h"
 
 #include <QVariant>
 

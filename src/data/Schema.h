@@ -14,6 +14,9 @@ enum class SchemaDialect { Sqlite, Postgres };
 // an index on every mid and on ryjbxx.bm; the same tables and values on either engine.
 const std::vector<std::string>& schemaStatements(SchemaDialect dialect = SchemaDialect::Sqlite);
 
+// Every table the statements create.
+const std::vector<std::string>& schemaTables();
+
 // The tables an import writes: ryjbxx and the tables whose rows belong to a person by mid.
 const std::vector<std::string>& writtenTables();
 
@@ -27,7 +30,8 @@ const std::vector<std::string>& demoStatements(SchemaDialect dialect = SchemaDia
 // file (a path in the file system's encoding), created in WAL mode, refused when a file or
 // folder is already there, and left behind by no failure; or a server's url
 // (postgresql://…), whose database must exist, refused when it already holds any of the
-// tables, and written in one transaction. Throws wb::Error.
+// tables, and written in one transaction. Throws wb::Error. Defined with openDatabase, where
+// every kind of database is known (data/open, wb_data_open).
 void createDatabase(const std::string& location, bool demo);
 
 } // namespace wb

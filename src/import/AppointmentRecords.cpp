@@ -12,6 +12,7 @@ namespace {
 struct PostCodes {
     Gbk wagePost;
     Gbk positionGrade;
+    bool graded = false; // dated July 2006 or later: a grade name counts
 };
 
 // The two codes of a post text. Before July 2006 only the code file's wage post code counts;
@@ -21,9 +22,9 @@ PostCodes postCodes(const Gbk& post, const MonthDate& date, const CodeTable& cod
                     const BuiltinTables& tables) {
     PostCodes codes{codeMap.lookup(post), {}};
     static const Gbk kGradedYear = "2006"_ascii, kGradedMonth = "07"_ascii;
-    const bool graded =
+    codes.graded =
         date.year > kGradedYear || (date.year == kGradedYear && date.month >= kGradedMonth);
-    if (!graded)
+    if (!codes.graded)
         return codes;
     if (codes.wagePost.empty()) {
         codes.positionGrade = tables.PositionGradeNameToCode.lookup(post);
@@ -33,6 +34,24 @@ PostCodes postCodes(const Gbk& post, const MonthDate& date, const CodeTable& cod
         codes.positionGrade = tables.WagePostToPositionGrade.lookup(codes.wagePost);
     }
     return codes;
+}
+
+// Why a post text found no wage post code. A grade name counts only from July 2006; from
+// then on a text that is no grade name is said to be neither.
+Gbk noPostExplanation(const Gbk& line, const Gbk& post, const PostCodes& codes,
+                      const BuiltinTables& tables) {
+    static const Gbk kKind = gbk("职务");
+    static const Gbk kGradeTooEarly = gbk("是岗位等级，岗位等级只用于 2006 年 7 月及以后的任职");
+    static const Gbk kNoGrade = gbk("，也不是岗位等级（如 管理8级）");
+    static const Gbk kOpen = gbk("“"), kClose = gbk("”");
+    if (post.empty() || !monthDateInDigits(line))
+        return datedLineExplanation(line, post, kKind);
+    if (!codes.graded && !tables.PositionGradeNameToCode.lookup(post).empty())
+        return kOpen + post + kClose + kGradeTooEarly;
+    Gbk explanation = noCodeExplanation(post, kKind);
+    if (codes.graded)
+        explanation += kNoGrade;
+    return explanation;
 }
 
 } // namespace
@@ -54,7 +73,8 @@ void importAppointments(const RowContext& row, const PersonOutcome& person,
         const Gbk post = trim(byteRange(line, fields::kPost));
         const PostCodes codes = postCodes(post, date, row.codeMap, tables);
         if (codes.wagePost.empty()) {
-            row.addError({kKind, person.name, post, {}});
+            row.addError(row.errorAt(titles::kAppointments, kKind, person.name, post, {},
+                                     noPostExplanation(line, post, codes, tables)));
             continue;
         }
         runDependentStatement(statements,
@@ -62,7 +82,7 @@ void importAppointments(const RowContext& row, const PersonOutcome& person,
                                   ",'"_ascii + escapeSqlText(date.text()) + "','"_ascii +
                                   escapeSqlText(codes.wagePost) + "','"_ascii +
                                   escapeSqlText(codes.positionGrade) + "')"_ascii,
-                              row.ui, kKind, person.name, line);
+                              row.ui, row.errorAt(titles::kAppointments, kKind, person.name, line));
     }
 }
 

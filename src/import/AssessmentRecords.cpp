@@ -33,6 +33,7 @@ void importAssessments(const RowContext& row, const PersonOutcome& person,
                        StatementRunner& statements) {
     static const Gbk kKind = gbk("考核");
     static const Gbk kNotANumber = gbk("结果代码不是数字 ");
+    static const Gbk kResult = gbk("考核结果");
 
     const std::vector<Gbk> lines = dependentLines(row, person, titles::kAssessments);
     if (lines.empty())
@@ -49,17 +50,19 @@ void importAssessments(const RowContext& row, const PersonOutcome& person,
         const Gbk result = trim(byteRange(line, fields::kAssessmentResult));
         const Gbk& code = row.codeMap.lookup(result);
         if (code.empty()) {
-            row.addError({kKind, person.name, result, {}});
+            row.addError(row.errorAt(titles::kAssessments, kKind, person.name, result, {},
+                                     noCodeExplanation(result, kResult)));
             continue;
         }
         if (!isPlainNumber(code.view())) {
-            row.addError({kKind, person.name, line, kNotANumber + code});
+            row.addError(
+                row.errorAt(titles::kAssessments, kKind, person.name, line, kNotANumber + code));
             continue;
         }
         runDependentStatement(statements,
                               "insert into rykh (mid,khnd,khjg ) values ("_ascii + key + ',' +
                                   decimal(year) + ',' + code + ')',
-                              row.ui, kKind, person.name, line);
+                              row.ui, row.errorAt(titles::kAssessments, kKind, person.name, line));
     }
 }
 

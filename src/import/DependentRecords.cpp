@@ -26,14 +26,31 @@ MonthDate clampedMonthDate(const Gbk& line) {
     return date;
 }
 
+bool monthDateInDigits(const Gbk& line) {
+    const auto digits = [&line](ByteField field) {
+        const Gbk part = byteRange(line, field);
+        return part.size() == field.last - field.first + 1 &&
+               part.find_first_not_of("0123456789") == Gbk::npos;
+    };
+    return digits(fields::kYear) && digits(fields::kMonth);
+}
+
+Gbk datedLineExplanation(const Gbk& line, const Gbk& text, const Gbk& what) {
+    static const Gbk kDateForm = gbk("日期要写成 4 位年份、点、2 位月份，如 2003.06");
+    return monthDateInDigits(line) ? noCodeExplanation(text, what) : kDateForm;
+}
+
 void runDependentStatement(StatementRunner& runner, Gbk statement, UserInterface& ui,
-                           const Gbk& kind, const Gbk& name, const Gbk& text) {
+                           ErrorLine refusal) {
     runner.setText(std::move(statement));
-    // The refusal may come after later lines were given: it keeps its own copies and its
-    // place in the error list.
-    runner.execDeferred([slot = ui.errorSlot(), kind, name, text](const std::string& reason) {
-        slot({kind, name, text, utf8ToGbk(reason)});
-    });
+    // The refusal may come after later lines were given: it keeps its own copy and its place
+    // in the error list.
+    runner.execDeferred(
+        [slot = ui.errorSlot(), refusal = std::move(refusal)](const std::string& reason) {
+            ErrorLine line = refusal;
+            line.reason = utf8ToGbk(reason);
+            slot(line);
+        });
 }
 
 } // namespace wb

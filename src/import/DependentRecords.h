@@ -37,12 +37,19 @@ struct MonthDate {
 };
 MonthDate clampedMonthDate(const Gbk& line);
 
+// Whether a dated line's year and month (bytes 1-4 and 6-7) are written in digits: a month
+// of one digit ("2003.6本科") shifts the text after it by a byte.
+bool monthDateInDigits(const Gbk& line);
+// The explanation for a dated line's text (education, post) that found no code: how to
+// write the date when monthDateInDigits fails, else noCodeExplanation(text, what).
+Gbk datedLineExplanation(const Gbk& line, const Gbk& text, const Gbk& what);
+
 // Runs a statement for a dependent record. A statement the database rejects is reported in
-// the error list (kind, name, text and the database's reason), and the import goes on. The
+// the error list as `refusal` with the database's reason, and the import goes on. The
 // database may report it only when it settles: the row's other lines go through
 // RowContext::addError, which settles first, and the row settles as it ends.
 void runDependentStatement(StatementRunner& runner, Gbk statement, UserInterface& ui,
-                           const Gbk& kind, const Gbk& name, const Gbk& text);
+                           ErrorLine refusal);
 
 void importEducation(const RowContext& row, const PersonOutcome& person,
                      StatementRunner& statements);

@@ -34,7 +34,8 @@ void importEducation(const RowContext& row, const PersonOutcome& person,
         const Gbk education = byteRange(line, fields::kEducation);
         const Gbk& code = row.codeMap.lookup(education);
         if (code.empty()) {
-            row.addError({kKind, person.name, education, {}});
+            row.addError(row.errorAt(titles::kEducation, kKind, person.name, education, {},
+                                     datedLineExplanation(line, education, kKind)));
             continue;
         }
         runDependentStatement(statements,
@@ -42,7 +43,7 @@ void importEducation(const RowContext& row, const PersonOutcome& person,
                                   (fullTime ? kFullTime : kInService) + ",'"_ascii +
                                   escapeSqlText(date.text()) + "','"_ascii + escapeSqlText(code) +
                                   "')"_ascii,
-                              row.ui, kKind, person.name, line);
+                              row.ui, row.errorAt(titles::kEducation, kKind, person.name, line));
     }
 
     if (lastFullTimeDate.empty() || person.wholeYears == 0)
@@ -50,14 +51,15 @@ void importEducation(const RowContext& row, const PersonOutcome& person,
     // The date stands between # marks unquoted: only a date of digits may be placed there.
     if (lastFullTimeDate.find_first_not_of("0123456789-") != Gbk::npos) {
         static const Gbk kNoDate = gbk("不是日期");
-        row.addError({kKind, person.name, lastFullTimeDate, kNoDate});
+        row.addError(
+            row.errorAt(titles::kEducation, kKind, person.name, lastFullTimeDate, kNoDate));
         return;
     }
-    runDependentStatement(statements,
-                          "update ryxl set dzysxl="_ascii + decimal(person.wholeYears) +
-                              " where mid="_ascii + key + " and xlrq=#"_ascii + lastFullTimeDate +
-                              '#',
-                          row.ui, kKind, person.name, lastFullTimeDate);
+    runDependentStatement(
+        statements,
+        "update ryxl set dzysxl="_ascii + decimal(person.wholeYears) + " where mid="_ascii + key +
+            " and xlrq=#"_ascii + lastFullTimeDate + '#',
+        row.ui, row.errorAt(titles::kEducation, kKind, person.name, lastFullTimeDate));
 }
 
 } // namespace wb

@@ -2,6 +2,7 @@
 
 #include "text/Encoding.h"
 #include "text/Error.h"
+#include "text/GbkText.h"
 
 #include <QFile>
 #include <QSaveFile>
@@ -22,6 +23,20 @@ Gbk ErrorLine::line() const {
         line += reason;
     }
     return line;
+}
+
+Gbk noCodeExplanation(const Gbk& text, const Gbk& what) {
+    static const Gbk kNotWritten = gbk("没有写");
+    static const Gbk kNoCode = gbk("代码文件中没有“");
+    static const Gbk kThis = gbk("”这一");
+    static const Gbk kBlanks = gbk("（文字前后多了空格）");
+    if (text.empty())
+        return kNotWritten + what;
+    Gbk explanation = kNoCode + text + kThis + what;
+    // Code-file keys are trimmed, so a blank the clerk typed at either end never matches.
+    if (trim(text).size() != text.size())
+        explanation += kBlanks;
+    return explanation;
 }
 
 namespace {
@@ -50,7 +65,7 @@ std::string errorListCsv(const std::vector<ErrorLine>& lines) {
     std::string csv = "\xEF\xBB\xBF类别,姓名,内容,原因\r\n";
     for (const ErrorLine& line : lines)
         csv += csvField(line.kind) + ',' + csvField(line.name) + ',' + csvField(line.text) + ',' +
-               csvField(line.reason) + "\r\n";
+               csvField(line.cause()) + "\r\n";
     return csv;
 }
 

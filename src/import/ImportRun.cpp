@@ -263,8 +263,8 @@ Gbk missingTitlesLine(const std::vector<Gbk>& missing) {
 }
 
 // The text of an error that ended an overwrite run: what failed, and that nothing changed.
-std::string overwriteFailure(const std::exception& error, const Gbk& departmentCode) {
-    return std::string(error.what()) + "。覆盖导入没有完成：部门 " + gbkToUtf8(departmentCode) +
+std::string overwriteFailure(const char* failure, const Gbk& departmentCode) {
+    return std::string(failure) + "。覆盖导入没有完成：部门 " + gbkToUtf8(departmentCode) +
            " 原有的数据都已保留，没有写入新数据。";
 }
 
@@ -317,11 +317,11 @@ RunOutcome runImport(const ImportRequest& request, Office& office, UserInterface
     } catch (const DatabaseFailure& error) {
         if (!request.overwrite)
             throw;
-        throw DatabaseFailure(overwriteFailure(error, request.departmentCode));
+        throw DatabaseFailure(overwriteFailure(error.what(), request.departmentCode));
     } catch (const std::exception& error) {
         if (!request.overwrite)
             throw;
-        throw Error(overwriteFailure(error, request.departmentCode));
+        throw Error(overwriteFailure(error.what(), request.departmentCode));
     }
     ui.setStatus(1, kSucceeded);
     ui.showMessage(kSucceeded, kNotice, kPlainMessage);

@@ -41,13 +41,17 @@ Office::Office(std::string databaseFile)
     fillBuiltinTables(tables);
 }
 
-void Office::loadCodeFile(UserInterface& ui) {
+bool Office::loadCodeFile(UserInterface& ui) {
+    static const Gbk kNoCodes = gbk("没有读到代码文件，本次要翻译成代码的文字都查不到代码");
+    static const Gbk kForeign = gbk("代码文件不是 GBK 编码，其中的中文文字都查不到代码");
     // Either way the run goes on: without codes when the file was not read.
-    if (const auto problem = wb::loadCodeFile(codeMap)) {
-        ui.addError(ErrorLine::plain(problem->text));
-        if (problem->unread)
-            ui.showMessage(problem->text, gbk("错误"), kStopMessage);
-    }
+    const auto problem = wb::loadCodeFile(codeMap);
+    if (!problem)
+        return true;
+    ui.addError(ErrorLine::plain(problem->text, problem->unread ? kNoCodes : kForeign));
+    if (problem->unread)
+        ui.showMessage(problem->text, gbk("错误"), kStopMessage);
+    return false;
 }
 
 RunOutcome Office::import(const ImportRequest& request, UserInterface& ui,

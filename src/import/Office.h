@@ -40,8 +40,8 @@ public:
     // The code-file set-up before a run: codeMap from dm.txt in the current directory. A
     // file that is missing or cannot be read is reported as an error-list line and a stop
     // box, and the map stays empty; a file that is not GBK is read as it is and reported as
-    // an error-list line.
-    void loadCodeFile(UserInterface& ui);
+    // an error-list line. Gives whether the file was read and may be GBK (nothing reported).
+    bool loadCodeFile(UserInterface& ui);
     // The import run (see runImport). Outcomes reach the user through `ui`; errors that end
     // the command (a failing deletion statement, a failing append, a failure of the
     // database) throw.

@@ -13,12 +13,24 @@
 
 namespace wb {
 
-namespace {
+namespace coded {
 
-// A sex cell is looked up in the code file only when its text lies between these, compared
-// byte-wise: "1", "2", and longer texts such as "1x" that begin with "1".
-const Gbk kFirstSexCode = Gbk::ascii("1");
-const Gbk kLastSexCode = Gbk::ascii("2");
+bool sexLooksUp(const Gbk& text) {
+    static const Gbk kFirst = Gbk::ascii("1"), kLast = Gbk::ascii("2");
+    return text >= kFirst && text <= kLast;
+}
+
+bool ethnicGroupLooksUp(const Gbk& text) {
+    return !text.empty() && static_cast<unsigned char>(text[0]) > '9';
+}
+
+bool categoryLooksUp(const Gbk& text) {
+    return !text.empty();
+}
+
+} // namespace coded
+
+namespace {
 
 // The seniority adjustment's column: the first of its four spellings that is present.
 const Gbk* seniorityTitle(const TitleColumnMap& titles) {
@@ -28,20 +40,21 @@ const Gbk* seniorityTitle(const TitleColumnMap& titles) {
     return nullptr;
 }
 
-// A code-file coded field with a reported miss: sets `field` to the code of a non-empty
-// cell text, or adds an error-list line of `kind` naming it.
-void setCodedOrReport(const RowContext& row, PersonTable& table, const Gbk& title,
-                      const char* field, const Gbk& kind, const Gbk& name) {
-    if (row.titles.column(title) == 0)
+// A category field with a reported miss: sets the field to the code of a non-empty cell
+// text, or adds an error-list line whose kind is the column's title.
+void setCategoryOrReport(const RowContext& row, PersonTable& table, const CodedColumn& column,
+                         const Gbk& name) {
+    if (row.titles.column(column.title) == 0)
         return;
-    const Gbk text = cellText(row.cell(title));
-    if (text.empty())
+    const Gbk text = cellText(row.cell(column.title));
+    if (!column.looksUp(text))
         return;
     const Gbk& code = row.codeMap.lookup(text);
     if (!code.empty())
-        table.setText(field, code);
+        table.setText(column.field, code);
     else
-        row.addError({kind, name, text, {}});
+        row.addError(row.errorAt(column.title, column.title, name, text, {},
+                                 noCodeExplanation(text, column.title)));
 }
 
 // A date field in a guard of its own: gives the stored "yyyy-mm-dd" text, or empty text
@@ -63,9 +76,6 @@ bool fitsInt32(std::int64_t value) {
 
 // Everything after the name: fields, post and key. Throws when the record cannot be stored.
 void fillAndPost(const RowContext& row, PersonTable& table, PersonOutcome& outcome) {
-    static const Gbk kWageKind = gbk("工资类别");
-    static const Gbk kPerformanceKind = gbk("绩效工资类别");
-
     if (row.titles.column(titles::kSerial) != 0)
         table.setCell("bh", row.cell(titles::kSerial));
     if (row.titles.column(titles::kIdCard) != 0)
@@ -77,16 +87,16 @@ void fillAndPost(const RowContext& row, PersonTable& table, PersonOutcome& outco
             table.setInteger("kjgl", -months);
     }
 
-    if (row.titles.column(titles::kSex) != 0) {
-        const Gbk text = cellText(row.cell(titles::kSex));
-        if (text >= kFirstSexCode && text <= kLastSexCode)
-            table.setText("xb", row.codeMap.lookup(text));
+    if (row.titles.column(coded::kSex.title) != 0) {
+        const Gbk text = cellText(row.cell(coded::kSex.title));
+        if (coded::kSex.looksUp(text))
+            table.setText(coded::kSex.field, row.codeMap.lookup(text));
     }
 
-    if (row.titles.column(titles::kEthnicGroup) != 0) {
-        const Gbk text = cellText(row.cell(titles::kEthnicGroup));
-        const bool isName = !text.empty() && static_cast<unsigned char>(text[0]) > '9';
-        table.setText("mz", isName ? row.codeMap.lookup(text) : text);
+    if (row.titles.column(coded::kEthnicGroup.title) != 0) {
+        const Gbk text = cellText(row.cell(coded::kEthnicGroup.title));
+        table.setText(coded::kEthnicGroup.field,
+                      coded::kEthnicGroup.looksUp(text) ? row.codeMap.lookup(text) : text);
     }
 
     if (row.titles.column(titles::kBirthDate) != 0)
@@ -107,9 +117,8 @@ void fillAndPost(const RowContext& row, PersonTable& table, PersonOutcome& outco
             table.setInteger("kjtgnf", years);
     }
 
-    setCodedOrReport(row, table, titles::kWageCategory, "sylb", kWageKind, outcome.name);
-    setCodedOrReport(row, table, titles::kPerformanceCategory, "ltxlb", kPerformanceKind,
-                     outcome.name);
+    setCategoryOrReport(row, table, coded::kWageCategory, outcome.name);
+    setCategoryOrReport(row, table, coded::kPerformanceCategory, outcome.name);
 
     if (row.titles.column(titles::kCollegeYears) != 0) {
         const CollegeYears years = collegeYears(cellText(row.cell(titles::kCollegeYears)));
@@ -162,7 +171,7 @@ PersonOutcome importPerson(const RowContext& row, const Gbk& departmentCode, con
         // Discarded, so that the next append cannot post it without its key and records.
         personTable.cancel();
         outcome.key.reset();
-        row.addError({kPersonKind, name, {}, utf8ToGbk(error.what())});
+        row.addError(row.errorAt(titles::kName, kPersonKind, name, {}, utf8ToGbk(error.what())));
     }
     return outcome;
 }

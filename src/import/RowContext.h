@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 
 namespace wb {
 
@@ -29,6 +30,12 @@ struct RowContext {
     CellValue cell(const Gbk& title) const {
         const int column = titles.column(title);
         return column == 0 ? CellValue{} : sheet.cell(row, column);
+    }
+    // An error-list line about the cell of `title` in this row.
+    ErrorLine errorAt(const Gbk& title, Gbk kind, Gbk name, Gbk text, Gbk reason = {},
+                      Gbk explanation = {}) const {
+        return {std::move(kind),   std::move(name),        std::move(text),
+                std::move(reason), std::move(explanation), {row, titles.column(title)}};
     }
     // Adds a line to the error list after the refusals of the row's statements run so far,
     // so that the list keeps the order of the row's cells.

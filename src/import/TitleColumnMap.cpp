@@ -25,8 +25,7 @@ bool TitleColumnMap::layoutMatches() const {
 
 std::vector<Gbk> TitleColumnMap::missingTitles() const {
     std::vector<Gbk> missing;
-    for (const Gbk* title :
-         {&titles::kName, &titles::kBirthDate, &titles::kWorkStart, &titles::kPersonalStatus})
+    for (const Gbk* title : titles::kRequired)
         if (column(*title) == 0)
             missing.push_back(*title);
     return missing;

@@ -28,4 +28,8 @@ inline const Gbk kEducation = gbk("学历");
 inline const Gbk kAppointments = gbk("执行基本工资对应职务");
 inline const Gbk kAssessments = gbk("从2006年开始的考核情况");
 
+// The titles a workbook must have, in the order a missing one is named.
+inline const std::array<const Gbk*, 4> kRequired = {&kName, &kBirthDate, &kWorkStart,
+                                                    &kPersonalStatus};
+
 } // namespace wb::titles

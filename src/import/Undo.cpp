@@ -103,9 +103,9 @@ std::optional<Gbk> undoNewestRun(Database& database, UndoJournal& journal) {
         database.commitTransaction();
         journal.forget(run->id);
         return undoneMessage(*run, removed, restored);
-    } catch (const std::exception& error) {
+    } catch (...) {
         database.rollbackTransaction();
-        throw Error(std::string("撤销没有完成，数据库没有改动：") + error.what());
+        throw Error("撤销没有完成，数据库没有改动：" + failureText());
     }
 }
 

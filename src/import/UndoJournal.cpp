@@ -3,6 +3,7 @@
 #include "data/Database.h"
 #include "data/DatabaseFailure.h"
 #include "data/Schema.h"
+#include "data/sqlite/SqliteFailure.h"
 #include "refdata/Departments.h"
 #include "text/Encoding.h"
 #include "text/Error.h"

@@ -16,6 +16,8 @@ public:
     void set(Gbk key, Gbk value);
     // The key's value, or the empty text when the key is absent.
     const Gbk& lookup(const Gbk& key) const;
+    // Every key with its value, in key order.
+    const std::map<Gbk, Gbk>& entries() const { return entries_; }
     void clear() { entries_.clear(); }
     std::size_t size() const { return entries_.size(); }
     bool empty() const { return entries_.empty(); }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "xls/CellValue.h"
+#include "text/CellValue.h"
 
 #include <functional>
 

@@ -1,15 +1,15 @@
 #include "xls/WorkbookFile.h"
 
 #include "text/GbkText.h"
-#include "xls/BiffReader.h"
 #include "xls/Bytes.h"
-#include "xls/CompoundFile.h"
-#include "xls/Crypto.h"
-#include "xls/EncryptedPackage.h"
 #include "xls/FormatError.h"
-#include "xls/Records.h"
-#include "xls/XlsDecryption.h"
-#include "xls/XlsxReader.h"
+#include "xls/biff/BiffReader.h"
+#include "xls/biff/CompoundFile.h"
+#include "xls/biff/Records.h"
+#include "xls/crypto/Crypto.h"
+#include "xls/crypto/EncryptedPackage.h"
+#include "xls/crypto/XlsDecryption.h"
+#include "xls/xlsx/XlsxReader.h"
 
 #include <cerrno>
 #include <cstdio>

@@ -60,6 +60,7 @@ TEST_P(BeforeAndAfterCliOnEachEngine, ADryRunPrintsWhatTheRunPrintsAndWritesNoth
 }
 
 TEST_P(BeforeAndAfterCliOnEachEngine, TheErrorFileIsCsvWithOneRowPerErrorListLine) {
+    // 原因 says why for every line, the texts without a code included.
     copyFixture("full.xls");
     ASSERT_EQ(run("--errors 'errors list.csv' --dept 0101 full.xls"), 0);
     ASSERT_EQ(err, kFullErrors);
@@ -72,8 +73,10 @@ TEST_P(BeforeAndAfterCliOnEachEngine, TheErrorFileIsCsvWithOneRowPerErrorListLin
                       .c_str()),
               0);
     EXPECT_EQ(wb::test::readLines(dir_ / "rows.txt"),
-              (Strings{"类别|姓名|内容|原因", "学历|甲|博士|", "职务|甲|处长|", "考核|甲|良好|",
-                       "工资类别|乙|外聘|"}));
+              (Strings{"类别|姓名|内容|原因", "学历|甲|博士|代码文件中没有“博士”这一学历",
+                       "职务|甲|处长|代码文件中没有“处长”这一职务，也不是岗位等级（如 管理8级）",
+                       "考核|甲|良好|代码文件中没有“良好”这一考核结果",
+                       "工资类别|乙|外聘|代码文件中没有“外聘”这一工资类别"}));
 
     // A file that cannot be written is refused before anything is imported.
     const Strings before = everyRow();

@@ -11,7 +11,7 @@
 #include "support/TempFolder.h"
 #include "text/Encoding.h"
 #include "text/GbkText.h"
-#include "xls/XlsWorkbook.h"
+#include "xls/biff/XlsWorkbook.h"
 
 #include <QSqlDatabase>
 #include <QSqlQuery>

@@ -1,5 +1,6 @@
 #include "data/Connection.h"
-#include "data/SqliteDatabase.h"
+#include "data/DatabaseFailure.h"
+#include "data/sqlite/SqliteDatabase.h"
 #include "support/GbkBytes.h"
 #include "text/Error.h"
 
@@ -35,7 +36,7 @@ std::string openError(const std::string& path) {
     Connection connection(path, 100);
     try {
         connection.database();
-    } catch (const Error& error) {
+    } catch (const Failure& error) {
         EXPECT_FALSE(connection.isOpen());
         return error.what();
     }
@@ -109,7 +110,7 @@ TEST(Connection, ALockedFileIsReportedAndOpensOnceTheLockIsGone) {
     try {
         connection.database();
         FAIL() << "opened a locked database";
-    } catch (const Error& error) {
+    } catch (const DatabaseFailure& error) {
         EXPECT_NE(std::string(error.what()).find("已锁定"), std::string::npos) << error.what();
     }
     db.closeObserver();

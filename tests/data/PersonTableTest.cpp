@@ -1,5 +1,6 @@
 #include "data/PersonTable.h"
 #include "data/Connection.h"
+#include "data/DatabaseFailure.h"
 #include "support/GbkBytes.h"
 #include "text/Encoding.h"
 #include "text/Error.h"
@@ -167,8 +168,8 @@ TEST_F(PersonTableTest, AFailedPostStaysPendingAndTheNextAppendPostsIt) {
     table.append();
     table.setText("xm", "a"_ascii);
     db.exec("BEGIN IMMEDIATE"); // another program holds the write lock
-    EXPECT_THROW(table.post(), Error);
-    EXPECT_THROW(table.append(), Error); // settling fails too: still locked
+    EXPECT_THROW(table.post(), DatabaseFailure);
+    EXPECT_THROW(table.append(), DatabaseFailure); // settling fails too: still locked
     db.exec("COMMIT");
     EXPECT_EQ(personCount(), "0");
     table.append();

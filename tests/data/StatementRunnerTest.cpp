@@ -1,5 +1,6 @@
 #include "data/StatementRunner.h"
 #include "data/Connection.h"
+#include "data/DatabaseFailure.h"
 #include "data/JetSql.h"
 #include "support/GbkBytes.h"
 #include "text/Encoding.h"
@@ -232,10 +233,10 @@ TEST_F(StatementRunnerTest, ALockedDatabaseIsReportedAsSuchAndLaterWritesGoThrou
     try {
         runner.exec();
         FAIL() << "no error";
-    } catch (const Error& error) {
+    } catch (const DatabaseFailure& error) {
         EXPECT_NE(std::string(error.what()).find("已锁定"), std::string::npos) << error.what();
     }
-    EXPECT_THROW(connection.database().beginUnit(), Error);
+    EXPECT_THROW(connection.database().beginUnit(), DatabaseFailure);
     EXPECT_FALSE(connection.database().inUnit());
     db.exec("COMMIT");
     runner.exec();

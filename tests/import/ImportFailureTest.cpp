@@ -48,7 +48,7 @@ protected:
     std::string failureOf(const std::string& department, bool overwrite) {
         try {
             run(department, overwrite);
-        } catch (const Error& error) {
+        } catch (const Failure& error) {
             return error.what();
         }
         ADD_FAILURE() << "the run ended without an error";

@@ -4,9 +4,9 @@
 // names (tools/with-postgres.sh starts a throw-away one; ./test.sh runs ctest through it).
 // Without that variable the server's instances are skipped, saying why.
 
-#include "data/PostgresConnection.h"
 #include "data/Schema.h"
 #include "data/ServerAddress.h"
+#include "data/postgres/PostgresConnection.h"
 #include "support/SqlRows.h"
 #include "support/TempFolder.h"
 

@@ -4,8 +4,8 @@
 
 #include "support/GbkBytes.h"
 #include "text/Encoding.h"
-#include "xls/BiffReader.h"
 #include "xls/FormatError.h"
+#include "xls/biff/BiffReader.h"
 
 #include <gtest/gtest.h>
 

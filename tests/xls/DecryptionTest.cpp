@@ -8,12 +8,12 @@
 #include "text/Encoding.h"
 #include "text/Error.h"
 #include "xls/Bytes.h"
-#include "xls/CompoundFile.h"
-#include "xls/EncryptedPackage.h"
 #include "xls/FormatError.h"
-#include "xls/Records.h"
 #include "xls/WorkbookFile.h"
-#include "xls/XlsDecryption.h"
+#include "xls/biff/CompoundFile.h"
+#include "xls/biff/Records.h"
+#include "xls/crypto/EncryptedPackage.h"
+#include "xls/crypto/XlsDecryption.h"
 
 #include <gtest/gtest.h>
 

@@ -4,9 +4,9 @@
 #include "support/FileLines.h"
 #include "support/OpenError.h"
 #include "text/Error.h"
-#include "xls/CompoundFile.h"
 #include "xls/FormatError.h"
 #include "xls/WorkbookFile.h"
+#include "xls/biff/CompoundFile.h"
 
 #include <gtest/gtest.h>
 

@@ -6,7 +6,7 @@
 #include "support/GbkBytes.h"
 #include "text/Encoding.h"
 #include "xls/WorkbookFile.h"
-#include "xls/XlsWorkbook.h"
+#include "xls/biff/XlsWorkbook.h"
 
 #include <gtest/gtest.h>
 

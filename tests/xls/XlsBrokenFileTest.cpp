@@ -6,7 +6,7 @@
 #include "support/OpenError.h"
 #include "text/Error.h"
 #include "xls/FormatError.h"
-#include "xls/XlsWorkbook.h"
+#include "xls/biff/XlsWorkbook.h"
 
 #include <gtest/gtest.h>
 

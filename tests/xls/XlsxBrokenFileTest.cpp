@@ -8,8 +8,8 @@
 #include "text/Error.h"
 #include "xls/FormatError.h"
 #include "xls/WorkbookFile.h"
-#include "xls/XlsWorkbook.h"
-#include "xls/XlsxReader.h"
+#include "xls/biff/XlsWorkbook.h"
+#include "xls/xlsx/XlsxReader.h"
 
 #include <gtest/gtest.h>
 

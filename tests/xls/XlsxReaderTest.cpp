@@ -2,7 +2,7 @@
 // have none, every cell type, the namespaces and relationships real writers use, and XML
 // that must be refused. Each broken case maps to its exact reason.
 
-#include "xls/XlsxReader.h"
+#include "xls/xlsx/XlsxReader.h"
 #include "support/FileLines.h"
 #include "support/XlsxPackage.h"
 #include "text/Encoding.h"
