@@ -67,14 +67,14 @@ public:
                    UndoJournal* journal, HeldLines& lines)
         : database_(database), groups_(groups), journal_(journal), lines_(lines),
           overwrite_(request.overwrite), dryRun_(request.dryRun) {
+        if (journal_)
+            journal_->runStarted(request);
         // An overwrite, dry or not, holds its department against other clerks' overwrites.
         if (overwrite_)
             database_.beginDepartmentTransaction(request.departmentCode);
         else
             database_.beginTransaction();
         groupStart_ = std::chrono::steady_clock::now();
-        if (journal_)
-            journal_->runStarted(request);
     }
     ~RunTransaction() {
         database_.rollbackUnit();
@@ -107,8 +107,8 @@ public:
                 throw;
             }
         }
-        if (key)
-            storedInGroup_.push_back(*key);
+        if (key && journal_)
+            journal_->personStored(*key);
         return key;
     }
 
@@ -152,15 +152,7 @@ private:
             lines_.release();
             return;
         }
-        if (overwrite_ && journal_)
-            journal_->runCommitting();
         database_.commitTransaction();
-        if (overwrite_ && journal_)
-            journal_->runCommitted();
-        if (journal_)
-            for (const std::int64_t key : storedInGroup_)
-                journal_->personStored(key);
-        storedInGroup_.clear();
         lines_.release();
     }
 
@@ -172,7 +164,6 @@ private:
     bool dryRun_;
     std::chrono::steady_clock::time_point groupStart_;
     int rowsInGroup_ = 0;
-    std::vector<std::int64_t> storedInGroup_;
 };
 
 // What a dry run wrote, counted before it is rolled back.
@@ -201,7 +192,7 @@ void importRows(const ImportRequest& request, const Sheet& sheet, const TitleCol
         ui.addRunLog(kDeleting);
         ui.processEvents();
         if (transaction.journal())
-            transaction.journal()->keepDeletedRows(database, request.departmentCode);
+            transaction.journal()->keepDeletedRows();
         deleteDepartmentData(request.departmentCode, office.statements);
     }
     office.personTable.close();
