@@ -41,6 +41,9 @@ public:
 
     // The database as messages name it: its file's absolute path, or its server.
     virtual std::string displayName() const = 0;
+    // The database as the command lines name it: its file's absolute path, or its server's
+    // url without a password.
+    virtual std::string location() const { return displayName(); }
 
     // Runs a statement that returns no rows (Jet dialect, GBK). A rejected statement
     // changes nothing.

@@ -4,6 +4,7 @@
 #include "data/DatabaseFailure.h"
 #include "data/PersonTable.h"
 #include "data/Query.h"
+#include "data/Schema.h"
 #include "import/DependentRecords.h"
 #include "import/HeldLines.h"
 #include "import/KeyLists.h"
@@ -240,6 +241,22 @@ void importRows(const ImportRequest& request, const Sheet& sheet, const TitleCol
     }
 }
 
+// Says once, before the rows, which indexes an import needs that the database lacks (without
+// them every row scans whole tables) and the command that adds them.
+void reportMissingIndexes(Database& database, UserInterface& ui) {
+    const std::vector<std::string> missing = missingIndexes(database);
+    if (missing.empty())
+        return;
+    std::string names;
+    for (const std::string& name : missing)
+        names += (names.empty() ? "" : "、") + name;
+    std::string location = database.location();
+    if (location.find_first_of(" '\"$`\\") != std::string::npos)
+        location = "'" + location + "'";
+    ui.addRunLog(utf8ToGbk("数据库缺少索引 " + names + "，导入会很慢；可用命令 wagebook-initdb "
+                           "--add-indexes " + location + " 添加（只添加缺少的索引）"));
+}
+
 // "缺少标题：" and the titles, joined by "、".
 Gbk missingTitlesLine(const std::vector<Gbk>& missing) {
     static const Gbk kMissing = gbk("缺少标题：");
@@ -302,6 +319,7 @@ RunOutcome runImport(const ImportRequest& request, Office& office, UserInterface
         return RunOutcome::EndedEarly;
     }
     ui.addRunLog(kMatching);
+    reportMissingIndexes(office.connection.database(), ui);
 
     try {
         importRows(request, *sheet, titles, office, ui);

@@ -26,6 +26,7 @@ public:
     PostgresDatabase& operator=(const PostgresDatabase&) = delete;
 
     std::string displayName() const override;
+    std::string location() const override { return connection_.address().url(); }
     void execute(const Gbk& jet) override;
     void executeDeferred(const Gbk& jet, const Refusal& refused) override;
     void settle() override;
