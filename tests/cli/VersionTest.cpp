@@ -23,7 +23,8 @@ TEST(Programs, AnswerVersionOnStdout) {
     const std::vector<fs::path> programs = {
         bin / "src/app/wagebook",        bin / "src/cli/wagebook-import",
         bin / "src/cli/wagebook-undo",   bin / "src/cli/wagebook-cells",
-        bin / "src/cli/wagebook-initdb", bin / "src/cli/wagebook-migrate"};
+        bin / "src/cli/wagebook-initdb", bin / "src/cli/wagebook-migrate",
+        bin / "src/cli/wagebook-dept"};
     for (const fs::path& program : programs) {
         const std::string command = "cd '" + folder.path().string() +
                                     "' && env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM " +
