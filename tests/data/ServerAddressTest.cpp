@@ -3,6 +3,7 @@
 
 #include "data/ServerAddress.h"
 #include "data/Database.h"
+#include "data/PostgresConnection.h"
 #include "support/Backend.h"
 #include "support/TempFolder.h"
 #include "text/Error.h"
@@ -45,6 +46,29 @@ TEST(ServerUrl, GivesEveryPartDecoded) {
     EXPECT_EQ(plain.password, "");
     EXPECT_EQ(plain.port, 5432);
     EXPECT_EQ(plain.url(), "postgresql://clerk@10.0.0.5:5432/wagebook");
+}
+
+TEST(ServerUrl, IsWrittenSoThatItReadsBackAsItWas) {
+    ServerAddress address;
+    address.user = "cl@rk:1/%";
+    address.password = "p@ss:w/rd";
+    address.host = "db.office";
+    address.port = 6543;
+    address.database = "人事 工资";
+    address.options = {{"sslmode", "require"}, {"application_name", "a&b=c"}};
+
+    const ServerAddress withoutPassword = parseServerUrl(address.url());
+    EXPECT_EQ(withoutPassword.password, "");
+    const ServerAddress again = parseServerUrl(address.url(true));
+    for (const ServerAddress* read : {&withoutPassword, &again}) {
+        EXPECT_EQ(read->user, address.user);
+        EXPECT_EQ(read->host, address.host);
+        EXPECT_EQ(read->port, address.port);
+        EXPECT_EQ(read->database, address.database);
+        EXPECT_EQ(read->options, address.options);
+    }
+    EXPECT_EQ(again.password, address.password);
+    EXPECT_EQ(address.url().find("p@ss"), std::string::npos);
 }
 
 TEST(ServerUrl, ABadOneIsRefusedSayingWhatIsWrongWithoutThePassword) {
@@ -127,6 +151,23 @@ TEST(ServerRefusal, SaysWhetherTheServerIsDownTheLoginWrongOrTheDatabaseMissing)
     const std::string text = refusalOf([&] { openDatabase(with({}, db, url.port()), 1000); });
     EXPECT_NE(text.find("要求用户 wagebook 的密码"), std::string::npos) << text;
     EXPECT_NE(text.find("PGPASSWORD"), std::string::npos) << text;
+}
+
+TEST(ServerRefusal, TellsALoginThatLacksItsPasswordFromOneThatHasIt) {
+    const char* base = std::getenv("WB_TEST_POSTGRES_URL");
+    if (!base)
+        GTEST_SKIP() << test::kNoServer;
+    ::unsetenv("PGPASSWORD");
+    ::setenv("PGPASSFILE", "/nonexistent", 1);
+    ServerAddress address = parseServerUrl(base);
+    EXPECT_FALSE(loginNeedsPassword(address));
+    address.password = "wrong";
+    EXPECT_FALSE(loginNeedsPassword(address)) << "a wrong password is refused, not asked for";
+    const std::string right = parseServerUrl(base).password;
+    address.password.clear();
+    EXPECT_TRUE(loginNeedsPassword(address));
+    ::setenv("PGPASSWORD", right.c_str(), 1);
+    EXPECT_FALSE(loginNeedsPassword(address));
 }
 
 TEST(ServerTables, AreCreatedOnceAndThenRefusedWithTheirNames) {
