@@ -3,6 +3,7 @@
 
 #include "refdata/DepartmentChanges.h"
 #include "refdata/Departments.h"
+#include "support/ErrorText.h"
 #include "support/TempOffice.h"
 
 using namespace wb;
@@ -17,16 +18,6 @@ class DepartmentChanges : public TempOffice {
 protected:
     void add(const std::string& parent, const std::string& code, const std::string& name) {
         addDepartment(office->connection, utf8ToGbk(parent), utf8ToGbk(code), utf8ToGbk(name));
-    }
-    // The refusal's text; the test fails when the change went through.
-    template <class Change> std::string refusal(Change&& change) {
-        try {
-            change();
-        } catch (const Error& error) {
-            return error.what();
-        }
-        ADD_FAILURE() << "not refused";
-        return {};
     }
     // "upid|px|jgdm|jgmc|jgjb" of every row, by code.
     Strings departments() {
@@ -94,7 +85,7 @@ TEST_P(DepartmentChangesOnEachEngine, AddRefusesWithTheReasonAndWritesNothing) {
         {"01", "0103", "财务\n科", "部门名称中不能有换行符或其他控制字符。"},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(refusal([&] { add(c.parent, c.code, c.name); }), c.reason) << c.code;
+        EXPECT_EQ(test::errorText([&] { add(c.parent, c.code, c.name); }), c.reason) << c.code;
     EXPECT_EQ(everyRow(), before);
 }
 
@@ -103,9 +94,9 @@ TEST_P(DepartmentChangesOnEachEngine, RenameChangesTheNameAloneAndKeepsQuotes) {
     EXPECT_EQ(departments()[1], "1|1|0101|秘书'科|2");
 
     const Strings before = everyRow();
-    EXPECT_EQ(refusal([&] { renameDepartment(office->connection, "99"_ascii, gbk("甲")); }),
+    EXPECT_EQ(test::errorText([&] { renameDepartment(office->connection, "99"_ascii, gbk("甲")); }),
               "没有部门 99。");
-    EXPECT_EQ(refusal([&] { renameDepartment(office->connection, "01"_ascii, Gbk()); }),
+    EXPECT_EQ(test::errorText([&] { renameDepartment(office->connection, "01"_ascii, Gbk()); }),
               "部门名称不能为空。");
     EXPECT_EQ(everyRow(), before);
 }
@@ -115,12 +106,13 @@ TEST_P(DepartmentChangesOnEachEngine, RemoveRefusesADepartmentThatStillHoldsSome
         storedPerson(id, "0101");
     const Strings before = everyRow();
 
-    EXPECT_EQ(refusal([&] { removeDepartment(office->connection, "01"_ascii); }),
+    EXPECT_EQ(test::errorText([&] { removeDepartment(office->connection, "01"_ascii); }),
               "部门 01（行政部门）下还有部门 0101（办公室）、0102（人事科），不能删除；"
               "请先删除这些部门。");
-    EXPECT_EQ(refusal([&] { removeDepartment(office->connection, "0101"_ascii); }),
+    EXPECT_EQ(test::errorText([&] { removeDepartment(office->connection, "0101"_ascii); }),
               "部门 0101（办公室）还有 4 人（p1、p2、p3 等），不能删除。");
-    EXPECT_EQ(refusal([&] { removeDepartment(office->connection, "99"_ascii); }), "没有部门 99。");
+    EXPECT_EQ(test::errorText([&] { removeDepartment(office->connection, "99"_ascii); }),
+              "没有部门 99。");
     EXPECT_EQ(everyRow(), before);
 
     removeDepartment(office->connection, "0102"_ascii);

@@ -3,6 +3,7 @@
 
 #include "import/OfficeFolder.h"
 #include "migrate/SqliteRows.h"
+#include "support/ErrorText.h"
 #include "support/TempFolder.h"
 #include "text/Error.h"
 
@@ -16,15 +17,6 @@ using namespace wb;
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string refusalOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const Error& error) {
-        return error.what();
-    }
-    return "<no error>";
-}
 
 class OfficeFolder : public ::testing::Test {
 protected:
@@ -57,14 +49,14 @@ TEST_F(OfficeFolder, ANewDatabaseHasEveryTableNoDepartmentAndIsMadeOnce) {
     EXPECT_EQ(test::sqliteRows(path("wagebook.mdb"), "select count(*) from ryjbxx"),
               std::vector<std::string>{"0"});
 
-    EXPECT_EQ(refusalOf([&] { createOfficeDatabase(path()); }),
+    EXPECT_EQ(test::errorText([&] { createOfficeDatabase(path()); }),
               "文件夹 " + path() + " 中已经有人事数据库（wagebook.mdb）；请选择另一个文件夹。");
     fs::remove(path("wagebook.mdb"));
     std::ofstream(path("wagebook.ini")) << "[database]\nurl=postgresql://a@b/c\n";
-    EXPECT_EQ(refusalOf([&] { createOfficeDatabase(path()); }),
+    EXPECT_EQ(test::errorText([&] { createOfficeDatabase(path()); }),
               "文件夹 " + path() + " 中已经有人事数据库（wagebook.ini）；请选择另一个文件夹。");
     EXPECT_FALSE(fs::exists(path("wagebook.mdb")));
-    EXPECT_EQ(refusalOf([&] { createOfficeDatabase(path("missing")); }),
+    EXPECT_EQ(test::errorText([&] { createOfficeDatabase(path("missing")); }),
               "找不到文件夹 " + path("missing") + "。");
 }
 
@@ -91,12 +83,12 @@ TEST_F(OfficeFolder, ServerSettingsAreWrittenWithoutThePasswordAndTheOldOnesKept
 
 TEST_F(OfficeFolder, SettingsThatCannotBeWrittenOrReadAreNamed) {
     const ServerAddress address = parseServerUrl("postgresql://clerk@host/db");
-    EXPECT_EQ(refusalOf([&] {
+    EXPECT_EQ(test::errorText([&] {
                   saveOfficeServer(path("missing"), address);
               }).rfind("无法写入设置文件 " + path("missing/wagebook.ini") + "：", 0),
               0u);
     std::ofstream(path("wagebook.ini")) << "[database]\nurl=mysql://x\n";
-    EXPECT_EQ(refusalOf([&] {
+    EXPECT_EQ(test::errorText([&] {
                   officeServer(path());
               }).rfind("设置文件 " + path("wagebook.ini") + " 中的数据库地址", 0),
               0u);
