@@ -18,8 +18,7 @@ bool databaseFilePresent(UserInterface& ui) {
 }
 
 bool officeUsesServer() {
-    std::error_code ec;
-    return std::filesystem::exists(kSettingsFile, ec);
+    return folderUsesServer(".");
 }
 
 void refuseWithoutDepartment(UserInterface& ui) {

@@ -50,9 +50,12 @@ std::string officeDatabaseFile(const std::string& folder) {
     return encoded(fileIn(folder, kDatabaseFile));
 }
 
+bool folderUsesServer(const std::string& folder) {
+    return QFileInfo::exists(fileIn(folder, kSettingsFile));
+}
+
 bool holdsOfficeDatabase(const std::string& folder) {
-    return QFileInfo(fileIn(folder, kDatabaseFile)).isFile() ||
-           QFileInfo::exists(fileIn(folder, kSettingsFile));
+    return QFileInfo(fileIn(folder, kDatabaseFile)).isFile() || folderUsesServer(folder);
 }
 
 std::optional<std::string> newOfficeRefusal(const std::string& folder) {

@@ -13,6 +13,11 @@ namespace wb {
 // The database file of the office in `folder`: folder/wagebook.mdb.
 std::string officeDatabaseFile(const std::string& folder);
 
+// Whether the office in `folder` uses a server: whether it holds wagebook.ini (its
+// [database] url is then the office's database, see openDatabase, and wagebook.mdb is not
+// used).
+bool folderUsesServer(const std::string& folder);
+
 // Whether `folder` holds an office database: a wagebook.mdb file, or a wagebook.ini (which
 // names a server).
 bool holdsOfficeDatabase(const std::string& folder);

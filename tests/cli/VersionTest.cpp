@@ -46,7 +46,7 @@ TEST(Programs, WindowAnswersHelpWithoutADisplay) {
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
     const Strings out = wb::test::readLines(folder / "out.txt");
     ASSERT_FALSE(out.empty());
-    EXPECT_EQ(out[0], "用法: wagebook");
+    EXPECT_EQ(out[0], "用法: wagebook [--last-office] [--] [文件夹]");
     EXPECT_EQ(wb::test::readLines(folder / "err.txt"), Strings{});
 }
 
