@@ -18,6 +18,7 @@ fail() { echo "package test: $*" >&2; exit 1; }
 # What the package holds, and nothing else (no tests, benchmarks or libraries).
 expected="usr/bin/wagebook
 usr/bin/wagebook-cells
+usr/bin/wagebook-dept
 usr/bin/wagebook-import
 usr/bin/wagebook-initdb
 usr/bin/wagebook-migrate
@@ -30,6 +31,9 @@ expected+=$'\n'"usr/share/icons/hicolor/scalable/apps/wagebook.svg"
 files=$(cd "$tmp/root" && find . -type f | sed 's|^\./||' | LC_ALL=C sort)
 [ "$files" = "$(LC_ALL=C sort <<<"$expected")" ] || fail "unexpected files:"$'\n'"$files"
 desktop-file-validate "$tmp/root/usr/share/applications/wagebook.desktop"
+# The desktop's start opens the office folder used last, or asks for one.
+grep -qx 'Exec=wagebook --last-office' "$tmp/root/usr/share/applications/wagebook.desktop" ||
+    fail "the menu entry does not start wagebook --last-office"
 depends=$(dpkg-deb -f "$deb" Depends)
 for needed in libqt6core6 libqt6widgets6 libmdb3 libsqlite3-0 libzip4 libqt6sql6-sqlite \
     qt6-translations-l10n; do
@@ -45,7 +49,7 @@ bin="$tmp/root/usr/bin"
 [[ "$(head -1 "$tmp/help.txt")" == "用法: wagebook-import "* ]] ||
     fail "wagebook-import --help: $(head -1 "$tmp/help.txt")"
 for program in wagebook wagebook-import wagebook-undo wagebook-cells wagebook-initdb \
-    wagebook-migrate; do
+    wagebook-migrate wagebook-dept; do
     [ "$(env -u DISPLAY -u WAYLAND_DISPLAY "$bin/$program" --version)" = "$program $version" ] ||
         fail "$program --version"
 done
@@ -55,6 +59,9 @@ mkdir "$tmp/office"
 (cd "$tmp/office" && "$bin/wagebook-import" --dept 01 staff.xls >"$tmp/import.txt" 2>/dev/null) ||
     fail "wagebook-import on the demo office: $(cat "$tmp/import.txt")"
 [ "$(tail -1 "$tmp/import.txt")" = "提示: 数据导入成功!" ] || fail "$(tail -1 "$tmp/import.txt")"
+(cd "$tmp/office" && "$bin/wagebook-dept" add 03 后勤部门 >/dev/null && "$bin/wagebook-dept" list) \
+    >"$tmp/dept.txt" || fail "wagebook-dept on the demo office"
+grep -q $'^03\t后勤部门\t0$' "$tmp/dept.txt" || fail "wagebook-dept list: $(cat "$tmp/dept.txt")"
 "$bin/wagebook-migrate" "$root/tests/fixtures/access/DateTestDatabase.mdb" "$tmp/office/migrated.mdb" >/dev/null
 
 echo "Package test passed: $(basename "$deb") ($(du -k "$deb" | cut -f1) KB), Depends: $depends"
