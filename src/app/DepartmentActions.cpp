@@ -21,13 +21,18 @@ QString described(const TFKvDbf& window, int record) {
            fromGbk(window.Depts.departmentCode(record)) + QStringLiteral("）");
 }
 
-// Runs `change`; a refusal or failure is shown under `caption`. Whether it went through.
-template <class Change> bool changed(TFKvDbf& window, const QString& caption, Change&& change) {
+// Runs `change`; a refusal or failure is shown under `caption`. Whether it went through;
+// `ended` tells a failure that leaves nothing to try again (see OfficeActions::showFailure).
+template <class Change>
+bool changed(TFKvDbf& window, const QString& caption, Change&& change, bool* ended = nullptr) {
     try {
         change();
         return true;
     } catch (const std::exception& error) {
-        window.prompts().messageBox(QString::fromUtf8(error.what()), caption, kStopMessage);
+        const bool final =
+            window.officeActions().showFailure(QString::fromUtf8(error.what()), caption);
+        if (ended)
+            *ended = final;
         return false;
     }
 }
@@ -48,10 +53,14 @@ void askUntilChanged(TFKvDbf& window, DepartmentDialog& dialog, const QString& c
                      Change&& change) {
     while (window.prompts().execDialog(dialog) == QDialog::Accepted) {
         const Gbk code = toGbk(dialog.code());
-        if (changed(window, caption, [&] { change(code); })) {
+        bool ended = false;
+        if (changed(
+                window, caption, [&] { change(code); }, &ended)) {
             window.reloadDepartments(code);
             return;
         }
+        if (ended)
+            return;
     }
 }
 

@@ -12,6 +12,8 @@
 #include "migrate/AccessFile.h"
 
 #include <QDir>
+#include <QFile>
+#include <QTimer>
 
 #include <exception>
 
@@ -112,6 +114,24 @@ bool OfficeActions::offerMigration(const QString& accessFile) {
         return false;
     const QString folder = migratedOffice(accessFile);
     return !folder.isEmpty() && open(folder);
+}
+
+bool OfficeActions::showFailure(const QString& text, const QString& caption) {
+    const std::string folder = toNativePath(window_.officeFolder());
+    const std::string file = officeDatabaseFile(folder);
+    if (window_.office().connection.isOpen() || folderUsesServer(folder) ||
+        !migrate::isAccessFile(file)) {
+        window_.prompts().messageBox(text, caption, kStopMessage);
+        return false;
+    }
+    if (!offerPending_) {
+        offerPending_ = true;
+        QTimer::singleShot(0, &window_, [this, accessFile = QFile::decodeName(file.c_str())] {
+            offerPending_ = false;
+            offerMigration(accessFile);
+        });
+    }
+    return true;
 }
 
 void OfficeActions::openFolder() {

@@ -38,6 +38,11 @@ public:
     // The box for an office whose database is an Access file, offering 从 Access 数据库迁移…;
     // whether an office was opened after it.
     bool offerMigration(const QString& accessFile);
+    // Shows why a command failed, in a box under `caption`; but when the window's office is
+    // an Access file that could not be opened, the box offering its migration instead, once
+    // the command has returned (the engine's text names a terminal program). Whether it was
+    // the latter: the command then has nothing more to try.
+    bool showFailure(const QString& text, const QString& caption);
 
     void openFolder();                         // 打开办公文件夹…
     void createDatabase();                     // 新建人事数据库…
@@ -56,6 +61,7 @@ private:
     bool askPassword(const std::string& folder);
 
     TFKvDbf& window_;
+    bool offerPending_ = false;
 };
 
 } // namespace wb

@@ -209,7 +209,7 @@ template <class Handler> void TFKvDbf::guarded(Handler&& handler) {
         handler();
     } catch (const std::exception& error) {
         showPendingLines();
-        messageBox(QString::fromUtf8(error.what()), QStringLiteral("错误"), kStopMessage);
+        Actions->showFailure(QString::fromUtf8(error.what()), QStringLiteral("错误"));
     } catch (...) {
         // Nothing may leave a handler into the event loop; an unknown error has no text.
         showPendingLines();

@@ -102,6 +102,7 @@ public:
     Opening startOffice(const QString& folder);
     bool isRunning() const { return running_; }
     WindowPrompts& prompts() { return *this; }
+    OfficeActions& officeActions() { return *Actions; }
     WindowMenus* menus() const { return Menus; }
 
     // The record (index into Depts.records()) of the selected tree node; -1 when none.

@@ -312,6 +312,24 @@ TEST_F(OfficeFolders, AnAccessFileAsTheOfficesDatabaseOffersTheMigrationDirectly
     EXPECT_EQ(rowsIn(office, "select count(*) from DateTest"), Strings{"6"});
 }
 
+TEST_F(OfficeFolders, AnAccessOfficeDeclinedIsOfferedAgainWhenACommandNeedsItsDatabase) {
+    std::filesystem::remove("wagebook.mdb");
+    std::filesystem::copy_file(std::string(WB_FIXTURES) + "/access/DateTestDatabase.mdb",
+                               "wagebook.mdb");
+    window = std::make_unique<RecordingWindow>();
+    window->answers = {false};
+    window->show();
+    window->Timer1Timer();
+    ASSERT_EQ(window->questions.size(), 1u);
+
+    window->onDialogs = {departmentAnswer("01", "行政部门")};
+    trigger("addDepartmentAction");
+    ASSERT_TRUE(waitFor([&] { return window->questions.size() == 2; }, 2000));
+    EXPECT_EQ(window->questions[1], window->questions[0]);
+    EXPECT_EQ(window->dialogs, Strings{"新增部门"}) << "nothing left to try: not asked again";
+    EXPECT_EQ(window->boxes, Strings{}) << "the engine's text names a terminal program";
+}
+
 TEST_F(OfficeFolders, DatabaseSettingsShowTheDatabaseAndSaveAServerWithoutAPassword) {
     startedWindow();
     const std::string here = QDir::currentPath().toStdString();
