@@ -77,6 +77,7 @@ DatabaseSettingsDialog::DatabaseSettingsDialog(WindowPrompts& prompts, const QSt
     : QDialog(parent), prompts_(prompts), folder_(folder) {
     setObjectName(QStringLiteral("databaseSettings"));
     setWindowTitle(kTitle);
+    setMinimumWidth(480);
     auto* current = new QLabel(QStringLiteral("本办公文件夹现在使用") + officeDatabaseText(folder) +
                                    QStringLiteral("。"),
                                this);

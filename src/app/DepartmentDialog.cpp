@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTimer>
 
 namespace wb {
 
@@ -39,6 +40,12 @@ DepartmentDialog::DepartmentDialog(const QString& title, const QString& where, c
                                 this));
     form->addRow(buttons);
     (newDepartment ? code_ : name_)->setFocus();
+}
+
+void DepartmentDialog::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    // After the focus arrives, which selects the whole text.
+    QTimer::singleShot(0, code_, [this] { code_->end(false); });
 }
 
 QString DepartmentDialog::code() const {

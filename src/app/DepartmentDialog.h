@@ -19,6 +19,10 @@ public:
     QLineEdit* codeField() const { return code_; }
     QLineEdit* nameField() const { return name_; }
 
+protected:
+    // The code offered (the parent's) is kept, the cursor after it, to be extended.
+    void showEvent(QShowEvent* event) override;
+
 private:
     QLineEdit* code_;
     QLineEdit* name_;
