@@ -162,6 +162,19 @@ TEST_F(OfficeFolders, AnotherOfficeFolderReplacesTheConnectionTreeGridAndFolder)
     EXPECT_EQ(windowConnections(), 1);
 }
 
+TEST_F(OfficeFolders, TheUndoRecordStaysBesideTheDatabaseWhileTheBrowserIsElsewhere) {
+    const std::filesystem::path office = std::filesystem::current_path();
+    std::filesystem::create_directory("sub");
+    std::filesystem::copy_file("staff.xls", "sub/staff.xls");
+    startedWindow();
+    ASSERT_TRUE(window->Browser->open(QStringLiteral("sub")));
+    importStaff("01");
+
+    EXPECT_EQ(persons("01"), 6);
+    EXPECT_TRUE(std::filesystem::exists(office / "wagebook.undo"));
+    EXPECT_FALSE(std::filesystem::exists(office / "sub" / "wagebook.undo"));
+}
+
 TEST_F(OfficeFolders, ANewDatabaseIsMadeOnlyWhereThereIsNoneAndOpenedWhenWanted) {
     window = std::make_unique<RecordingWindow>();
     window->Timer1Timer();
