@@ -23,7 +23,7 @@ lintian --profile debian --fail-on error,warning "$deb" >"$tmp/lintian.txt" 2>&1
 
 # What the package holds, and nothing else (no tests, benchmarks or libraries).
 programs=(wagebook wagebook-cells wagebook-import wagebook-initdb wagebook-migrate wagebook-undo
-    wagebook-template wagebook-check)
+    wagebook-template wagebook-check wagebook-dept)
 app=org.wagebook.wagebook
 expected="usr/share/applications/$app.desktop
 usr/share/metainfo/$app.metainfo.xml
@@ -52,6 +52,9 @@ description=$(dpkg-deb -f "$deb" Description)
 for program in "${programs[@]}"; do
     [[ "$description" == *" $program"[,\ ]* ]] || fail "Description does not name $program"
 done
+# The desktop's start opens the office folder used last, or asks for one.
+grep -qx 'Exec=wagebook --last-office' "$tmp/root/usr/share/applications/$app.desktop" ||
+    fail "the menu entry does not start wagebook --last-office"
 depends=$(dpkg-deb -f "$deb" Depends)
 for needed in libqt6core6 libqt6widgets6 libmdb3 libsqlite3-0 libzip4 libxlsxwriter4 \
     libqt6sql6-sqlite qt6-translations-l10n; do
@@ -95,6 +98,9 @@ mkdir "$tmp/office"
 status=0
 (cd "$tmp/office" && "$bin/wagebook-check" staff.xls >/dev/null 2>&1) || status=$?
 [ "$status" = 1 ] && [ -f "$tmp/office/staff.检查结果.xlsx" ] || fail "wagebook-check: status $status"
+(cd "$tmp/office" && "$bin/wagebook-dept" add 03 后勤部门 >/dev/null && "$bin/wagebook-dept" list) \
+    >"$tmp/dept.txt" || fail "wagebook-dept on the demo office"
+grep -q $'^03\t后勤部门\t0$' "$tmp/dept.txt" || fail "wagebook-dept list: $(cat "$tmp/dept.txt")"
 "$bin/wagebook-migrate" "$root/tests/fixtures/access/DateTestDatabase.mdb" "$tmp/office/migrated.mdb" >/dev/null
 
 echo "Package test passed: $(basename "$deb") ($(du -k "$deb" | cut -f1) KB), Depends: $depends"

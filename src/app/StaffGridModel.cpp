@@ -43,6 +43,12 @@ void StaffGridModel::load(Query& query) {
     endResetModel();
 }
 
+void StaffGridModel::clear() {
+    beginResetModel();
+    cells_.clear();
+    endResetModel();
+}
+
 int StaffGridModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : static_cast<int>(cells_.size() / columns().size());
 }

@@ -28,6 +28,8 @@ public:
     // Replaces the rows with those of the open query, from its current row to its end (the
     // query is left at its end).
     void load(Query& query);
+    // No rows, as before the first load.
+    void clear();
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;

@@ -1,10 +1,16 @@
 #include "app/Umain.h"
 
+#include "app/DepartmentActions.h"
 #include "app/FolderBrowser.h"
+#include "app/LastOffice.h"
 #include "app/MemoMenus.h"
+#include "app/ModalDialogs.h"
 #include "app/QtText.h"
 #include "app/QtTranslations.h"
 #include "app/StaffGridModel.h"
+#include "app/WindowLook.h"
+#include "app/WindowMenus.h"
+#include "import/OfficeFolder.h"
 #include "refdata/Departments.h"
 #include "text/Error.h"
 
@@ -12,21 +18,16 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QFileInfo>
-#include <QFontDatabase>
+#include <QDir>
+#include <QFileDialog>
 #include <QHeaderView>
-#include <QInputDialog>
 #include <QLabel>
-#include <QLineEdit>
 #include <QListWidget>
-#include <QMessageBox>
-#include <QPainter>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
-#include <QScrollBar>
 #include <QStatusBar>
 #include <QTableView>
 #include <QTimer>
@@ -44,76 +45,6 @@ constexpr int kRecordRole = Qt::UserRole;
 // How often lines added during a run are shown: often enough to look live.
 constexpr int kLineIntervalMs = 50;
 
-// "宋体" where it is installed, else a font the system has for simplified Chinese,
-// preferring a proportional one.
-QString chineseFontFamily() {
-    const QStringList installed = QFontDatabase::families();
-    for (const QString& name :
-         {QStringLiteral("宋体"), QStringLiteral("SimSun"), QStringLiteral("NSimSun")}) {
-        if (installed.contains(name))
-            return name;
-    }
-    const QStringList chinese = QFontDatabase::families(QFontDatabase::SimplifiedChinese);
-    for (const QString& name : chinese) {
-        if (!QFontDatabase::isFixedPitch(name))
-            return name;
-    }
-    return chinese.isEmpty() ? QString() : chinese.first();
-}
-
-QFont chineseFont(int pixelSize) {
-    QFont font(chineseFontFamily());
-    font.setPixelSize(pixelSize);
-    return font;
-}
-
-// The program's icon, drawn rather than shipped: a blue square with a white "导".
-QIcon programIcon() {
-    QPixmap pixmap(32, 32);
-    pixmap.fill(QColor(0x1f, 0x5f, 0xa8));
-    QPainter painter(&pixmap);
-    painter.setPen(Qt::white);
-    painter.setFont(chineseFont(24));
-    painter.drawText(pixmap.rect(), Qt::AlignCenter, QStringLiteral("导"));
-    return QIcon(pixmap);
-}
-
-// Appends the lines as one edit (each its own paragraph) and scrolls to the last.
-void appendLines(QPlainTextEdit* memo, QStringList& lines) {
-    if (lines.isEmpty())
-        return;
-    memo->appendPlainText(lines.join(QLatin1Char('\n')));
-    memo->verticalScrollBar()->setValue(memo->verticalScrollBar()->maximum());
-    lines.clear();
-}
-
-QPlainTextEdit* memo(QWidget* parent) {
-    auto* edit = new QPlainTextEdit(parent);
-    edit->setReadOnly(true);
-    edit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    edit->setLineWrapMode(QPlainTextEdit::NoWrap);
-    return edit;
-}
-
-// TV1: a department once selected stays selected until another one is chosen. A click where
-// no node is, or a Ctrl-click or Ctrl-Space on the selected node, leaves the selection alone,
-// so Import goes to the department the user last chose.
-class DepartmentTree : public QTreeWidget {
-public:
-    using QTreeWidget::QTreeWidget;
-
-protected:
-    QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
-                                                         const QEvent* event) const override {
-        const QItemSelectionModel::SelectionFlags command =
-            QTreeWidget::selectionCommand(index, event);
-        if (!index.isValid() ||
-            (command & (QItemSelectionModel::Deselect | QItemSelectionModel::Toggle)))
-            return QItemSelectionModel::NoUpdate;
-        return command;
-    }
-};
-
 // The window as assistive technology should see it: a frame named by its caption, not the
 // filler a plain widget is taken for.
 QAccessibleInterface* accessibleWindow(const QString& className, QObject* object) {
@@ -122,17 +53,14 @@ QAccessibleInterface* accessibleWindow(const QString& className, QObject* object
     return nullptr;
 }
 
-QPushButton* button(const QString& caption, QWidget* parent) {
-    auto* pushButton = new QPushButton(caption, parent);
-    pushButton->setAutoDefault(false);
-    return pushButton;
-}
-
 } // namespace
 
-TFKvDbf::TFKvDbf(QWidget* parent)
+TFKvDbf::TFKvDbf(StartUp startUp, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
-      office(kDatabaseFile) {
+      office_(std::make_unique<Office>(officeDatabaseFile("."))),
+      officeFolder_(QDir::currentPath()), startUp_(startUp),
+      Actions(std::make_unique<OfficeActions>(*this)),
+      DepartmentCommands(std::make_unique<DepartmentActions>(*this)) {
     installChineseQtTranslations();
     QAccessible::installFactory(accessibleWindow);
     setWindowTitle(QStringLiteral("从(xls)数据导入zq"));
@@ -140,11 +68,14 @@ TFKvDbf::TFKvDbf(QWidget* parent)
     setFont(chineseFont(16));
     setFixedSize(kClientWidth, kClientHeight);
     createControls();
+    Menus = new WindowMenus(*this, *Actions, *DepartmentCommands);
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
 
     Timer1->start();
 }
+
+TFKvDbf::~TFKvDbf() = default;
 
 void TFKvDbf::createControls() {
     createFolderBrowser();
@@ -174,11 +105,11 @@ void TFKvDbf::createFolderBrowser() {
 }
 
 void TFKvDbf::createMemos() {
-    Memo1 = memo(this);
+    Memo1 = readOnlyMemo(this);
     Memo1->setGeometry(160, 40, 265, 257);
     Label3 = new QLabel(QStringLiteral("错误信息"), this);
     Label3->setGeometry(432, 16, 64, 16);
-    Memo2 = memo(this);
+    Memo2 = readOnlyMemo(this);
     Memo2->setGeometry(432, 40, 273, 197);
     Memo1->setAccessibleName(QStringLiteral("运行记录"));
     Label3->setBuddy(Memo2);
@@ -198,11 +129,11 @@ void TFKvDbf::createModeAndButtons() {
     RadioButton5 = new QRadioButton(QStringLiteral("覆盖"), Panel1);
     RadioButton5->setGeometry(8, 44, 57, 17);
 
-    Button1 = button(QStringLiteral("导入"), this);
+    Button1 = commandButton(QStringLiteral("导入"), this);
     Button1->setGeometry(515, 258, 57, 25);
-    BitBtn1 = button(QStringLiteral("中止"), this);
+    BitBtn1 = commandButton(QStringLiteral("中止"), this);
     BitBtn1->setGeometry(587, 258, 57, 25);
-    Button2 = button(QStringLiteral("退出"), this);
+    Button2 = commandButton(QStringLiteral("退出"), this);
     Button2->setGeometry(651, 258, 57, 25);
     connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
     connect(BitBtn1, &QPushButton::clicked, this, [this] { BitBtn1Click(); });
@@ -227,15 +158,6 @@ void TFKvDbf::createDepartmentTree() {
     TV1 = new DepartmentTree(this);
     TV1->setGeometry(kClientWidth - kTreeWidth, 0, kTreeWidth, kClientHeight - kStatusHeight);
     TV1->setAccessibleName(QStringLiteral("部门"));
-    TV1->setFont(chineseFont(13));
-    TV1->setHeaderHidden(true);
-    TV1->setIndentation(19);
-    TV1->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    TV1->setSelectionMode(QAbstractItemView::SingleSelection);
-    QPalette treePalette = TV1->palette();
-    for (QPalette::ColorRole role : {QPalette::Highlight, QPalette::HighlightedText})
-        treePalette.setColor(QPalette::Inactive, role, treePalette.color(QPalette::Active, role));
-    TV1->setPalette(treePalette);
     connect(TV1, &QTreeWidget::itemClicked, this, [this] { TV1Click(); });
 }
 
@@ -267,7 +189,7 @@ void TFKvDbf::createProgressAndStatus() {
 }
 
 void TFKvDbf::createTimers() {
-    Button3 = button(QStringLiteral("调入机构"), this);
+    Button3 = commandButton(QStringLiteral("调入机构"), this);
     Button3->setGeometry(315, 586, 75, 25);
     Button3->hide();
     connect(Button3, &QPushButton::clicked, this, [this] { Button3Click(); });
@@ -289,7 +211,7 @@ template <class Handler> void TFKvDbf::guarded(Handler&& handler) {
     } catch (...) {
         // Nothing may leave a handler into the event loop; an unknown error has no text.
         showPendingLines();
-        messageBox(QString::fromStdString(failureText()), QStringLiteral("错误"), kStopMessage);
+        Actions->showFailure(QString::fromUtf8(failureText()), QStringLiteral("错误"));
     }
 }
 
@@ -304,6 +226,7 @@ void TFKvDbf::Button1Click() {
     const bool abortWas = BitBtn1->isEnabled();
     const bool exitWas = Button2->isEnabled();
     running_ = true;
+    Menus->setRunning(true);
     Button1->setEnabled(false);
     BitBtn1->setEnabled(true);
     bool finished = false;
@@ -313,6 +236,7 @@ void TFKvDbf::Button1Click() {
         finished = true;
     });
     running_ = false;
+    Menus->setRunning(false);
     showPendingLines();
     if (finished) {
         Button1->setEnabled(true);
@@ -344,7 +268,7 @@ void TFKvDbf::TV1Click() {
     if (record < 0)
         return;
     guarded([&] {
-        const int count = listStaff(AQ2, Depts.departmentCode(record));
+        const int count = listStaff(office().staffQuery, Depts.departmentCode(record));
         showStaffGrid();
         setStatus(0, staffCountText(count));
     });
@@ -352,24 +276,79 @@ void TFKvDbf::TV1Click() {
 
 void TFKvDbf::Timer1Timer() {
     Timer1->stop();
+    if (startUp_ == StartUp::LastOffice) {
+        if (!Actions->startWithLastOffice())
+            QCoreApplication::exit(0);
+        return;
+    }
     if (!databaseFilePresent(*this)) {
         QCoreApplication::exit(0);
         return;
     }
     // A server that cannot be reached or refuses the login is as good as no database: its
     // box names the server and the reason, and the program ends.
-    bool opened = !officeUsesServer();
-    if (!opened)
-        guarded([&] {
-            office.connection.database();
-            opened = true;
-        });
-    if (!opened) {
+    if (startOffice(QDir::currentPath()) == Opening::Failed && officeUsesServer())
         QCoreApplication::exit(0);
-        return;
-    }
+}
+
+Opening TFKvDbf::startOffice(const QString& folder) {
+    Browser->open(folder);
+    office_ = std::make_unique<Office>(officeDatabaseFile(toNativePath(folder)));
+    officeFolder_ = QDir(folder).absolutePath();
     Button1->setEnabled(true);
+    const Opening opening = Actions->connect(*office_, folder);
+    if (opening == Opening::Opened)
+        showOpenedOffice();
+    else if (opening == Opening::AccessFile)
+        Actions->offerMigration(QDir(folder).absoluteFilePath(QString::fromLatin1(kDatabaseFile)));
+    return opening;
+}
+
+Opening TFKvDbf::openOffice(const QString& folder) {
+    if (running_)
+        return Opening::Failed;
+    auto next = std::make_unique<Office>(officeDatabaseFile(toNativePath(folder)));
+    const Opening opening = Actions->connect(*next, folder);
+    if (opening != Opening::Opened)
+        return opening;
+    office_ = std::move(next);
+    officeFolder_ = QDir(folder).absolutePath();
+    Browser->open(officeFolder_);
+    clearOffice();
+    Button1->setEnabled(true);
+    showOpenedOffice();
+    return opening;
+}
+
+void TFKvDbf::showOpenedOffice() {
+    rememberOfficeFolder(officeFolder_);
     guarded([this] { FillDeptTree(); });
+}
+
+void TFKvDbf::clearOffice() {
+    Depts.clear();
+    TV1->clear();
+    DataSource1->clear();
+    for (QLabel* panel : panels_)
+        panel->clear();
+    ProgressBar1->setValue(0);
+}
+
+void TFKvDbf::reloadDepartments(const Gbk& select) {
+    guarded([&] {
+        Depts.clear();
+        TV1->clear();
+        FillDeptTree();
+        for (QTreeWidgetItemIterator it(TV1); *it && !select.empty(); ++it) {
+            if (Depts.departmentCode((*it)->data(0, kRecordRole).toInt()) == select) {
+                TV1->setCurrentItem(*it);
+                TV1Click();
+                return;
+            }
+        }
+        DataSource1->clear();
+        panels_[0]->clear();
+    });
 }
 
 void TFKvDbf::FormDeactivate() {
@@ -377,7 +356,7 @@ void TFKvDbf::FormDeactivate() {
 }
 
 void TFKvDbf::ASetDmExecute() {
-    office.loadCodeFile(*this);
+    office().loadCodeFile(*this);
 }
 
 void TFKvDbf::AInputExecute() {
@@ -386,12 +365,12 @@ void TFKvDbf::AInputExecute() {
     request.workbookPath = toNativePath(Browser->selectedFile());
     request.overwrite = RadioButton5->isChecked();
     // The grid follows the staff count: both are refreshed only by a run that completed.
-    if (office.import(request, *this) == RunOutcome::Completed && AQ2.isOpen())
+    if (office().import(request, *this) == RunOutcome::Completed && office().staffQuery.isOpen())
         showStaffGrid();
 }
 
 void TFKvDbf::FillDeptTree() {
-    if (Depts.fill(loadDepartments(AQ1)))
+    if (Depts.fill(loadDepartments(office().departmentQuery)))
         showDeptTree();
 }
 
@@ -456,25 +435,27 @@ std::optional<std::string> TFKvDbf::askPassword(const std::string& workbook) {
     if (closeRequested_)
         return std::nullopt;
     showPendingLines();
-    QInputDialog dialog(this);
-    dialog.setWindowTitle(QStringLiteral("打开密码"));
-    dialog.setLabelText(QStringLiteral("工作簿 \"%1\" 有打开密码, 请输入密码:")
-                            .arg(QFileInfo(QString::fromUtf8(workbook)).fileName()));
-    dialog.setTextEchoMode(QLineEdit::Password);
-    dialog.setObjectName(QStringLiteral("passwordDialog"));
-    if (dialog.exec() != QDialog::Accepted)
-        return std::nullopt;
-    QString text = dialog.textValue();
-    std::string password = text.toStdString();
-    // The dialog's copies go with it; ours is overwritten.
-    text.fill(QChar(u'\0'));
-    return password;
+    return askWorkbookPassword(this, workbook);
 }
 
 void TFKvDbf::messageBox(const QString& text, const QString& caption, int flags) {
-    QMessageBox box(flags == kStopMessage ? QMessageBox::Critical : QMessageBox::NoIcon, caption,
-                    text, QMessageBox::Ok, this);
-    box.exec();
+    showMessageBox(this, text, caption, flags);
+}
+
+bool TFKvDbf::question(const QString& text, const QString& caption, const QString& yes) {
+    return askQuestion(this, text, caption, yes);
+}
+
+QString TFKvDbf::chooseFolder(const QString& caption) {
+    return QFileDialog::getExistingDirectory(this, caption, officeFolder_);
+}
+
+QString TFKvDbf::chooseFile(const QString& caption, const QString& filter) {
+    return QFileDialog::getOpenFileName(this, caption, officeFolder_, filter);
+}
+
+int TFKvDbf::execDialog(QDialog& dialog) {
+    return dialog.exec();
 }
 
 void TFKvDbf::closeEvent(QCloseEvent* event) {
@@ -509,8 +490,8 @@ void TFKvDbf::showDeptTree() {
 }
 
 void TFKvDbf::showStaffGrid() {
-    if (AQ2.isOpen())
-        DataSource1->load(AQ2);
+    if (office().staffQuery.isOpen())
+        DataSource1->load(office().staffQuery);
     const std::vector<StaffGridModel::Column>& columns = StaffGridModel::columns();
     for (std::size_t i = 0; i < columns.size(); ++i) {
         if (columns[i].width > 0)

@@ -1,11 +1,14 @@
 #pragma once
 
+#include "app/OfficeActions.h"
+#include "app/WindowPrompts.h"
 #include "import/Office.h"
 #include "import/UserInterface.h"
 #include "refdata/DeptTree.h"
 
 #include <QStringList>
 #include <QWidget>
+#include <memory>
 #include <string>
 
 class QComboBox;
@@ -23,26 +26,40 @@ class QTreeWidget;
 
 namespace wb {
 
+class DepartmentActions;
 class ErrorListActions;
 class FolderBrowser;
 class StaffGridModel;
+class WindowMenus;
 
 // The office's one window: its controls under their own names, the database components of
 // the office, and the handlers of its commands, which gather input, call the engine and show
 // the result. It is the engine's user interface: Memo1 is the run log, Memo2 the error list,
-// StatusBar1 the two status panels, ProgressBar1 the run's progress.
+// StatusBar1 the two status panels, ProgressBar1 the run's progress. A menu bar above the
+// controls reaches the office folder, its database and its departments (WindowMenus).
 //
 // Every handler catches what escapes it (wb::Error, std::exception) and shows the text in an
-// error box; the window stays open. During an import Import is disabled and Abort enabled;
-// Exit then asks the run to stop and closes the window once the row in progress is done.
-class TFKvDbf : public QWidget, public UserInterface {
+// error box; the window stays open. During an import Import is disabled and Abort enabled,
+// and the menus cannot change the office or its departments; Exit then asks the run to stop
+// and closes the window once the row in progress is done.
+//
+// The office's components under the names the window's description gives them:
+// ADOConnection1 is office().connection, AQ1 office().departmentQuery, AQ2
+// office().staffQuery, ADOQuery1 office().statements, ADOTable1 office().personTable.
+class TFKvDbf : public QWidget, public UserInterface, protected WindowPrompts {
     Q_OBJECT
 
 public:
+    // Where the start-up check looks for the office: in the current directory (a terminal's
+    // start, or `wagebook FOLDER` after entering FOLDER), or in the office folder opened last
+    // (the desktop's start, `wagebook --last-office`), asking for one when there is none.
+    enum class StartUp { InCurrentFolder, LastOffice };
+
     // Fills the built-in tables and puts Qt's own texts into Chinese (see
     // installChineseQtTranslations); touches no database. The start-up check runs about a
     // second later, from the event loop.
-    explicit TFKvDbf(QWidget* parent = nullptr);
+    explicit TFKvDbf(StartUp startUp = StartUp::InCurrentFolder, QWidget* parent = nullptr);
+    ~TFKvDbf() override;
 
     // Import: the code-file set-up and the run for the selected department, the selected
     // workbook and the chosen mode.
@@ -55,8 +72,11 @@ public:
     void Button3Click();
     // Lists the staff of the selected department in the grid and their count in panel 0.
     void TV1Click();
-    // The start-up check: the database file in the current directory, then the tree. When
-    // the file is missing it shows a box and ends the event loop with exit code 0.
+    // The start-up check. In the current folder: the database file there, then the tree; when
+    // the file is missing it shows a box and ends the event loop with exit code 0, as it does
+    // when the server the folder names cannot be used. From the office folder opened last:
+    // that folder while it holds a database, else the chooser (see OfficeActions), whose
+    // Cancel ends the event loop with exit code 0.
     void Timer1Timer();
     // The window lost the focus (from changeEvent). Nothing changes: a run goes on while the
     // user works in another window, and the tree draws its selection as when active.
@@ -65,6 +85,25 @@ public:
     void AInputExecute();
     // Loads dm_jg and rebuilds the tree; a dm_jg without rows leaves the tree as it was.
     void FillDeptTree();
+    // Rebuilds the tree after the departments changed: empty when dm_jg is; the node of
+    // `select` then selected and its staff listed (none: the grid emptied).
+    void reloadDepartments(const Gbk& select);
+
+    // The office the window works on, and its folder (absolute).
+    Office& office() { return *office_; }
+    const QString& officeFolder() const { return officeFolder_; }
+    // Switches the window to the office in `folder` once its database opened: the old
+    // connection closed, the folder browser moved there, the tree reloaded, the grid
+    // emptied, the folder remembered (LastOffice). Otherwise the window stays on its office.
+    // Refused (Failed, without a box) during a run.
+    Opening openOffice(const QString& folder);
+    // The start-up's opening of the office in `folder`: the window works on it even when its
+    // database does not open (a later command tries again), as it always has.
+    Opening startOffice(const QString& folder);
+    bool isRunning() const { return running_; }
+    WindowPrompts& prompts() { return *this; }
+    OfficeActions& officeActions() { return *Actions; }
+    WindowMenus* menus() const { return Menus; }
 
     // The record (index into Depts.records()) of the selected tree node; -1 when none.
     int selectedDepartment() const;
@@ -102,21 +141,17 @@ public:
     QPushButton* Button3;
     QTimer* Timer1;
 
-    Office office; // the connection, queries, statement runner, person table, code tables
-    // The form's names for the office's components.
-    Connection& ADOConnection1 = office.connection;
-    Query& AQ1 = office.departmentQuery;
-    Query& AQ2 = office.staffQuery;
-    StatementRunner& ADOQuery1 = office.statements;
-    PersonTable& ADOTable1 = office.personTable;
     DeptTree Depts; // DeptList behind the tree's nodes
     StaffGridModel* DataSource1;
     FolderBrowser* Browser; // keeps DriveComboBox1, DirectoryListBox1, FileListBox1 in step
 
 protected:
-    // A modal message box: OK button, stop icon when flags is 16, no icon when 0. Returns
-    // when it is closed. Tests replace it so that nothing blocks.
-    virtual void messageBox(const QString& text, const QString& caption, int flags);
+    // WindowPrompts: real boxes and dialogs, modal. Tests replace them so that nothing blocks.
+    void messageBox(const QString& text, const QString& caption, int flags) override;
+    bool question(const QString& text, const QString& caption, const QString& yes) override;
+    QString chooseFolder(const QString& caption) override;
+    QString chooseFile(const QString& caption, const QString& filter) override;
+    int execDialog(QDialog& dialog) override;
 
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
@@ -133,10 +168,20 @@ private:
     template <class Handler> void guarded(Handler&& handler);
     void showDeptTree();
     void showStaffGrid();
+    // Empties the tree, the grid and the status panels, as before the start-up check.
+    void clearOffice();
+    // The office just opened: remembered, its departments shown.
+    void showOpenedOffice();
     void addLine(QStringList& pending, const Gbk& gbkLine);
     // Puts the lines waiting for the run log and the error list into their memos.
     void showPendingLines();
 
+    std::unique_ptr<Office> office_; // the connection, queries, statement runner, person table
+    QString officeFolder_;
+    StartUp startUp_;
+    std::unique_ptr<OfficeActions> Actions;
+    std::unique_ptr<DepartmentActions> DepartmentCommands;
+    WindowMenus* Menus;
     QLabel* panels_[2];
     // During a run, lines reach the memos a few times a second rather than one by one: a
     // memo re-laid out and repainted for every row would make the window several times

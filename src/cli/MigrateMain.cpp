@@ -47,9 +47,7 @@ int main(int argc, char** argv) {
     if (files.size() != 2 || files[0].empty() || files[1].empty())
         return commandLine.usageError("需要两个文件名: SOURCE 和 TARGET");
     // Ctrl-C or a kill stops after the row in progress, and the temporary file goes.
-    wb::migrate::MigrationRequest request{files[0], files[1], 0, [] {
-                                              return stopFlag != 0;
-                                          }};
+    wb::migrate::MigrationRequest request{files[0], files[1], 0, [] { return stopFlag != 0; }, {}};
     std::signal(SIGINT, requestStop);
     std::signal(SIGTERM, requestStop);
     if (commandLine.isSet(codePage)) {
@@ -60,11 +58,7 @@ int main(int argc, char** argv) {
     }
     try {
         wb::migrate::migrate(request, [](const wb::migrate::TableCount& count) {
-            std::cout << wb::terminalSafe(count.name) << ": 读出 " << count.read << " 行, 写入 "
-                      << count.written << " 行";
-            if (count.read != count.declared)
-                std::cout << " (文件中记有 " << count.declared << " 行)";
-            std::cout << '\n' << std::flush;
+            std::cout << wb::terminalSafe(wb::migrate::tableCountLine(count)) << '\n' << std::flush;
         });
     } catch (const std::exception& error) {
         std::cout << std::flush;

@@ -29,8 +29,24 @@ std::string ServerAddress::displayName() const {
     return host + ":" + std::to_string(port) + "/" + database;
 }
 
-std::string ServerAddress::url() const {
-    return "postgresql://" + user + "@" + displayName();
+std::string ServerAddress::url(bool withPassword) const {
+    QUrl url;
+    url.setScheme(QStringLiteral("postgresql"));
+    url.setUserName(QString::fromUtf8(user), QUrl::DecodedMode);
+    if (withPassword && !password.empty())
+        url.setPassword(QString::fromUtf8(password), QUrl::DecodedMode);
+    url.setHost(QString::fromUtf8(host));
+    url.setPort(port);
+    url.setPath(QStringLiteral("/") + QString::fromUtf8(database), QUrl::DecodedMode);
+    if (!options.empty()) {
+        QString query;
+        for (const auto& [key, value] : options)
+            query += QString::fromLatin1((query.isEmpty() ? "" : "&") +
+                                         QUrl::toPercentEncoding(QString::fromUtf8(key)) + '=' +
+                                         QUrl::toPercentEncoding(QString::fromUtf8(value)));
+        url.setQuery(query, QUrl::StrictMode);
+    }
+    return utf8(url.toString(QUrl::FullyEncoded));
 }
 
 bool isServerUrl(const std::string& location) {

@@ -28,8 +28,9 @@ struct ServerAddress {
 
     // "HOST:PORT/DBNAME", as messages name the server's database (no user, no password).
     std::string displayName() const;
-    // The url again, without the password.
-    std::string url() const;
+    // The url again, as parseServerUrl reads it back: user and database percent-encoded, the
+    // options kept, the password left out unless `withPassword`.
+    std::string url(bool withPassword = false) const;
 };
 
 // Whether a database location is a server's url rather than a file name.

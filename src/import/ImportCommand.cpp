@@ -19,6 +19,10 @@ int runImportCommand(const ImportRequest& request, UserInterface& ui) {
     Office office;
     if (!departmentExists(office.departmentQuery, request.departmentCode)) {
         refuseWithoutDepartment(ui);
+        // The box is the window's; on a terminal the code given is named.
+        ui.addError(ErrorLine::plain(utf8ToGbk("没有部门 " + gbkToUtf8(request.departmentCode) +
+                                               "：dm_jg 中没有这个部门代码（wagebook-dept list "
+                                               "列出已有的部门）")));
         return kImportFailed;
     }
     office.loadCodeFile(ui);

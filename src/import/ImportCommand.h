@@ -13,7 +13,8 @@ inline constexpr int kImportCompleted = 0; // the run completed, or the user abo
 inline constexpr int kImportFailed = 1;    // the run was refused or ended early
 
 // In the current directory: refuses a run when wagebook.mdb is missing or dm_jg lacks
-// request.departmentCode (each with the window's message box through `ui`); otherwise reads
+// request.departmentCode (each with the window's message box through `ui`, the missing
+// department then named in an error-list line after it); otherwise reads
 // dm.txt and runs the import. Returns kImportCompleted or kImportFailed. Throws wb::Error
 // for a failure the run does not report itself (see Office::import), and when dm_jg cannot
 // be read.

@@ -1,5 +1,6 @@
 #include "import/Office.h"
 
+#include "import/OfficeFolder.h"
 #include "import/OldUndoJournal.h"
 #include "refdata/CodeFile.h"
 #include "text/Encoding.h"
@@ -9,8 +10,7 @@
 namespace wb {
 
 bool databaseFilePresent(UserInterface& ui) {
-    std::error_code ec;
-    if (std::filesystem::is_regular_file(kDatabaseFile, ec) || officeUsesServer())
+    if (holdsOfficeDatabase("."))
         return true;
     // The text names the file as the office has always known it.
     ui.showMessage(gbk("文件(wagebook.dat)丢失,或运行目录不正确!"), gbk("文件丢失错误"),
@@ -19,8 +19,7 @@ bool databaseFilePresent(UserInterface& ui) {
 }
 
 bool officeUsesServer() {
-    std::error_code ec;
-    return std::filesystem::exists(kSettingsFile, ec);
+    return folderUsesServer(".");
 }
 
 void refuseWithoutDepartment(UserInterface& ui) {

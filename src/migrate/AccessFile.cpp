@@ -141,6 +141,12 @@ struct AccessFile::Handle {
 
 namespace {
 
+// Whether a file's first bytes are an Access database's header.
+bool isAccessHead(std::string_view head) {
+    const std::string_view kind = head.size() >= 19 ? head.substr(4, 15) : std::string_view();
+    return kind == "Standard Jet DB" || kind == "Standard ACE DB";
+}
+
 // Refuses, with its reason, a path that is no Access file before libmdb sees it.
 void checkAccessFile(const std::string& path) {
     struct stat status {};
@@ -158,12 +164,21 @@ void checkAccessFile(const std::string& path) {
     const std::string_view text(head, got > 0 ? static_cast<std::size_t>(got) : 0);
     if (text.starts_with(std::string_view("SQLite format 3\0", 16)))
         throw Error(path + " 已经是 SQLite 数据库，不需要迁移。");
-    const std::string_view kind = text.size() >= 19 ? text.substr(4, 15) : std::string_view();
-    if (kind != "Standard Jet DB" && kind != "Standard ACE DB")
+    if (!isAccessHead(text))
         throw Error(path + " 不是 Access 数据库文件（.mdb 或 .accdb）。");
 }
 
 } // namespace
+
+bool isAccessFile(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    char head[19] = {};
+    const ssize_t got = ::read(fd, head, sizeof head);
+    ::close(fd);
+    return got == sizeof head && isAccessHead(std::string_view(head, sizeof head));
+}
 
 AccessFile::AccessFile(const std::string& path, int codePage)
     : handle_(std::make_unique<Handle>()) {

@@ -29,6 +29,10 @@ struct AccessValue {
 
 class AccessTable;
 
+// Whether the file at `path` (file-system encoding) begins as an Access database (Jet or
+// ACE) does; false for anything else, or a file that cannot be read.
+bool isAccessFile(const std::string& path);
+
 class AccessFile {
 public:
     // Opens the file at `path` (file-system encoding). Jet 3 text (and Jet 3 table and column

@@ -6,6 +6,14 @@
 
 namespace wb::migrate {
 
+std::string tableCountLine(const TableCount& count) {
+    std::string line = count.name + ": 读出 " + std::to_string(count.read) + " 行, 写入 " +
+                       std::to_string(count.written) + " 行";
+    if (count.read != count.declared)
+        line += " (文件中记有 " + std::to_string(count.declared) + " 行)";
+    return line;
+}
+
 std::vector<TableCount> migrate(const MigrationRequest& request,
                                 const std::function<void(const TableCount&)>& report) {
     AccessFile source(request.source, request.codePage);
@@ -26,9 +34,13 @@ std::vector<TableCount> migrate(const MigrationRequest& request,
         TableCount count;
         count.name = target.beginTable(name, table->columns());
         count.declared = table->declaredRows();
+        if (request.progress)
+            request.progress(count);
         while (table->next(row)) {
             target.insert(row);
             ++count.read;
+            if (request.progress)
+                request.progress(count);
             if (request.stopRequested && request.stopRequested())
                 throw Error("迁移被中止，未创建 " + request.target + "。");
         }

@@ -24,7 +24,14 @@ struct MigrationRequest {
     int codePage = 0;   // Jet 3 text: 0 for the file's own code page
     // Asked between rows; true stops the migration as a failure (Ctrl-C). May be empty.
     std::function<bool()> stopRequested;
+    // Told how far the copy of a table got: when it begins (read 0, written 0) and after each
+    // row read (written is counted at the table's end). May be empty.
+    std::function<void(const TableCount&)> progress;
 };
+
+// A table's counts as the user reads them: "name: 读出 N 行, 写入 N 行", and the rows the
+// file's table definition declares when the reading differs from them.
+std::string tableCountLine(const TableCount& count);
 
 // Copies the source into the target. `report` is called after each table. The target
 // appears only when every table was read whole and written whole; otherwise nothing is

@@ -114,8 +114,7 @@ std::optional<CodeFileProblem> encodingProblem(ForeignEncoding encoding) {
         return std::nullopt;
     const char* const looksLike = encoding == ForeignEncoding::Utf8 ? "UTF-8" : "UTF-16";
     return CodeFileProblem{utf8ToGbk(std::string("代码文件dm.txt不是GBK编码(看起来是") + looksLike +
-                                     "),其中的文字对不上代码;请用记事本等打开,"
-                                     "另存为GBK(ANSI)编码"),
+                                     "),其中的文字对不上代码;请用文本编辑器另存为 GBK 编码"),
                            false};
 }
 

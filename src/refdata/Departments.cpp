@@ -38,10 +38,14 @@ std::vector<DepartmentRecord> loadDepartments(Query& departmentQuery) {
     return records;
 }
 
+bool isDepartment(const DepartmentRecord& record, const Gbk& code) {
+    return trim(record.jgdm) == code;
+}
+
 bool departmentExists(Query& departmentQuery, const Gbk& code) {
     const std::vector<DepartmentRecord> records = loadDepartments(departmentQuery);
     return std::any_of(records.begin(), records.end(),
-                       [&](const DepartmentRecord& record) { return trim(record.jgdm) == code; });
+                       [&](const DepartmentRecord& record) { return isDepartment(record, code); });
 }
 
 Gbk departmentFilter(const Gbk& departmentCode) {

@@ -18,6 +18,10 @@ class Query;
 // px, jgdm, jgmc, jgjb fails, or a number column holds no integer.
 std::vector<DepartmentRecord> loadDepartments(Query& departmentQuery);
 
+// Whether the record is the department `code` (GBK, trimmed as a request carries it): its
+// jgdm is the code once trimmed.
+bool isDepartment(const DepartmentRecord& record, const Gbk& code);
+
 // Whether dm_jg holds the department `code` (GBK, trimmed as a request carries it): whether
 // one of the records loadDepartments reads has that code once its jgdm is trimmed. Throws as
 // loadDepartments does.

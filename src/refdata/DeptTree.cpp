@@ -30,6 +30,12 @@ bool DeptTree::fill(std::vector<DepartmentRecord> records) {
     return true;
 }
 
+void DeptTree::clear() {
+    records_.clear();
+    nodes_.clear();
+    roots_.clear();
+}
+
 Gbk DeptTree::departmentCode(int record) const {
     return trim(records_.at(record).jgdm);
 }

@@ -40,6 +40,8 @@ public:
     // the last two bytes, or gets no node when there is none. An empty `records` changes nothing
     // and returns false.
     bool fill(std::vector<DepartmentRecord> records);
+    // No records and no nodes, as before the first fill.
+    void clear();
 
     const std::vector<DepartmentRecord>& records() const { return records_; }
     int departmentCount() const { return static_cast<int>(records_.size()); }

@@ -13,6 +13,7 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QComboBox>
+#include <QDialog>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -41,6 +42,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <string>
@@ -56,16 +58,46 @@ inline std::string utf8(const QString& text) {
 }
 
 // The window with its message boxes recorded as "caption|text|flags", and the run log's last
-// line when each box came up.
+// line when each box came up; its questions, folder and file choices and dialogs answered
+// from what a test queued (nothing queued: the user cancels).
 class RecordingWindow : public TFKvDbf {
 public:
+    using TFKvDbf::TFKvDbf;
+
     Strings boxes;
     Strings lastLogLineAtBox;
+    Strings questions; // "caption|text"
+    std::deque<bool> answers;
+    std::deque<QString> folders;
+    std::deque<QString> files;
+    Strings dialogs; // the title of each dialog run
+    // Plays the dialogs the window runs, in order: each gets the dialog and gives its result.
+    std::deque<std::function<int(QDialog&)>> onDialogs;
 
 protected:
     void messageBox(const QString& text, const QString& caption, int flags) override {
         boxes.push_back(utf8(caption) + "|" + utf8(text) + "|" + std::to_string(flags));
         lastLogLineAtBox.push_back(utf8(Memo1->document()->lastBlock().text()));
+    }
+    bool question(const QString& text, const QString& caption, const QString&) override {
+        questions.push_back(utf8(caption) + "|" + utf8(text));
+        return next(answers, false);
+    }
+    QString chooseFolder(const QString&) override { return next(folders, QString()); }
+    QString chooseFile(const QString&, const QString&) override { return next(files, QString()); }
+    int execDialog(QDialog& dialog) override {
+        dialogs.push_back(utf8(dialog.windowTitle()));
+        const auto play = next(onDialogs, std::function<int(QDialog&)>());
+        return play ? play(dialog) : static_cast<int>(QDialog::Rejected);
+    }
+
+private:
+    template <class T> static T next(std::deque<T>& queue, T none) {
+        if (queue.empty())
+            return none;
+        T front = std::move(queue.front());
+        queue.pop_front();
+        return front;
     }
 };
 
@@ -105,6 +137,10 @@ inline bool contains(const Strings& list, const std::string& item) {
 class WindowOffice : public ::testing::Test {
 protected:
     void SetUp() override {
+        // The window remembers the office it opens in the user's settings: a folder of the
+        // test's own.
+        ASSERT_TRUE(config_.isValid());
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(config_.path()));
         folder_.enter();
         folder_.createDatabase();
         folder_.copyFixture("import/dm.txt");
@@ -199,8 +235,11 @@ protected:
     std::unique_ptr<RecordingWindow> window;
     const Strings kSixNames = {"张伟", "王芳", "李娜", "刘洋", "陈静", "杨帆"};
 
+    const std::filesystem::path& folder() const { return folder_.path(); }
+
 private:
     test::TempFolder folder_;
+    QTemporaryDir config_;
 };
 
 class OtherProgram {

@@ -165,7 +165,8 @@ TEST_F(ImportCli, EndsEarlyWithExitStatusOne) {
 
     EXPECT_EQ(run("--dept 99 missing.xls"), 1);
     EXPECT_EQ(out, Strings{});
-    EXPECT_EQ(err, Strings{"错误:  请选择部门!"});
+    EXPECT_EQ(err, (Strings{"错误:  请选择部门!", "没有部门 99：dm_jg 中没有这个部门代码"
+                                                  "（wagebook-dept list 列出已有的部门）"}));
 
     std::ofstream(dir_ / "text.xls") << "name,birth\n";
     EXPECT_EQ(run("--dept 01 text.xls"), 1);
@@ -331,7 +332,7 @@ TEST_F(ImportCli, ACodeFileSavedAsUtf8IsNamedFirstInTheErrorList) {
     EXPECT_EQ(run("--dept 01 gap.xls"), 0);
     ASSERT_FALSE(err.empty());
     EXPECT_EQ(err[0], "代码文件dm.txt不是GBK编码(看起来是UTF-8),其中的文字对不上代码;"
-                      "请用记事本等打开,另存为GBK(ANSI)编码");
+                      "请用文本编辑器另存为 GBK 编码");
     // A warning, not a failure: no box, and the run goes on.
     EXPECT_EQ(out.front(), "XLS相配置!准备导入");
     EXPECT_EQ(out.back(), "提示: 数据导入成功!");

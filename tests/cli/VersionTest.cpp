@@ -24,7 +24,8 @@ TEST(Programs, AnswerVersionOnStdout) {
         bin / "src/app/wagebook",          bin / "src/cli/wagebook-import",
         bin / "src/cli/wagebook-undo",     bin / "src/cli/wagebook-cells",
         bin / "src/cli/wagebook-initdb",   bin / "src/cli/wagebook-migrate",
-        bin / "src/cli/wagebook-template", bin / "src/cli/wagebook-check"};
+        bin / "src/cli/wagebook-template", bin / "src/cli/wagebook-check",
+        bin / "src/cli/wagebook-dept"};
     for (const fs::path& program : programs) {
         const std::string command = "cd '" + folder.path().string() +
                                     "' && env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM " +
@@ -46,7 +47,7 @@ TEST(Programs, WindowAnswersHelpWithoutADisplay) {
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
     const Strings out = wb::test::readLines(folder / "out.txt");
     ASSERT_FALSE(out.empty());
-    EXPECT_EQ(out[0], "用法: wagebook");
+    EXPECT_EQ(out[0], "用法: wagebook [--last-office] [--] [文件夹]");
     EXPECT_EQ(wb::test::readLines(folder / "err.txt"), Strings{});
 }
 

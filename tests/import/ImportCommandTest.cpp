@@ -52,6 +52,8 @@ TEST_F(ImportCommand, ADepartmentIsFoundByItsTrimmedCode) {
 TEST_F(ImportCommand, RefusalsExitWithOneAndWriteNothing) {
     EXPECT_EQ(command("99"), kImportFailed);
     EXPECT_EQ(ui.boxes, Strings{"错误| 请选择部门!|16"});
+    EXPECT_EQ(ui.errors, Strings{"没有部门 99：dm_jg 中没有这个部门代码（wagebook-dept list "
+                                 "列出已有的部门）"});
     EXPECT_EQ(command("0"), kImportFailed) << "a prefix of a code is no department";
     EXPECT_EQ(command("01", "missing.xls"), kImportFailed);
     EXPECT_EQ(ui.boxes.back(), "失败|未选择导入文件!|0");

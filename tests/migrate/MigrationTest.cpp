@@ -3,6 +3,8 @@
 
 #include "migrate/Migration.h"
 #include "data/Database.h"
+#include "data/Schema.h"
+#include "migrate/AccessFile.h"
 #include "migrate/SqliteRows.h"
 #include "support/FileLines.h"
 #include "support/TempFolder.h"
@@ -30,7 +32,7 @@ protected:
     // Migrates the fixture `file` into target.db; gives each table's "name read written".
     Strings migrate(const std::string& file, int codePage = 0) {
         Strings lines;
-        wb::migrate::migrate({(kAccess / file).string(), target(), codePage, {}},
+        wb::migrate::migrate({(kAccess / file).string(), target(), codePage, {}, {}},
                              [&lines](const wb::migrate::TableCount& count) {
                                  lines.push_back(count.name + " " + std::to_string(count.read) +
                                                  " " + std::to_string(count.written));
@@ -41,7 +43,7 @@ protected:
     // The failure's message; the test fails when there is none.
     std::string failure(const std::string& source) {
         try {
-            wb::migrate::migrate({source, target(), 0, {}}, [](const auto&) {});
+            wb::migrate::migrate({source, target(), 0, {}, {}}, [](const auto&) {});
         } catch (const wb::Error& error) {
             return error.what();
         }
@@ -181,9 +183,8 @@ TEST_F(Migration, RefusesWhatIsNoAccessFile) {
 
 TEST_F(Migration, AStopLeavesNothing) {
     int rows = 0;
-    wb::migrate::MigrationRequest request{(kAccess / "nwind.mdb").string(), target(), 0, [&rows] {
-                                              return ++rows == 3000;
-                                          }};
+    wb::migrate::MigrationRequest request{
+        (kAccess / "nwind.mdb").string(), target(), 0, [&rows] { return ++rows == 3000; }, {}};
     try {
         wb::migrate::migrate(request, [](const auto&) {});
         ADD_FAILURE() << "not stopped";
@@ -192,6 +193,54 @@ TEST_F(Migration, AStopLeavesNothing) {
     }
     EXPECT_EQ(rows, 3000);
     EXPECT_EQ(leftovers(), Strings{});
+}
+
+TEST_F(Migration, TellsHowFarEachTableGotAsItGoes) {
+    Strings steps; // "name read" for each table's start and the last row of each
+    std::vector<wb::migrate::TableCount> last;
+    wb::migrate::MigrationRequest request{
+        (kAccess / "nwind.mdb").string(),
+        target(),
+        0,
+        {},
+        [&](const wb::migrate::TableCount& count) {
+            if (count.read == 0 || last.empty() || last.back().name != count.name)
+                steps.push_back(count.name + " " + std::to_string(count.read));
+            if (!last.empty() && last.back().name == count.name) {
+                EXPECT_EQ(count.read, last.back().read + 1);
+            }
+            last.push_back(count);
+        }};
+    Strings reported;
+    wb::migrate::migrate(request, [&](const wb::migrate::TableCount& count) {
+        ASSERT_FALSE(last.empty());
+        EXPECT_EQ(last.back().name, count.name);
+        EXPECT_EQ(last.back().read, count.read) << "the last step is the last row";
+        reported.push_back(wb::migrate::tableCountLine(count));
+    });
+    EXPECT_EQ(steps,
+              (Strings{"Order Details 0", "Orders 0", "Products 0", "Shippers 0", "Categories 0",
+                       "Customers 0", "Employees 0", "Suppliers 0", "Umsätze 0"}));
+    EXPECT_EQ(reported.front(), "Order Details: 读出 2155 行, 写入 2155 行");
+}
+
+TEST(TableCountLine, NamesTheDeclaredRowsOnlyWhenTheReadingDiffers) {
+    EXPECT_EQ(wb::migrate::tableCountLine({"ryjbxx", 12, 12, 12}),
+              "ryjbxx: 读出 12 行, 写入 12 行");
+    EXPECT_EQ(wb::migrate::tableCountLine({"Orders", 830, 829, 829}),
+              "Orders: 读出 829 行, 写入 829 行 (文件中记有 830 行)");
+}
+
+TEST(AccessFileHead, TellsAnAccessFileFromOthers) {
+    wb::test::TempFolder folder;
+    std::ofstream(folder / "text.mdb") << "Standard Jet DB, but not at the start";
+    wb::createDatabase((folder / "sqlite.mdb").string(), false);
+    EXPECT_TRUE(wb::migrate::isAccessFile((kAccess / "nwind.mdb").string()));
+    EXPECT_TRUE(wb::migrate::isAccessFile((kAccess / "ASampleDatabase.accdb").string()));
+    EXPECT_FALSE(wb::migrate::isAccessFile((folder / "text.mdb").string()));
+    EXPECT_FALSE(wb::migrate::isAccessFile((folder / "sqlite.mdb").string()));
+    EXPECT_FALSE(wb::migrate::isAccessFile((folder / "missing.mdb").string()));
+    EXPECT_FALSE(wb::migrate::isAccessFile(folder.path().string()));
 }
 
 // libmdb on a file cut short: no crash and no endless loop, a message naming the damage,

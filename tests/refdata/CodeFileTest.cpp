@@ -191,7 +191,7 @@ TEST_F(InTempDir, ALinkToARegularFileIsRead) {
 
 TEST_F(InTempDir, ACodeFileInAnotherEncodingIsReportedAndStillReadAsItIs) {
     const std::string utf8Codes = "汉族=01\r\n本科=21\r\n";
-    const std::string advice = "),其中的文字对不上代码;请用记事本等打开,另存为GBK(ANSI)编码";
+    const std::string advice = "),其中的文字对不上代码;请用文本编辑器另存为 GBK 编码";
     struct Case {
         const char* name;
         std::string bytes;

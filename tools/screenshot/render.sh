@@ -10,6 +10,7 @@ mkdir "$work/demo"
 "$root/build/src/cli/wagebook-initdb" --demo "$work/demo/wagebook.mdb" >/dev/null
 /usr/bin/python3 "$root/tools/make_demo.py" "$work/demo"
 mkdir -p "$root/docs"
-QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen} \
+# The window remembers the office it opened: in a settings folder of its own, not the user's.
+XDG_CONFIG_HOME="$work/config" QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen} \
     "$root/build/tools/screenshot/wagebook-screenshot" "$@" "$work/demo" 01 staff.xls \
     "$root/docs/window.png"

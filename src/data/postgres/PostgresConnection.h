@@ -35,6 +35,10 @@ bool isServerFailure(const ServerError& error);
 std::vector<std::pair<std::string, std::string>> connectOptions(const ServerAddress& address);
 // Points a QPSQL connection at the server, database and login of `address`.
 void setServer(QSqlDatabase& database, const ServerAddress& address);
+// Whether the server asks for a password for the login of `address` that neither the address
+// nor libpq's own sources (PGPASSWORD, ~/.pgpass) give: a front end may then ask the user.
+bool loginNeedsPassword(const ServerAddress& address);
+
 // A libpq message without the line breaks and blanks it ends with ("" for none).
 std::string trimmedMessage(const char* text);
 

@@ -72,6 +72,10 @@ LoginRefusal askServer(const ServerAddress& address) {
 
 } // namespace
 
+bool loginNeedsPassword(const ServerAddress& address) {
+    return askServer(address).needsPassword;
+}
+
 void PostgresConnection::failToConnect(const std::string& driverText) {
     const std::string server =
         "数据库服务器 " + address_.host + ":" + std::to_string(address_.port);

@@ -1,0 +1,44 @@
+#include "app/ModalDialogs.h"
+
+#include "import/UserInterface.h"
+
+#include <QFileInfo>
+#include <QInputDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace wb {
+
+void showMessageBox(QWidget* parent, const QString& text, const QString& caption, int flags) {
+    QMessageBox box(flags == kStopMessage ? QMessageBox::Critical : QMessageBox::NoIcon, caption,
+                    text, QMessageBox::Ok, parent);
+    box.exec();
+}
+
+bool askQuestion(QWidget* parent, const QString& text, const QString& caption, const QString& yes) {
+    QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::NoButton, parent);
+    QPushButton* accept = box.addButton(yes, QMessageBox::AcceptRole);
+    box.addButton(QStringLiteral("取消"), QMessageBox::RejectRole);
+    box.setDefaultButton(accept);
+    box.exec();
+    return box.clickedButton() == accept;
+}
+
+std::optional<std::string> askWorkbookPassword(QWidget* parent, const std::string& workbook) {
+    QInputDialog dialog(parent);
+    dialog.setWindowTitle(QStringLiteral("打开密码"));
+    dialog.setLabelText(QStringLiteral("工作簿 \"%1\" 有打开密码, 请输入密码:")
+                            .arg(QFileInfo(QString::fromUtf8(workbook)).fileName()));
+    dialog.setTextEchoMode(QLineEdit::Password);
+    dialog.setObjectName(QStringLiteral("passwordDialog"));
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    QString text = dialog.textValue();
+    std::string password = text.toStdString();
+    // The dialog's copies go with it; ours is overwritten.
+    text.fill(QChar(u'\0'));
+    return password;
+}
+
+} // namespace wb
