@@ -136,7 +136,7 @@ void WindowMenus::showAbout() {
             QStringLiteral("办公文件夹：%1\n").arg(QDir::toNativeSeparators(folder)) +
             QStringLiteral("数据库：%1\n").arg(officeDatabaseText(folder)) +
             QStringLiteral("代码文件：%1\n").arg(inFolder(QDir::currentPath(), "dm.txt")) +
-            QStringLiteral("撤销记录：%1\n").arg(inFolder(folder, UndoJournal::kFileName)) +
+            QStringLiteral("撤销记录：保存在人事数据库中\n") +
             QStringLiteral("本程序的设置：%1").arg(QDir::toNativeSeparators(userSettingsFile())),
         QStringLiteral("关于"), kPlainMessage);
 }

@@ -30,7 +30,7 @@ constexpr const char* kUsageHead =
     "没有写密码时取 PGPASSWORD 或 ~/.pgpass.\n";
 constexpr const char* kUsageTail =
     "\n"
-    "每次导入都记录在 wagebook.undo 中, wagebook-undo 可以撤销 (试导入除外).\n"
+    "每次导入都记录在人事数据库中, wagebook-undo 可以撤销 (试导入除外).\n"
     "退出码: 0 导入完成 (含用户中止), 1 提前结束或出错, 2 用法错误.\n";
 
 int fail(const std::string& message) {

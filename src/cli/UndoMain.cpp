@@ -1,5 +1,5 @@
-// wagebook-undo: takes back the newest import run recorded beside the database in the
-// current directory; called again, the run before it.
+// wagebook-undo: takes back the newest import run recorded in the office's database (the
+// one the current directory names); called again, the run before it.
 
 #include "cli/CommandLine.h"
 #include "cli/TerminalLines.h"
@@ -19,7 +19,7 @@ namespace {
 constexpr const char* kUsageHead =
     "用法: wagebook-undo\n"
     "\n"
-    "在当前目录中, 撤销 wagebook.mdb 最近一次导入 (记录在 wagebook.undo 中):\n"
+    "在当前目录中, 撤销人事数据库 (wagebook.mdb 或 wagebook.ini 指定的服务器) 最近一次导入:\n"
     "删除那次导入的人员及其全部记录, 恢复那次覆盖删除的人员及其全部记录.\n"
     "再次运行则撤销再前一次, 最多可撤销最近 20 次.\n";
 constexpr const char* kUsageTail = "\n"
@@ -40,9 +40,10 @@ int main(int argc, char** argv) {
         return 1;
     try {
         wb::Office office;
-        const auto message = wb::undoNewestRun(office.connection.database(), office.undoJournal);
+        office.prepareUndo();
+        const auto message = wb::undoNewestRun(office.connection.database());
         if (!message) {
-            std::cerr << "没有可以撤销的导入: wagebook.undo 中没有记录.\n";
+            std::cerr << "没有可以撤销的导入\n";
             return 1;
         }
         std::cout << wb::cli::printable(*message) << '\n';

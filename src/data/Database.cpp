@@ -132,6 +132,15 @@ void Database::executeDeferred(const Gbk& jet, const Refusal& refused) {
     }
 }
 
+void Database::executeSql(const std::string& sql) {
+    throw Error("数据库 " + displayName() + " 不能执行语句“" + sql +
+                "”：这种数据库不存放本程序的表");
+}
+
+std::vector<std::string> Database::indexedColumns(std::string_view) {
+    return {};
+}
+
 QueryRows readRows(QSqlQuery& query) {
     QueryRows result;
     const QSqlRecord record = query.record();

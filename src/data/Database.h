@@ -11,6 +11,7 @@
 // DatabaseFailure.h), wb::Error when one statement or record is refused. Texts are UTF-8.
 
 #include "data/EngineValue.h"
+#include "data/SchemaDialect.h"
 #include "data/TableColumns.h"
 #include "text/Gbk.h"
 
@@ -19,6 +20,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -39,6 +41,9 @@ public:
 
     // The database as messages name it: its file's absolute path, or its server.
     virtual std::string displayName() const = 0;
+    // The database as the command lines name it: its file's absolute path, or its server's
+    // url without a password.
+    virtual std::string location() const { return displayName(); }
 
     // Runs a statement that returns no rows (Jet dialect, GBK). A rejected statement
     // changes nothing.
@@ -67,6 +72,18 @@ public:
     // The columns of a table, read once and kept; nullptr when the database has no such
     // table. The result stays valid as long as the database.
     virtual const TableColumns* columns(std::string_view table) = 0;
+
+    // The SQL of the engine, for the statements of the program's own tables that the Jet
+    // dialect cannot say (CREATE TABLE ... AS, indexes); nullopt for a kind whose engine the
+    // schema does not write for (an Access file), which then keeps no tables of the program's.
+    virtual std::optional<SchemaDialect> schemaDialect() const { return std::nullopt; }
+    // Runs one statement of the engine's own SQL (UTF-8, no parameters, no rows), inside the
+    // open transaction if there is one. Throws as execute does. The columns read for a table
+    // are read again afterwards.
+    virtual void executeSql(const std::string& sql);
+    // The lower-case names of the columns that lead an index of `table` (those an index
+    // serves a lookup by); empty for a table without indexes or a kind that cannot tell.
+    virtual std::vector<std::string> indexedColumns(std::string_view table);
 
     // A transaction holds everything written until commitTransaction as one (an overwrite
     // run's deletion and all its rows); it takes the write lock when it begins, waiting for
@@ -180,5 +197,7 @@ QueryRows readRows(QSqlQuery& query);
 // Defined where every kind of database is known (data/open, wb_data_open): a program that
 // opens databases links that library, the only one that links every kind.
 std::unique_ptr<Database> openDatabase(const std::string& location, int busyTimeoutMs);
+// The file part of openDatabase: the file itself, whatever its folder holds.
+std::unique_ptr<Database> openDatabaseFile(const std::string& fileName, int busyTimeoutMs);
 
 } // namespace wb

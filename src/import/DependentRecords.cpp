@@ -43,12 +43,14 @@ Gbk datedLineExplanation(const Gbk& line, const Gbk& text, const Gbk& what) {
 void runDependentStatement(StatementRunner& runner, Gbk statement, UserInterface& ui,
                            ErrorLine refusal) {
     runner.setText(std::move(statement));
-    // The refusal may come after this row's later cells were read: it keeps its own copy.
-    runner.execDeferred([&ui, refusal = std::move(refusal)](const std::string& reason) {
-        ErrorLine line = refusal;
-        line.reason = utf8ToGbk(reason);
-        ui.addError(line);
-    });
+    // The refusal may come after later lines were given: it keeps its own copy and its place
+    // in the error list.
+    runner.execDeferred(
+        [slot = ui.errorSlot(), refusal = std::move(refusal)](const std::string& reason) {
+            ErrorLine line = refusal;
+            line.reason = utf8ToGbk(reason);
+            slot(line);
+        });
 }
 
 } // namespace wb

@@ -4,7 +4,9 @@
 #include "data/DatabaseFailure.h"
 #include "data/PersonTable.h"
 #include "data/Query.h"
+#include "data/Schema.h"
 #include "import/DependentRecords.h"
+#include "import/HeldLines.h"
 #include "import/KeyLists.h"
 #include "import/Office.h"
 #include "import/OverwriteDeletion.h"
@@ -16,6 +18,7 @@
 #include "text/Encoding.h"
 #include "xls/WorkbookFile.h"
 
+#include <chrono>
 #include <filesystem>
 
 namespace wb {
@@ -35,38 +38,6 @@ bool workbookFileExists(const std::string& path) {
     return !path.empty() && std::filesystem::is_regular_file(path, ec);
 }
 
-// Imports one row whole: the person record, then its education, appointment and assessment
-// records. An appended row is a unit of its own, committed as it ends; anything that escapes
-// rolls it back whole. In an overwrite run the run's transaction already keeps each row whole
-// (whatever escapes a row ends the run and undoes all of it), so a row adds no unit there,
-// which spares the engine journalling every page a row touches.
-std::optional<std::int32_t> importRow(const RowContext& row, const Gbk& name,
-                                      const ImportRequest& request, Office& office) {
-    const auto writeRow = [&] {
-        const PersonOutcome person =
-            importPerson(row, request.departmentCode, name, office.personTable);
-        importEducation(row, person, office.statements);
-        importAppointments(row, person, office.tables, office.statements);
-        importAssessments(row, person, office.statements);
-        return person.key;
-    };
-    Database& database = office.connection.database();
-    if (request.overwrite) {
-        const std::optional<std::int32_t> key = writeRow();
-        database.settle(); // the row's refusals are listed before the next row's lines
-        return key;
-    }
-    database.beginUnit();
-    try {
-        const std::optional<std::int32_t> key = writeRow();
-        database.commitUnit();
-        return key;
-    } catch (...) {
-        database.rollbackUnit();
-        throw;
-    }
-}
-
 void refreshStaffGrid(Query& staffQuery, UserInterface& ui) {
     if (!staffQuery.isOpen())
         return;
@@ -84,26 +55,32 @@ std::shared_ptr<const Sheet> openWorkbookSheet(const std::string& path,
 
 namespace {
 
-// An overwrite run is one transaction, from its deletion to its last row: it is committed when
-// the run completes or is aborted, and anything that ends the run before that leaves the
-// department as it was. Append runs have none: each row is its own unit. A dry run is one
-// transaction too, never committed. The undo journal is told of every step that it records.
+// How a run's rows reach the database and the user. Its rows are written inside a
+// transaction and shown (held lines released) only once committed, so that whatever the
+// run log and error list show is stored, and what is stored was shown or is at most the
+// newest group of rows. An append run commits a group of rows when it is due (RowGroups),
+// each row a unit inside it (a row that fails is rolled back alone); an overwrite run is one
+// transaction, from its deletion to its last row. A dry run shows its lines as the real
+// run would and commits nothing. The undo journal is told of every step that it records.
 class RunTransaction {
 public:
-    RunTransaction(Database& database, const ImportRequest& request, UndoJournal* journal)
-        : database_(database), journal_(journal), active_(request.overwrite || request.dryRun),
-          dryRun_(request.dryRun) {
-        // An overwrite, dry or not, holds its department against other clerks' overwrites.
-        if (request.overwrite)
-            database_.beginDepartmentTransaction(request.departmentCode);
-        else if (dryRun_)
-            database_.beginTransaction();
+    RunTransaction(Database& database, const ImportRequest& request, const RowGroups& groups,
+                   UndoJournal* journal, HeldLines& lines)
+        : database_(database), groups_(groups), journal_(journal), lines_(lines),
+          overwrite_(request.overwrite), dryRun_(request.dryRun) {
         if (journal_)
             journal_->runStarted(request);
+        // An overwrite, dry or not, holds its department against other clerks' overwrites.
+        if (overwrite_)
+            database_.beginDepartmentTransaction(request.departmentCode);
+        else
+            database_.beginTransaction();
+        groupStart_ = std::chrono::steady_clock::now();
     }
     ~RunTransaction() {
-        if (active_)
-            database_.rollbackTransaction();
+        database_.rollbackUnit();
+        database_.rollbackTransaction();
+        lines_.drop();
         if (journal_)
             journal_->runEnded();
     }
@@ -112,24 +89,82 @@ public:
 
     UndoJournal* journal() const { return journal_; }
 
-    // Keeps the deletion and every completed row; throws DatabaseFailure when the commit
-    // fails (everything is then rolled back). A dry run keeps nothing.
-    void commit() {
-        if (!active_ || dryRun_)
+    // Writes one row whole. In an append run the row is a unit of its own, rolled back whole
+    // when anything escapes it; in an overwrite the run's one transaction keeps it whole (an
+    // error that escapes a row ends the run and undoes all of it), which spares the engine
+    // journalling every page a row touches.
+    template <typename WriteRow> std::optional<std::int32_t> row(const WriteRow& writeRow) {
+        std::optional<std::int32_t> key;
+        if (overwrite_) {
+            key = writeRow();
+            database_.settle(); // the row's refusals come before the next row's lines
+        } else {
+            database_.beginUnit();
+            try {
+                key = writeRow();
+                database_.commitUnit();
+            } catch (...) {
+                database_.rollbackUnit();
+                throw;
+            }
+        }
+        if (key && journal_)
+            journal_->personStored(*key);
+        return key;
+    }
+
+    // After each row: an append run keeps its group of rows once it is due.
+    void rowEnded() {
+        ++rowsInGroup_;
+        if (overwrite_ || (rowsInGroup_ < groups_.maxRows &&
+                           std::chrono::steady_clock::now() - groupStart_ < groups_.maxTime))
             return;
-        active_ = false;
-        if (journal_)
-            journal_->runCommitting();
-        database_.commitTransaction();
-        if (journal_)
-            journal_->runCommitted();
+        commitGroup();
+        if (!dryRun_)
+            database_.beginTransaction();
+        groupStart_ = std::chrono::steady_clock::now();
+    }
+
+    // Keeps everything written so far and shows its lines; throws DatabaseFailure when the
+    // commit fails (the open group, or the whole overwrite, is then rolled back).
+    void commit() {
+        if (database_.inTransaction())
+            commitGroup();
+    }
+
+    // After an error escaped a row of an append run: keeps the rows before it, when the
+    // database still holds them. Never throws.
+    void keepRowsBeforeFailure() noexcept {
+        if (overwrite_ || !database_.inTransaction())
+            return;
+        try {
+            commitGroup();
+        } catch (...) {
+            // They are gone with the group, and so are their lines.
+        }
     }
 
 private:
+    // Commits the open group and shows its lines; a dry run only shows them, and goes on in
+    // its one transaction.
+    void commitGroup() {
+        rowsInGroup_ = 0;
+        if (dryRun_) {
+            lines_.release();
+            return;
+        }
+        database_.commitTransaction();
+        lines_.release();
+    }
+
     Database& database_;
+    const RowGroups& groups_;
     UndoJournal* journal_;
-    bool active_;
+    HeldLines& lines_;
+    bool overwrite_;
     bool dryRun_;
+    std::chrono::steady_clock::time_point groupStart_;
+    int rowsInGroup_ = 0;
 };
 
 // What a dry run wrote, counted before it is rolled back.
@@ -150,12 +185,15 @@ void importRows(const ImportRequest& request, const Sheet& sheet, const TitleCol
     static const Gbk kNotice = gbk("提示");
 
     Database& database = office.connection.database();
-    RunTransaction transaction(database, request, request.dryRun ? nullptr : &office.undoJournal);
+    HeldLines lines(ui);
+    RunTransaction transaction(database, request, office.rowGroups,
+                               request.dryRun ? nullptr : &office.undoJournal, lines);
     if (request.overwrite) {
+        // Shown at once: the deletion is no row, and a kill during it keeps the department.
         ui.addRunLog(kDeleting);
         ui.processEvents();
         if (transaction.journal())
-            transaction.journal()->keepDeletedRows(database, request.departmentCode);
+            transaction.journal()->keepDeletedRows();
         deleteDepartmentData(request.departmentCode, office.statements);
     }
     office.personTable.close();
@@ -165,28 +203,58 @@ void importRows(const ImportRequest& request, const Sheet& sheet, const TitleCol
     const int rowsToImport = countRowsToImport(sheet, nameColumn);
     ui.setProgress(0, rowsToImport);
     std::vector<std::int64_t> stored;
-    for (int row = 2;; ++row) {
-        const Gbk name = cellText(sheet.cell(row, nameColumn));
-        if (name.empty())
-            break;
-        if (const auto key = importRow(RowContext{sheet, row, titles, office.codeMap, ui, database},
-                                       name, request, office)) {
-            stored.push_back(*key);
-            if (transaction.journal())
-                transaction.journal()->personStored(*key);
+    bool aborted = false;
+    try {
+        for (int row = 2;; ++row) {
+            const Gbk name = cellText(sheet.cell(row, nameColumn));
+            if (name.empty())
+                break;
+            const RowContext context{sheet, row, titles, office.codeMap, lines, database};
+            const auto key = transaction.row([&] {
+                const PersonOutcome person =
+                    importPerson(context, request.departmentCode, name, office.personTable);
+                importEducation(context, person, office.statements);
+                importAppointments(context, person, office.tables, office.statements);
+                importAssessments(context, person, office.statements);
+                return person.key;
+            });
+            if (key)
+                stored.push_back(*key);
+            transaction.rowEnded();
+            ui.setProgress(row - 1, rowsToImport);
+            ui.processEvents();
+            if (ui.abortRequested()) {
+                aborted = true;
+                break;
+            }
         }
-        ui.setProgress(row - 1, rowsToImport);
-        ui.processEvents();
-        if (ui.abortRequested()) {
-            transaction.commit();
-            ui.setStatus(1, kAborted);
-            ui.showMessage(kAborted, kNotice, kPlainMessage);
-            break;
-        }
+    } catch (...) {
+        transaction.keepRowsBeforeFailure();
+        throw;
     }
-    transaction.commit();
     if (request.dryRun)
         office.lastDryRun = countWritten(database, stored);
+    transaction.commit();
+    if (aborted) {
+        ui.setStatus(1, kAborted);
+        ui.showMessage(kAborted, kNotice, kPlainMessage);
+    }
+}
+
+// Says once, before the rows, which indexes an import needs that the database lacks (without
+// them every row scans whole tables) and the command that adds them.
+void reportMissingIndexes(Database& database, UserInterface& ui) {
+    const std::vector<std::string> missing = missingIndexes(database);
+    if (missing.empty())
+        return;
+    std::string names;
+    for (const std::string& name : missing)
+        names += (names.empty() ? "" : "、") + name;
+    std::string location = database.location();
+    if (location.find_first_of(" '\"$`\\") != std::string::npos)
+        location = "'" + location + "'";
+    ui.addRunLog(utf8ToGbk("数据库缺少索引 " + names + "，导入会很慢；可用命令 wagebook-initdb "
+                           "--add-indexes " + location + " 添加（只添加缺少的索引）"));
 }
 
 // "缺少标题：" and the titles, joined by "、".
@@ -251,6 +319,7 @@ RunOutcome runImport(const ImportRequest& request, Office& office, UserInterface
         return RunOutcome::EndedEarly;
     }
     ui.addRunLog(kMatching);
+    reportMissingIndexes(office.connection.database(), ui);
 
     try {
         importRows(request, *sheet, titles, office, ui);

@@ -5,6 +5,7 @@
 #include "xls/PasswordPrompt.h"
 #include "xls/Sheet.h"
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -21,6 +22,13 @@ enum class RunOutcome { Completed, EndedEarly };
 // What a dry run found it would write: the persons and their records of the three kinds.
 struct DryRunCounts {
     std::int64_t persons = 0, education = 0, appointments = 0, assessments = 0;
+};
+
+// How an append run groups its rows into commits. Fewer commits cost less; a group's rows are
+// shown only once it is committed, and a kill loses at most the open group.
+struct RowGroups {
+    std::chrono::milliseconds maxTime{50};
+    int maxRows = 1000;
 };
 
 // Opens a workbook and gives its active sheet; throws wb::Error naming the file and the

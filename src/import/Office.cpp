@@ -1,6 +1,7 @@
 #include "import/Office.h"
 
 #include "import/OfficeFolder.h"
+#include "import/OldUndoJournal.h"
 #include "refdata/CodeFile.h"
 #include "text/Encoding.h"
 
@@ -25,19 +26,18 @@ void refuseWithoutDepartment(UserInterface& ui) {
     ui.showMessage(gbk(" 请选择部门!"), gbk("错误"), kStopMessage);
 }
 
-namespace {
-
-std::string journalBeside(const std::string& databaseFile) {
-    return (std::filesystem::path(databaseFile).parent_path() / UndoJournal::kFileName).string();
-}
-
-} // namespace
-
 Office::Office(std::string databaseFile)
     : connection(databaseFile), departmentQuery(connection), staffQuery(connection),
-      statements(connection), personTable(connection, "ryjbxx"),
-      undoJournal(journalBeside(databaseFile)) {
+      statements(connection), personTable(connection, "ryjbxx"), undoJournal(connection),
+      folder_(std::filesystem::absolute(std::filesystem::path(databaseFile)).parent_path()) {
     fillBuiltinTables(tables);
+}
+
+void Office::prepareUndo() {
+    if (undoPrepared_)
+        return;
+    takeOverOldJournal(connection.database(), folder_);
+    undoPrepared_ = true;
 }
 
 bool Office::loadCodeFile(UserInterface& ui) {
@@ -55,6 +55,8 @@ bool Office::loadCodeFile(UserInterface& ui) {
 
 RunOutcome Office::import(const ImportRequest& request, UserInterface& ui,
                           const WorkbookOpener& openWorkbook) {
+    if (!request.dryRun)
+        prepareUndo();
     return runImport(request, *this, ui, openWorkbook);
 }
 

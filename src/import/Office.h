@@ -47,6 +47,11 @@ public:
     // database) throw.
     RunOutcome import(const ImportRequest& request, UserInterface& ui,
                       const WorkbookOpener& openWorkbook = {});
+    // The office's undo record made ready: an earlier version's wagebook.undo in the office
+    // folder taken over once (see takeOverOldJournal). Import and undo call it first.
+    void prepareUndo();
+    // The office folder: where the database file is, absolute, as the office was made.
+    const std::string& folder() const { return folder_; }
 
     Connection connection;
     Query departmentQuery;      // the departments of the tree
@@ -55,9 +60,16 @@ public:
     PersonTable personTable;    // ryjbxx
     CodeTable codeMap;
     BuiltinTables tables;
-    UndoJournal undoJournal; // wagebook.undo beside the database
+    UndoJournal undoJournal; // writes the undo record of each run into the database
+    // When an append run commits the group of rows it holds: after this long, or at this many
+    // rows, whichever comes first (see runImport).
+    RowGroups rowGroups;
     // What the last dry run would have written; set by a dry run only.
     std::optional<DryRunCounts> lastDryRun;
+
+private:
+    std::string folder_;
+    bool undoPrepared_ = false;
 };
 
 } // namespace wb

@@ -1,6 +1,6 @@
 #pragma once
 // An office folder: the folder whose wagebook.mdb, or the server its wagebook.ini names, is
-// the office's database, with dm.txt and wagebook.undo beside it. Folder names are paths in
+// the office's database, with dm.txt beside it. Folder names are paths in
 // the file system's encoding; messages are UTF-8.
 
 #include "data/ServerAddress.h"

@@ -3,6 +3,7 @@
 #include "import/ErrorLine.h"
 #include "text/Gbk.h"
 
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -25,6 +26,14 @@ public:
     virtual void addRunLog(const Gbk& line) = 0;
     // A line added to the error list (Memo2), shown as error.line().
     virtual void addError(const ErrorLine& error) = 0;
+    // Where a line known only later goes (a statement's refusal that the database reports
+    // when it settles): the returned function adds it where addError would have added it
+    // now. It must be called, if at all, before the run ends. By default, at the end.
+    virtual std::function<void(const ErrorLine&)> errorSlot() {
+        return [this](const ErrorLine& error) {
+            addError(error);
+        };
+    }
     // Sets a status bar panel: 0 is the staff count, 1 the state of the last run.
     virtual void setStatus(int panel, const Gbk& text) = 0;
     // A modal message box; returns when the user has closed it.

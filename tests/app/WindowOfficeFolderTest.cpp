@@ -3,6 +3,7 @@
 
 #include "app/MigrationDialog.h"
 #include "app/OfficeWindow.h"
+#include "import/Undo.h"
 
 #include <QAccessible>
 #include <QListWidget>
@@ -119,8 +120,8 @@ TEST_F(WindowMenuBar, HelpNamesWhereTheOfficesFilesAreAndNoCommand) {
     EXPECT_EQ(window->boxes[1], "关于|人事工资数据导入（wagebook）版本 " WB_VERSION "\n\n"
                                 "办公文件夹：" +
                                     here + "\n数据库：数据库文件 " + here +
-                                    "/wagebook.mdb\n代码文件：" + here + "/dm.txt\n撤销记录：" +
-                                    here + "/wagebook.undo\n本程序的设置：" +
+                                    "/wagebook.mdb\n代码文件：" + here +
+                                    "/dm.txt\n撤销记录：保存在人事数据库中\n本程序的设置：" +
                                     utf8(userSettingsFile()) + "|0");
 }
 
@@ -162,7 +163,7 @@ TEST_F(OfficeFolders, AnotherOfficeFolderReplacesTheConnectionTreeGridAndFolder)
     EXPECT_EQ(windowConnections(), 1);
 }
 
-TEST_F(OfficeFolders, TheUndoRecordStaysBesideTheDatabaseWhileTheBrowserIsElsewhere) {
+TEST_F(OfficeFolders, TheUndoRecordGoesIntoTheDatabaseWhileTheBrowserIsElsewhere) {
     const std::filesystem::path office = std::filesystem::current_path();
     std::filesystem::create_directory("sub");
     std::filesystem::copy_file("staff.xls", "sub/staff.xls");
@@ -171,7 +172,9 @@ TEST_F(OfficeFolders, TheUndoRecordStaysBesideTheDatabaseWhileTheBrowserIsElsewh
     importStaff("01");
 
     EXPECT_EQ(persons("01"), 6);
-    EXPECT_TRUE(std::filesystem::exists(office / "wagebook.undo"));
+    const std::optional<UndoRun> run = newestUndoRun(window->office().connection.database());
+    ASSERT_TRUE(run);
+    EXPECT_EQ(run->storedPersons, 6);
     EXPECT_FALSE(std::filesystem::exists(office / "sub" / "wagebook.undo"));
 }
 

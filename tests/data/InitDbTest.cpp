@@ -32,19 +32,28 @@ TEST(InitDb, CreatesEveryTableWithTheDeclaredTypes) {
     EXPECT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(run.out + run.err, "");
     EXPECT_EQ(db.rows("SELECT name FROM sqlite_master WHERE type='table' AND name NOT LIKE "
-                      "'sqlite%' ORDER BY name"),
+                      "'sqlite%' AND name NOT LIKE 'wb\\_undo\\_%' ESCAPE '\\' ORDER BY name"),
               (std::vector<std::string>{"dm_jg", "rybdrz", "rygzbhb", "ryjbxx", "ryjc", "ryjl",
                                         "rykh", "ryrz", "ryxl"}));
+    // The program's own undo tables: its runs and persons, and a mirror of each table an
+    // import writes.
+    EXPECT_EQ(db.rows("SELECT name FROM sqlite_master WHERE type='table' AND name LIKE "
+                      "'wb\\_undo\\_%' ESCAPE '\\' ORDER BY name"),
+              (std::vector<std::string>{"wb_undo_persons", "wb_undo_runs", "wb_undo_rybdrz",
+                                        "wb_undo_rygzbhb", "wb_undo_ryjbxx", "wb_undo_ryjc",
+                                        "wb_undo_ryjl", "wb_undo_rykh", "wb_undo_ryrz",
+                                        "wb_undo_ryxl"}));
     EXPECT_EQ(db.rows("SELECT m.name || '.' || p.name FROM sqlite_master m,"
                       " pragma_table_info(m.name) p WHERE p.type='DATE' AND m.name IN"
                       " ('ryjbxx','ryxl','ryrz') ORDER BY 1"),
               (std::vector<std::string>{"ryjbxx.csny", "ryjbxx.gzsj", "ryrz.rzrq", "ryxl.xlrq"}));
     EXPECT_EQ(
         db.rows("SELECT m.name FROM sqlite_master m, pragma_table_info(m.name) p"
-                " WHERE m.type='table' AND p.name='mid' ORDER BY 1"),
+                " WHERE m.type='table' AND p.name='mid' AND m.name NOT LIKE 'wb%' ORDER BY 1"),
         (std::vector<std::string>{"rybdrz", "rygzbhb", "ryjc", "ryjl", "rykh", "ryrz", "ryxl"}));
     EXPECT_EQ(db.rows("SELECT tbl_name || '.' || (SELECT name FROM pragma_index_info(m.name))"
-                      " FROM sqlite_master m WHERE type='index' ORDER BY 1"),
+                      " FROM sqlite_master m WHERE type='index' AND tbl_name NOT LIKE 'wb%'"
+                      " ORDER BY 1"),
               (std::vector<std::string>{"rybdrz.mid", "rygzbhb.mid", "ryjbxx.bm", "ryjc.mid",
                                         "ryjl.mid", "rykh.mid", "ryrz.mid", "ryxl.mid"}));
     EXPECT_EQ(db.value("SELECT count(*) FROM dm_jg"), "0");
@@ -139,3 +148,32 @@ TEST(InitDb, AFailureLeavesNoFileBehind) {
 }
 
 } // namespace
+
+TEST(InitDb, AddIndexesAddsOnlyTheMissingOnesAndSaysWhich) {
+    TestDatabase db(false);
+    ASSERT_EQ(initdb({QString::fromUtf8(db.path())}).exitCode, 0);
+    db.exec("DROP INDEX ryxl_mid");
+    db.exec("DROP INDEX ryjbxx_bm");
+    db.exec("CREATE INDEX other_index ON ryrz (gzzwdm)"); // another tool's, left alone
+    const auto schema = [&db] {
+        return db.rows("SELECT type || ' ' || name || ' ' || sql FROM sqlite_master ORDER BY name");
+    };
+    const std::vector<std::string> before = schema();
+
+    ProgramRun run = initdb({QStringLiteral("--add-indexes"), QString::fromUtf8(db.path())});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_NE(run.out.find("添加了索引 ryjbxx.bm、ryxl.mid"), std::string::npos) << run.out;
+    std::vector<std::string> after = schema();
+    EXPECT_EQ(after.size(), before.size() + 2);
+    for (const std::string& entry : before)
+        EXPECT_NE(std::find(after.begin(), after.end(), entry), after.end()) << entry;
+
+    run = initdb({QStringLiteral("--add-indexes"), QString::fromUtf8(db.path())});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_NE(run.out.find("不缺少索引"), std::string::npos) << run.out;
+    EXPECT_EQ(schema(), after);
+    EXPECT_EQ(initdb({QStringLiteral("--add-indexes"), QStringLiteral("--demo"),
+                      QString::fromUtf8(db.path())})
+                  .exitCode,
+              2);
+}

@@ -179,6 +179,7 @@ TEST_F(ImportFailureOfFile, AFullDiskOrAnIoErrorIsNamedAndKeepsWhatItMust) {
             ui = RecordingUi{};
             FaultyDisk disk;
             office = std::make_unique<Office>(); // opens through the faulty disk
+            office->rowGroups.maxRows = 2;
             before_ = snapshot();
             ui.onEvents = [&disk, &c](RecordingUi& u) {
                 if (u.eventsProcessed == 3)
@@ -196,10 +197,12 @@ TEST_F(ImportFailureOfFile, AFullDiskOrAnIoErrorIsNamedAndKeepsWhatItMust) {
                 EXPECT_TRUE(has(error, "原有的数据都已保留")) << c.name << ": " << error;
                 EXPECT_EQ(snapshot(), before_) << c.name;
             } else {
-                // The rows finished before the disk failed are stored; the failing one is not.
+                // The group committed before the disk failed is stored and was shown; the rows
+                // of the open group were neither.
                 EXPECT_EQ(rows("select xm from ryjbxx where id > 3 order by id"),
-                          (Strings{"new1", "new2", "new3"}))
+                          (Strings{"new1", "new2"}))
                     << c.name;
+                EXPECT_EQ(ui.runLog, (Strings{"XLS相配置!准备导入", "new1", "new2"})) << c.name;
             }
             office.reset(); // its files were opened through the disk that goes now
         }

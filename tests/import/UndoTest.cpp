@@ -4,8 +4,8 @@
 #include "support/GbkBytes.h"
 #include "support/TempOffice.h"
 
-#include <QSqlDatabase>
-#include <QSqlQuery>
+#include <filesystem>
+#include <fstream>
 
 using namespace wb;
 using namespace wb::test;
@@ -13,10 +13,12 @@ using Strings = std::vector<std::string>;
 
 namespace {
 
-class BeforeAndAfter : public TempOffice {
+class BeforeAndAfter : public OnEachBackend<TempOffice> {
 protected:
     void SetUp() override {
-        TempOffice::SetUp();
+        OnEachBackend::SetUp();
+        if (IsSkipped())
+            return;
         codes("本科=21\n硕士=11\n馆员=3601\n优秀=1\n合格=2");
         // Persons of 01, of a department below it and of another, and a row already marked
         // with mid 0, which an overwrite's deletion also takes.
@@ -46,7 +48,8 @@ protected:
         });
     }
     std::optional<std::string> undo() {
-        const auto message = undoNewestRun(office->connection.database(), office->undoJournal);
+        office->prepareUndo();
+        const auto message = undoNewestRun(office->connection.database());
         return message ? std::optional(gbkToUtf8(*message)) : std::nullopt;
     }
     // Another program's person in department 02 with a record, written after the runs.
@@ -69,7 +72,9 @@ bool contains(const std::string& text, const std::string& part) {
 
 } // namespace
 
-TEST_F(BeforeAndAfter, ADryRunSaysWhatItWouldWriteAndLeavesEveryTableAsItWas) {
+WB_ON_EACH_BACKEND(BeforeAndAfter);
+
+TEST_P(BeforeAndAfter, ADryRunSaysWhatItWouldWriteAndLeavesEveryTableAsItWas) {
     staff({"甲", "乙"});
     for (bool overwrite : {false, true}) {
         const Strings before = everyRow();
@@ -96,7 +101,7 @@ TEST_F(BeforeAndAfter, ADryRunSaysWhatItWouldWriteAndLeavesEveryTableAsItWas) {
     EXPECT_FALSE(undo());
 }
 
-TEST_F(BeforeAndAfter, UndoOfAnAppendThenOfAnOverwriteGivesBackEveryTableExactly) {
+TEST_P(BeforeAndAfter, UndoOfAnAppendThenOfAnOverwriteGivesBackEveryTableExactly) {
     const Strings original = everyRow();
     staff({"甲", "乙"});
     run("01");
@@ -124,7 +129,7 @@ TEST_F(BeforeAndAfter, UndoOfAnAppendThenOfAnOverwriteGivesBackEveryTableExactly
     EXPECT_FALSE(undo());
 }
 
-TEST_F(BeforeAndAfter, UndoGoesBackMoreThanTenRunsNewestFirst) {
+TEST_P(BeforeAndAfter, UndoGoesBackMoreThanTenRunsNewestFirst) {
     for (int i = 1; i <= 12; ++i) {
         staff({"p" + std::to_string(i)});
         run("02");
@@ -138,7 +143,7 @@ TEST_F(BeforeAndAfter, UndoGoesBackMoreThanTenRunsNewestFirst) {
     EXPECT_FALSE(undo());
 }
 
-TEST_F(BeforeAndAfter, AKeptRowWhoseKeyWasTakenComesBackUnderANewOne) {
+TEST_P(BeforeAndAfter, AKeptRowWhoseKeyWasTakenComesBackUnderANewOne) {
     staff({"甲"});
     run("01", true);
     // Another program's record took the key of a record the overwrite deleted.
@@ -150,7 +155,7 @@ TEST_F(BeforeAndAfter, AKeptRowWhoseKeyWasTakenComesBackUnderANewOne) {
     EXPECT_EQ(one("select count(*) from ryjbxx where bm like '01%'"), "2");
 }
 
-TEST_F(BeforeAndAfter, AnUndoThatCannotPutAPersonBackChangesNothing) {
+TEST_P(BeforeAndAfter, AnUndoThatCannotPutAPersonBackChangesNothing) {
     staff({"甲"});
     run("01", true);
     // Another program stored a person under the key of one the overwrite deleted.
@@ -164,36 +169,86 @@ TEST_F(BeforeAndAfter, AnUndoThatCannotPutAPersonBackChangesNothing) {
     EXPECT_EQ(one("select count(*) from ryjbxx where bm like '01%'"), "2");
 }
 
-TEST_F(BeforeAndAfter, AnOverwriteWhoseCommitNeverHappenedIsSkipped) {
+TEST_P(BeforeAndAfter, TheUndoRecordIsTheDatabasesWhateverTheCurrentDirectory) {
     staff({"甲"});
     run("02");
-    const Strings afterAppend = everyRow();
-    // The journal was written and the commit of the database then lost: the file as it was
-    // before the overwrite comes back.
-    office.reset();
-    closeCheckConnection();
-    std::filesystem::copy_file("wagebook.mdb", "before.mdb");
-    office = std::make_unique<Office>();
+    staff({"乙"});
     run("01", true);
-    office.reset();
-    std::filesystem::copy_file("before.mdb", "wagebook.mdb",
-                               std::filesystem::copy_options::overwrite_existing);
-    std::filesystem::remove("wagebook.mdb-wal");
-    {
-        QSqlDatabase journal =
-            QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("journal"));
-        journal.setDatabaseName(QStringLiteral("wagebook.undo"));
-        ASSERT_TRUE(journal.open());
-        QSqlQuery(journal).exec(
-            QStringLiteral("update runs set committed = 0 where overwrite = 1"));
-        journal.close();
-    }
-    QSqlDatabase::removeDatabase(QStringLiteral("journal"));
-    office = std::make_unique<Office>();
-    ASSERT_EQ(everyRow(), afterAppend);
+    const Strings afterRuns = everyRow();
+    // The office's connection stays on its database while the current directory moves on,
+    // as the window's folder browser moves it, to a folder with an office of its own.
+    const std::filesystem::path elsewhere = std::filesystem::current_path() / "elsewhere";
+    std::filesystem::create_directory(elsewhere);
+    std::filesystem::current_path(elsewhere);
+    BackendDatabase other(backend(), elsewhere.string());
+    other.create(true);
+    std::ofstream("book.xls") << "stand-in: the sheet comes from memory";
+    staff({"丙"});
+    run("02");
+    const auto undone = undo();
+    ASSERT_TRUE(undone);
+    EXPECT_TRUE(contains(*undone, "部门 02（book.xls，追加）的导入：删除 1 人")) << *undone;
+    EXPECT_EQ(everyRow(), afterRuns);
+    // The other office has no run of this one to undo.
+    Office otherOffice(std::string("wagebook.mdb"));
+    otherOffice.prepareUndo();
+    EXPECT_FALSE(undoNewestRun(otherOffice.connection.database()));
+}
 
-    const auto message = undo();
-    ASSERT_TRUE(message);
-    EXPECT_TRUE(contains(*message, "追加")) << *message;
-    EXPECT_EQ(one("select count(*) from ryjbxx"), "3");
+TEST_P(BeforeAndAfter, TheRecordSaysWhoRanWhatAndWhere) {
+    staff({"甲", "乙"});
+    run("01", true);
+    const std::optional<UndoRun> newest = newestUndoRun(office->connection.database());
+    ASSERT_TRUE(newest);
+    EXPECT_TRUE(newest->overwrite);
+    EXPECT_EQ(newest->departmentCode, gbk("01"));
+    EXPECT_EQ(newest->workbook, "book.xls");
+    EXPECT_EQ(newest->storedPersons, 2);
+    EXPECT_EQ(newest->deletedPersons, 2); // persons 1 and 2, of 01 and 0101
+    EXPECT_FALSE(newest->user.empty());
+    EXPECT_FALSE(newest->computer.empty());
+    const std::string description = gbkToUtf8(undoRunDescription(*newest));
+    EXPECT_TRUE(contains(description, "部门 01 的覆盖导入（工作簿 book.xls）：删除了原有的 2 人，"
+                                      "导入 2 人"))
+        << description;
+}
+
+// An office of the earlier version: its undo record in wagebook.undo beside the database,
+// three runs (an append into 0101, an overwrite of 01, an append into 02, all of the demo
+// workbook) and an overwrite whose commit never happened.
+class OldJournal : public TempOffice {
+protected:
+    void SetUp() override {
+        TempOffice::SetUp();
+        office.reset();
+        database.reset();
+        for (const char* file : {"wagebook.mdb", "wagebook.mdb-wal", "wagebook.mdb-shm"})
+            std::filesystem::remove(file);
+        for (const char* file : {"wagebook.mdb", "wagebook.undo"})
+            std::filesystem::copy_file(std::filesystem::path(WB_FIXTURES) / "undo" / file, file);
+        database = std::make_unique<BackendDatabase>(backend(), folder->path());
+        office = std::make_unique<Office>();
+    }
+};
+
+TEST_F(OldJournal, IsTakenOverOnceAndItsRunsUndoneNewestFirst) {
+    office->prepareUndo();
+    EXPECT_FALSE(std::filesystem::exists("wagebook.undo"));
+    EXPECT_TRUE(std::filesystem::exists("wagebook.undo.imported"));
+    for (const char* expected : {"部门 02（staff.xls，追加）的导入：删除 4 人，恢复 0 人",
+                                 "部门 01（staff.xls，覆盖）的导入：删除 4 人，恢复 4 人",
+                                 "部门 0101（staff.xls，追加）的导入：删除 4 人，恢复 0 人"}) {
+        const auto message = undoNewestRun(office->connection.database());
+        ASSERT_TRUE(message) << expected;
+        EXPECT_TRUE(contains(gbkToUtf8(*message), expected)) << gbkToUtf8(*message);
+    }
+    // Back to the demo office before the three imports; the overwrite that never happened
+    // was not taken over.
+    EXPECT_FALSE(undoNewestRun(office->connection.database()));
+    EXPECT_EQ(one("select count(*) from ryjbxx"), "0");
+    EXPECT_EQ(dependentRows(), 0);
+    // A second office on the folder finds nothing more to take over.
+    office = std::make_unique<Office>();
+    office->prepareUndo();
+    EXPECT_FALSE(undoNewestRun(office->connection.database()));
 }

@@ -35,6 +35,10 @@ std::unique_ptr<Database> openDatabase(const std::string& location, int busyTime
         }
         return std::make_unique<PostgresDatabase>(address, busyTimeoutMs);
     }
+    return openDatabaseFile(fileName, busyTimeoutMs);
+}
+
+std::unique_ptr<Database> openDatabaseFile(const std::string& fileName, int busyTimeoutMs) {
     const QString path = QFileInfo(QFile::decodeName(fileName.c_str())).absoluteFilePath();
     const std::string name = utf8(path);
     const QFileInfo info(path);

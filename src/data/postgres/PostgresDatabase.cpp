@@ -407,7 +407,25 @@ void PostgresDatabase::execute(const Gbk& jetGbk) {
 }
 
 void PostgresDatabase::executeSql(const std::string& sql) {
+    state_->tables.clear();
     write({command(sql)}, "服务器拒绝了语句“" + sql + "”");
+}
+
+std::vector<std::string> PostgresDatabase::indexedColumns(std::string_view table) {
+    static const std::string kIndexed =
+        "SELECT lower(a.attname) FROM pg_index i JOIN pg_attribute a"
+        " ON a.attrelid = i.indrelid AND a.attnum = i.indkey[0]"
+        " WHERE i.indrelid = to_regclass($1)";
+    settle();
+    reconnectIfLost();
+    PostgresConnection::TextRows rows;
+    ServerError error;
+    if (!connection_.query(kIndexed, {EngineValue::ofText(std::string(table))}, rows, error))
+        fail(error, "无法读取表 " + std::string(table) + " 的索引");
+    std::vector<std::string> columns;
+    for (const auto& row : rows)
+        columns.push_back(row[0].value_or(""));
+    return columns;
 }
 
 QueryRows PostgresDatabase::select(const Gbk& jetGbk) {

@@ -26,6 +26,7 @@ public:
     PostgresDatabase& operator=(const PostgresDatabase&) = delete;
 
     std::string displayName() const override;
+    std::string location() const override { return connection_.address().url(); }
     void execute(const Gbk& jet) override;
     void executeDeferred(const Gbk& jet, const Refusal& refused) override;
     void settle() override;
@@ -36,9 +37,9 @@ public:
     const TableColumns* columns(std::string_view table) override;
     void checkWritable() override;
 
-    // Runs engine SQL (UTF-8, no parameters) outside the Jet dialect: the schema of
-    // wagebook-initdb. Throws as execute does.
-    void executeSql(const std::string& sql);
+    std::optional<SchemaDialect> schemaDialect() const override { return SchemaDialect::Postgres; }
+    void executeSql(const std::string& sql) override;
+    std::vector<std::string> indexedColumns(std::string_view table) override;
     // Whether the database holds a table of this name.
     bool hasTable(std::string_view table);
 

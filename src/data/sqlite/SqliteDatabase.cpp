@@ -301,6 +301,31 @@ const TableColumns* SqliteDatabase::columns(std::string_view table) {
     return &state_->tables.emplace(key, std::move(result)).first->second;
 }
 
+void SqliteDatabase::executeSql(const std::string& sql) {
+    state_->tables.clear();
+    if (sqlite3_exec(handle_, sql.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK)
+        failWith(lastFailure(), refusedStatement(sql));
+}
+
+std::vector<std::string> SqliteDatabase::indexedColumns(std::string_view table) {
+    const std::string what = "无法读取表 " + std::string(table) + " 的索引";
+    SqliteStatement& query = statement("SELECT lower(ii.name) FROM pragma_index_list(?) AS il,"
+                                       " pragma_index_info(il.name) AS ii WHERE ii.seqno = 0",
+                                       what);
+    query.bind(0, EngineValue::ofText(std::string(table)));
+    std::vector<std::string> columns;
+    int code;
+    while ((code = query.step()) == SQLITE_ROW)
+        columns.push_back(query.columnText(0));
+    if (code != SQLITE_DONE) {
+        const StepFailure failure = lastFailure();
+        query.reset();
+        failWith(failure, what);
+    }
+    query.reset();
+    return columns;
+}
+
 void SqliteDatabase::startTransaction() {
     // IMMEDIATE takes the write lock now, where the busy timeout applies; a deferred
     // transaction could fail half-way when another writer came first.

@@ -33,6 +33,9 @@ public:
                            const std::vector<EngineValue>& values) override;
     void deleteRow(std::string_view table, std::int64_t key) override;
     const TableColumns* columns(std::string_view table) override;
+    std::optional<SchemaDialect> schemaDialect() const override { return SchemaDialect::Sqlite; }
+    void executeSql(const std::string& sql) override;
+    std::vector<std::string> indexedColumns(std::string_view table) override;
     void checkWritable() override;
 
 protected:

@@ -1,0 +1,8 @@
+#pragma once
+
+namespace wb {
+
+// The engines whose SQL the schema writes: column types, indexes, the program's own tables.
+enum class SchemaDialect { Sqlite, Postgres };
+
+} // namespace wb
