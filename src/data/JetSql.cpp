@@ -1,5 +1,6 @@
 #include "data/JetSql.h"
 
+#include "data/DataText.h"
 #include "text/DateText.h"
 #include "text/Encoding.h"
 #include "text/Error.h"
@@ -548,15 +549,15 @@ EngineValue engineValue(const JetLiteral& literal, std::string_view dateColumn, 
     return whole ? EngineValue::ofInteger(integer) : EngineValue::ofReal(real);
 }
 
-void engineValues(const EngineStatement& translated, const JetStatement& split,
-                  const std::string& what, std::vector<EngineValue>& out) {
+void engineValues(const EngineStatement& translated, const JetStatement& split, const Gbk& jet,
+                  std::vector<EngineValue>& out) {
     out.clear();
     for (const EngineStatement::Parameter& parameter : translated.parameters) {
         try {
             out.push_back(engineValue(split.literals[static_cast<std::size_t>(parameter.literal)],
                                       parameter.dateColumn, parameter.likePattern));
         } catch (const Error& error) {
-            throw Error(what + "：" + error.what());
+            throw Error(refusedStatement(gbkToUtf8(jet)) + "：" + error.what());
         }
     }
 }

@@ -83,18 +83,18 @@ EngineValue engineValue(const JetLiteral& literal, std::string_view dateColumn =
                         bool likePattern = false);
 
 // The values of a split statement's literals for the parameters of its translation, in the
-// order of its "?"s, into `out`. Throws wb::Error, its text prefixed with `what`, when a
-// value is no date where a date is needed; then nothing is to be run.
-void engineValues(const EngineStatement& translated, const JetStatement& split,
-                  const std::string& what, std::vector<EngineValue>& out);
+// order of its "?"s, into `out`. Throws wb::Error naming the statement `jet` when a value is
+// no date where a date is needed; then nothing is to be run. The statement's text is made
+// only then: the import runs this for every record it writes.
+void engineValues(const EngineStatement& translated, const JetStatement& split, const Gbk& jet,
+                  std::vector<EngineValue>& out);
 
 // A Jet statement run as its kind runs it: its shape translated once and kept in `shapes` as
 // what `make(translated)` gives (an entry with its `translated` member: prepared, named...);
-// `values` get the statement's literals. Throws as translateJetShape and engineValues do,
-// the latter naming `what`.
+// `values` get the statement's literals. Throws as translateJetShape and engineValues do.
 template <typename Entry, typename Make>
 const Entry& shapeOf(std::unordered_map<Gbk, Entry>& shapes, const Gbk& jet,
-                     const ColumnsOfTable& columnsOf, const Make& make, const std::string& what,
+                     const ColumnsOfTable& columnsOf, const Make& make,
                      std::vector<EngineValue>& values) {
     JetStatement split = splitJetLiterals(jet);
     auto found = shapes.find(split.shape);
@@ -102,7 +102,7 @@ const Entry& shapeOf(std::unordered_map<Gbk, Entry>& shapes, const Gbk& jet,
         Entry entry = make(translateJetShape(split.shape, columnsOf));
         found = shapes.emplace(std::move(split.shape), std::move(entry)).first;
     }
-    engineValues(found->second.translated, split, what, values);
+    engineValues(found->second.translated, split, jet, values);
     return found->second;
 }
 

@@ -23,7 +23,16 @@ void HeldLines::drop() {
     ++generation_;
 }
 
+void HeldLines::dropFrom(std::size_t mark) {
+    if (mark < held_.size())
+        held_.resize(mark);
+    ++generation_;
+}
+
 std::function<void(const ErrorLine&)> HeldLines::errorSlot() {
+    if (muted_)
+        return [](const ErrorLine&) {
+        };
     // Late lines arrive in the order of their slots (the database reports refusals in
     // statement order), so every late line placed after this slot was made stands at or
     // before its place and has moved it on by one.

@@ -23,9 +23,23 @@ public:
     // Forgets the held lines: their rows were not stored.
     void drop();
     bool empty() const { return held_.empty(); }
+    // How many lines are held: the mark of the lines a row is about to give.
+    std::size_t held() const { return held_.size(); }
+    // Forgets the lines held since `mark`, late ones still to come included: their row was
+    // rolled back.
+    void dropFrom(std::size_t mark);
+    // While muted, lines are not held: rows written again after a rollback already gave
+    // theirs.
+    void setMuted(bool muted) { muted_ = muted; }
 
-    void addRunLog(const Gbk& line) override { held_.emplace_back(line); }
-    void addError(const ErrorLine& error) override { held_.emplace_back(error); }
+    void addRunLog(const Gbk& line) override {
+        if (!muted_)
+            held_.emplace_back(line);
+    }
+    void addError(const ErrorLine& error) override {
+        if (!muted_)
+            held_.emplace_back(error);
+    }
     // The place of a line that comes later (a refusal the database reports when it settles):
     // right after the lines held now and after earlier late lines given the same place.
     std::function<void(const ErrorLine&)> errorSlot() override;
@@ -51,6 +65,7 @@ private:
     std::size_t placedLate_ = 0;
     // Counts releases and drops, so that a slot of lines already gone places nothing.
     std::size_t generation_ = 0;
+    bool muted_ = false;
 };
 
 } // namespace wb

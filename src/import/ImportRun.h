@@ -45,10 +45,11 @@ std::shared_ptr<const Sheet> openWorkbookSheet(const std::string& path,
 // One import run. Before anything is written it checks that the database can take the run
 // (writable, every table and column the run writes present: DatabaseFailure otherwise) and
 // that the workbook opens and its layout matches, so a run that cannot succeed changes
-// nothing. In append mode each row (person and dependent records) is committed on its own as
-// one unit. An overwrite run is one transaction, its deletion and all its rows, committed
-// when the run completes or is aborted; an error that ends it rolls everything back and says
-// that the department's old data were kept. Abort is honoured between rows. Errors outside a
+// nothing. In append mode the rows are committed in groups (RowGroups), each row (person and
+// dependent records) kept whole: one that fails half-way leaves nothing of itself behind, and
+// its lines are not shown. An overwrite run is one transaction, its deletion and all its rows,
+// committed when the run completes or is aborted; an error that ends it rolls everything back and
+// says that the department's old data were kept. Abort is honoured between rows. Errors outside a
 // row's guarded steps (a failing deletion statement, a failing append, a failure of the
 // database itself) are thrown after the row in progress is rolled back.
 //

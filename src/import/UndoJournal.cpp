@@ -48,6 +48,7 @@ bool UndoJournal::recording() const {
 void UndoJournal::runStarted(const ImportRequest& request) {
     request_ = request;
     run_.reset();
+    runKept_ = false;
     if (recording())
         prepareUndoTables(connection_.database());
 }
@@ -119,6 +120,7 @@ void UndoJournal::personStored(std::int64_t key) {
 void UndoJournal::runEnded() {
     request_.reset();
     run_.reset();
+    runKept_ = false;
 }
 
 } // namespace wb

@@ -46,6 +46,13 @@ public:
     // first when this is its first record. The statement may be held back until the
     // transaction settles.
     void personStored(std::int64_t key);
+    // After each commit of the run's rows, and after each rollback of rows not yet committed:
+    // a run whose record was rolled back is recorded again with its next person.
+    void groupCommitted() { runKept_ = run_.has_value(); }
+    void groupRolledBack() {
+        if (!runKept_)
+            run_.reset();
+    }
     // After the run; forgets it.
     void runEnded();
 
@@ -56,6 +63,7 @@ private:
     Connection& connection_;
     std::optional<ImportRequest> request_;
     std::optional<std::int64_t> run_;
+    bool runKept_ = false; // the run's record is committed
 };
 
 // The columns of `table` that its undo mirror keeps as well, as a Jet statement lists them

@@ -101,6 +101,20 @@ TEST_P(ImportFailure, AnAppendThatFailsMidRunKeepsEveryFinishedRow) {
               (Strings{"new1", "new2", "new3"}));
 }
 
+TEST_P(ImportFailure, AnErrorHalfWayThroughARowKeepsTheRowsBeforeItAndShowsJustThem) {
+    // Row 4 (new3) fails at its assessments, after its person and education were written.
+    sheet.setText(1, 5, "从2006年开始的考核情况");
+    for (int row = 2; row <= 7; ++row)
+        sheet.setText(row, 5, "2007 优秀"); // a text the office has no code for
+    sheet.failingCell = std::pair{4, 5};
+    EXPECT_TRUE(has(failureOf("01", false), "模拟的故障"));
+    EXPECT_EQ(rows("select xm from ryjbxx where id > 3 order by id"), (Strings{"new1", "new2"}));
+    EXPECT_EQ(ui.errors, (Strings{"考核:new1:优秀", "考核:new2:优秀"}));
+    EXPECT_EQ(ui.runLog.size(), 3u); // the layout line and the two names
+    EXPECT_EQ(rows("select count(*) from wb_undo_persons"), Strings{"2"});
+    EXPECT_EQ(rows("select count(*) from wb_undo_runs"), Strings{"1"});
+}
+
 TEST_P(ImportFailure, AWildcardInTheDepartmentCodeMatchesOnlyItself) {
     exec("insert into ryjbxx (id, bm, xm) values (4, '0%1', 'old4')");
     exec("insert into ryjbxx (id, bm, xm) values (5, '0_', 'old5')");

@@ -3,9 +3,11 @@
 
 #include "support/GbkBytes.h"
 #include "text/Encoding.h"
+#include "text/Error.h"
 #include "xls/Sheet.h"
 
 #include <map>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -29,6 +31,8 @@ public:
 
     CellValue cell(int row, int column) const override {
         ++reads;
+        if (failingCell == std::pair{row, column})
+            throw Error("模拟的故障");
         const auto it = cells_.find({row, column});
         return it == cells_.end() ? CellValue{} : it->second;
     }
@@ -38,6 +42,7 @@ public:
                 visit(position.first, position.second, value);
     }
     mutable int reads = 0;
+    std::optional<std::pair<int, int>> failingCell; // a cell whose reading throws wb::Error
 
 private:
     std::map<std::pair<int, int>, CellValue> cells_;

@@ -123,7 +123,7 @@ struct PostgresDatabase::State {
     // The statement of a Jet-dialect text, named once per shape; `literals` get its values.
     template <typename ColumnsOf>
     const Prepared& jetStatement(const Gbk& jet, const ColumnsOf& columnsOf,
-                                 const std::string& what, std::vector<EngineValue>& literals) {
+                                 std::vector<EngineValue>& literals) {
         const auto named = [this](EngineStatement translated) {
             Prepared prepared;
             prepared.sql = forServer(translated.sql);
@@ -131,7 +131,7 @@ struct PostgresDatabase::State {
             prepared.name = nextName();
             return prepared;
         };
-        return shapeOf(shapes, jet, columnsOf, named, what, literals);
+        return shapeOf(shapes, jet, columnsOf, named, literals);
     }
     // The steps that run a prepared statement, preparing it first when the server lacks it
     // (it counts as prepared from here on: see forgetUnprepared).
@@ -170,8 +170,10 @@ const PostgresDatabase::State::Prepared PostgresDatabase::State::kRelease{
 struct PostgresDatabase::Deferred {
     const State::Prepared* statement = nullptr;
     std::vector<EngineValue> values;
-    std::string what;
+    Gbk jet; // named only when refused
     Refusal refused;
+
+    std::string what() const { return refusedStatement(gbkToUtf8(jet)); }
 };
 
 PostgresDatabase::PostgresDatabase(const ServerAddress& address, int lockTimeoutMs)
@@ -286,10 +288,9 @@ void PostgresDatabase::executeDeferred(const Gbk& jetGbk, const Refusal& refused
         return;
     }
     Deferred deferred;
-    deferred.what = refusedStatement(gbkToUtf8(jetGbk));
+    deferred.jet = jetGbk;
     try {
-        deferred.statement =
-            &state_->jetStatement(jetGbk, columnsOf(), deferred.what, deferred.values);
+        deferred.statement = &state_->jetStatement(jetGbk, columnsOf(), deferred.values);
     } catch (const Error& error) {
         settle(); // refusals keep the order of their statements
         refused(error.what());
@@ -344,10 +345,11 @@ bool PostgresDatabase::settleBatch(bool commit) {
     Deferred refused = std::move(deferred_[refusedAt]);
     deferred_.erase(deferred_.begin(),
                     deferred_.begin() + static_cast<std::ptrdiff_t>(refusedAt) + 1);
-    undoFailedStatement(failed, bodyFirst[refusedAt], error, refused.what);
+    const std::string what = refused.what();
+    undoFailedStatement(failed, bodyFirst[refusedAt], error, what);
     if (isServerFailure(error))
-        fail(error, refused.what);
-    refused.refused(refused.what + "：" + described(error));
+        fail(error, what);
+    refused.refused(what + "：" + described(error));
     return false;
 }
 
@@ -399,8 +401,7 @@ bool PostgresDatabase::hasTable(std::string_view name) {
 
 void PostgresDatabase::execute(const Gbk& jetGbk) {
     const std::string what = refusedStatement(gbkToUtf8(jetGbk));
-    const State::Prepared& statement =
-        state_->jetStatement(jetGbk, columnsOf(), what, state_->values);
+    const State::Prepared& statement = state_->jetStatement(jetGbk, columnsOf(), state_->values);
     std::vector<Step> steps;
     state_->addRun(steps, statement, &state_->values, false);
     write(std::move(steps), what);

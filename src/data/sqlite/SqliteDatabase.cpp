@@ -218,7 +218,7 @@ void SqliteDatabase::execute(const Gbk& jetGbk) {
             SqliteStatement& prepared = statement(translated.sql, what());
             return State::Shape{std::move(translated), &prepared};
         },
-        what(), values);
+        values);
     for (std::size_t i = 0; i < values.size(); ++i)
         shape.statement->bind(static_cast<int>(i), values[i]);
     StepFailure failure;
