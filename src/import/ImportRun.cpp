@@ -253,21 +253,10 @@ void reportMissingIndexes(Database& database, UserInterface& ui) {
     std::string location = database.location();
     if (location.find_first_of(" '\"$`\\") != std::string::npos)
         location = "'" + location + "'";
-    ui.addRunLog(utf8ToGbk("数据库缺少索引 " + names + "，导入会很慢；可用命令 wagebook-initdb "
-                           "--add-indexes " + location + " 添加（只添加缺少的索引）"));
-}
-
-// "缺少标题：" and the titles, joined by "、".
-Gbk missingTitlesLine(const std::vector<Gbk>& missing) {
-    static const Gbk kMissing = gbk("缺少标题：");
-    static const Gbk kSeparator = gbk("、");
-    Gbk line = kMissing;
-    for (std::size_t i = 0; i < missing.size(); ++i) {
-        if (i > 0)
-            line += kSeparator;
-        line += missing[i];
-    }
-    return line;
+    ui.addRunLog(utf8ToGbk("数据库缺少索引 " + names +
+                           "，导入会很慢；可用命令 wagebook-initdb "
+                           "--add-indexes " +
+                           location + " 添加（只添加缺少的索引）"));
 }
 
 // The text of an error that ended an overwrite run: what failed, and that nothing changed.
