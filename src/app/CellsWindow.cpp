@@ -19,6 +19,8 @@ QTableView* cellTable(QWidget* parent) {
     table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table->setWordWrap(false);
     table->setFrameShape(QFrame::NoFrame);
+    // By pixels, so that the title row and the rows below scroll to the same place.
+    table->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
     return table;
 }
 
