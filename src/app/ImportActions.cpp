@@ -6,12 +6,15 @@
 #include "app/QtText.h"
 #include "app/Umain.h"
 #include "import/ImportRun.h"
+#include "import/OverwriteDeletion.h"
 #include "import/Undo.h"
 #include "report/ImportTemplate.h"
 #include "report/WorkbookCheck.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <QRadioButton>
+#include <QTreeWidget>
 
 namespace wb {
 
@@ -25,8 +28,38 @@ QString ImportActions::selectedWorkbook() {
     return file;
 }
 
-void ImportActions::dryRun() {
-    window_.importCommand(true);
+void ImportActions::import(bool dryRun) {
+    if (window_.isRunning())
+        return;
+    if (window_.selectedDepartment() < 0) {
+        refuseWithoutDepartment(window_);
+        return;
+    }
+    if (!dryRun && window_.RadioButton5->isChecked()) {
+        bool confirmed = false;
+        window_.attempt([&] { confirmed = overwriteConfirmed(); });
+        if (!confirmed)
+            return;
+    }
+    window_.runCommand([&] {
+        window_.ASetDmExecute();
+        window_.AInputExecute(dryRun);
+    });
+}
+
+bool ImportActions::overwriteConfirmed() {
+    const QFileInfo workbook(window_.Browser->selectedFile());
+    if (!workbook.isFile())
+        return true;
+    const Gbk code = window_.Depts.departmentCode(window_.selectedDepartment());
+    const std::int64_t persons =
+        departmentDataPersons(code, window_.office().connection.database());
+    return window_.prompts().confirm(
+        QStringLiteral("将删除部门 %1 及其下级部门的 %2 人及其全部记录，再导入工作簿 %3。确定吗？")
+            .arg(window_.TV1->selectedItems().first()->text(0))
+            .arg(persons)
+            .arg(workbook.fileName()),
+        QStringLiteral("覆盖导入"));
 }
 
 void ImportActions::undo() {

@@ -13,8 +13,11 @@ class ImportActions {
 public:
     explicit ImportActions(TFKvDbf& window) : window_(window) {}
 
-    // 试导入(不写入数据库): the Import command run as a dry run.
-    void dryRun();
+    // The Import command (the Import button), or with `dryRun` (试导入(不写入数据库)) the same
+    // run rolled back at its end and followed by its summary line in the run log, no question
+    // asked and the grid left as it is. An overwrite with its workbook there asks first.
+    void import(bool dryRun);
+    void dryRun() { import(true); }
     // 撤销上次导入…: asks with the newest run's description, undoes it, reloads tree and grid.
     void undo();
     // 查看工作簿内容…: the selected workbook in a CellsWindow.
@@ -28,6 +31,10 @@ public:
     void checkWorkbook();
 
 private:
+    // The 覆盖导入 question, naming the department, the persons its deletion takes and the
+    // workbook; whether the user confirmed. Not asked (true) when the workbook is not there:
+    // the run then refuses before it deletes anything.
+    bool overwriteConfirmed();
     // The selected workbook (absolute); empty, after the run's box, when none is selected or
     // it is gone.
     QString selectedWorkbook();

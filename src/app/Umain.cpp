@@ -13,7 +13,6 @@
 #include "app/WindowMenus.h"
 #include "import/ImportCommand.h"
 #include "import/OfficeFolder.h"
-#include "import/OverwriteDeletion.h"
 #include "refdata/Departments.h"
 #include "text/Error.h"
 
@@ -23,7 +22,6 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
-#include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
 #include <QListWidget>
@@ -223,40 +221,7 @@ template <class Handler> void TFKvDbf::guarded(Handler&& handler) {
 }
 
 void TFKvDbf::Button1Click() {
-    importCommand(false);
-}
-
-void TFKvDbf::importCommand(bool dryRun) {
-    if (running_)
-        return;
-    if (selectedDepartment() < 0) {
-        refuseWithoutDepartment(*this);
-        return;
-    }
-    if (!dryRun && RadioButton5->isChecked()) {
-        bool confirmed = false;
-        attempt([&] { confirmed = overwriteConfirmed(); });
-        if (!confirmed)
-            return;
-    }
-    runCommand([&] {
-        ASetDmExecute();
-        AInputExecute(dryRun);
-    });
-}
-
-bool TFKvDbf::overwriteConfirmed() {
-    const QFileInfo workbook(Browser->selectedFile());
-    if (!workbook.isFile())
-        return true; // the run refuses it before deleting anything
-    const Gbk code = Depts.departmentCode(selectedDepartment());
-    const std::int64_t persons = departmentDataPersons(code, office().connection.database());
-    return confirm(QStringLiteral("将删除部门 %1 及其下级部门的 %2 人及其全部记录，再导入工作簿 "
-                                  "%3。确定吗？")
-                       .arg(TV1->selectedItems().first()->text(0))
-                       .arg(persons)
-                       .arg(workbook.fileName()),
-                   QStringLiteral("覆盖导入"));
+    ImportCommands->import(false);
 }
 
 bool TFKvDbf::runCommand(const std::function<void()>& work) {
@@ -410,10 +375,7 @@ void TFKvDbf::AInputExecute(bool dryRun) {
     request.workbookPath = toNativePath(Browser->selectedFile());
     request.overwrite = RadioButton5->isChecked();
     request.dryRun = dryRun;
-    office().lastDryRun.reset();
-    const RunOutcome outcome = office().import(request, *this);
-    if (office().lastDryRun)
-        addRunLog(dryRunSummary(*office().lastDryRun));
+    const RunOutcome outcome = importWithSummary(request, office(), *this);
     // The grid follows the staff count: both are refreshed only by a run that completed.
     if (outcome == RunOutcome::Completed && !dryRun && office().staffQuery.isOpen())
         showStaffGrid();

@@ -68,9 +68,6 @@ public:
     // workbook and the chosen mode; in overwrite mode, with the workbook there, only after
     // the user confirmed the deletion.
     void Button1Click();
-    // The Import command, or with `dryRun` the same run rolled back at its end and followed by
-    // its summary line in the run log (no question asked, the grid left as it is).
-    void importCommand(bool dryRun);
     // Abort: asks the run in progress to stop after its current row.
     void BitBtn1Click();
     // Exit: closes the window, or during a run asks it to stop and closes afterwards.
@@ -184,9 +181,6 @@ private:
     template <class Handler> void guarded(Handler&& handler);
     void showDeptTree();
     void showStaffGrid();
-    // The 覆盖导入 question, naming the department, the persons its deletion takes and the
-    // workbook; whether the user confirmed. Asked only when the workbook is there.
-    bool overwriteConfirmed();
     // Empties the tree, the grid and the status panels, as before the start-up check.
     void clearOffice();
     // The office just opened: remembered, its departments shown.
