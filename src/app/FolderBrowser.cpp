@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QFileSystemWatcher>
 #include <QListWidget>
 #include <QSignalBlocker>
 #include <QStorageInfo>
@@ -43,8 +44,11 @@ QString volumeRoot(const QString& path) {
 
 FolderBrowser::FolderBrowser(QComboBox* drives, QListWidget* directories, QListWidget* files,
                              QObject* parent)
-    : QObject(parent), drives_(drives), directories_(directories), files_(files) {
+    : QObject(parent), drives_(drives), directories_(directories), files_(files),
+      watcher_(new QFileSystemWatcher(this)) {
     directories_->setItemDelegate(new IndentedNames(directories_));
+    connect(watcher_, &QFileSystemWatcher::directoryChanged, this,
+            [this] { fillFiles(QDir::currentPath()); });
     connect(drives_, &QComboBox::activated, this,
             [this](int index) { open(drives_->itemData(index, kPathRole).toString()); });
     connect(directories_, &QListWidget::itemActivated, this,
@@ -63,6 +67,11 @@ bool FolderBrowser::open(const QString& path) {
 
 void FolderBrowser::refresh() {
     const QString current = QDir::currentPath();
+    if (watcher_->directories() != QStringList{current}) {
+        if (!watcher_->directories().isEmpty())
+            watcher_->removePaths(watcher_->directories());
+        watcher_->addPath(current);
+    }
     fillDrives(current);
     fillDirectories(current);
     fillFiles(current);
@@ -123,6 +132,7 @@ void FolderBrowser::fillDirectories(const QString& current) {
 }
 
 void FolderBrowser::fillFiles(const QString& current) {
+    const QString selected = selectedFile();
     files_->clear();
     const QDir here(current);
     const QStringList workbooks{QStringLiteral("*.xls"), QStringLiteral("*.xlsx"),
@@ -130,6 +140,8 @@ void FolderBrowser::fillFiles(const QString& current) {
     for (const QString& name : here.entryList(workbooks, QDir::Files, QDir::Name)) {
         auto* item = new QListWidgetItem(name, files_);
         item->setData(kPathRole, here.absoluteFilePath(name));
+        if (item->data(kPathRole).toString() == selected)
+            files_->setCurrentItem(item);
     }
 }
 

@@ -4,6 +4,7 @@
 #include <QString>
 
 class QComboBox;
+class QFileSystemWatcher;
 class QListWidget;
 
 namespace wb {
@@ -14,8 +15,9 @@ namespace wb {
 // come from there. The directory list shows the path from the volume's root down to the
 // current directory, then the current directory's subdirectories, each entry's text the
 // folder's name alone (the root's path for the first), drawn indented by its depth; the file
-// list the current directory's "*.xls", "*.xlsx" and "*.xlsm" files (any letter case). The
-// widgets stay owned by the caller.
+// list the current directory's "*.xls", "*.xlsx" and "*.xlsm" files (any letter case),
+// following the directory as files are saved, copied, renamed or deleted there (the selected
+// file stays selected while it is there). The widgets stay owned by the caller.
 class FolderBrowser : public QObject {
 public:
     FolderBrowser(QComboBox* drives, QListWidget* directories, QListWidget* files,
@@ -37,6 +39,7 @@ private:
     QComboBox* drives_;
     QListWidget* directories_;
     QListWidget* files_;
+    QFileSystemWatcher* watcher_;
 };
 
 } // namespace wb

@@ -16,13 +16,26 @@ void showMessageBox(QWidget* parent, const QString& text, const QString& caption
     box.exec();
 }
 
-bool askQuestion(QWidget* parent, const QString& text, const QString& caption, const QString& yes) {
+namespace {
+
+bool ask(QWidget* parent, const QString& text, const QString& caption, const QString& yes,
+         bool yesIsDefault) {
     QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::NoButton, parent);
     QPushButton* accept = box.addButton(yes, QMessageBox::AcceptRole);
-    box.addButton(QStringLiteral("取消"), QMessageBox::RejectRole);
-    box.setDefaultButton(accept);
+    QPushButton* cancel = box.addButton(QStringLiteral("取消"), QMessageBox::RejectRole);
+    box.setDefaultButton(yesIsDefault ? accept : cancel);
     box.exec();
     return box.clickedButton() == accept;
+}
+
+} // namespace
+
+bool askQuestion(QWidget* parent, const QString& text, const QString& caption, const QString& yes) {
+    return ask(parent, text, caption, yes, true);
+}
+
+bool askToConfirm(QWidget* parent, const QString& text, const QString& caption) {
+    return ask(parent, text, caption, QStringLiteral("确定"), false);
 }
 
 std::optional<std::string> askWorkbookPassword(QWidget* parent, const std::string& workbook) {

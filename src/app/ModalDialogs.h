@@ -16,6 +16,9 @@ void showMessageBox(QWidget* parent, const QString& text, const QString& caption
 // The buttons `yes` (the default) and 取消; whether `yes` was chosen.
 bool askQuestion(QWidget* parent, const QString& text, const QString& caption, const QString& yes);
 
+// The buttons 确定 and 取消 (the default); whether 确定 was chosen.
+bool askToConfirm(QWidget* parent, const QString& text, const QString& caption);
+
 // The password that opens the workbook `workbook` (its path, UTF-8), in a password field
 // naming the file; nullopt when the user cancels. The dialog's copy is overwritten.
 std::optional<std::string> askWorkbookPassword(QWidget* parent, const std::string& workbook);

@@ -2,6 +2,7 @@
 
 #include "app/DepartmentActions.h"
 #include "app/FolderBrowser.h"
+#include "app/ImportActions.h"
 #include "app/LastOffice.h"
 #include "app/MemoMenus.h"
 #include "app/ModalDialogs.h"
@@ -10,6 +11,7 @@
 #include "app/StaffGridModel.h"
 #include "app/WindowLook.h"
 #include "app/WindowMenus.h"
+#include "import/ImportCommand.h"
 #include "import/OfficeFolder.h"
 #include "refdata/Departments.h"
 #include "text/Error.h"
@@ -60,7 +62,8 @@ TFKvDbf::TFKvDbf(StartUp startUp, QWidget* parent)
       office_(std::make_unique<Office>(officeDatabaseFile("."))),
       officeFolder_(QDir::currentPath()), startUp_(startUp),
       Actions(std::make_unique<OfficeActions>(*this)),
-      DepartmentCommands(std::make_unique<DepartmentActions>(*this)) {
+      DepartmentCommands(std::make_unique<DepartmentActions>(*this)),
+      ImportCommands(std::make_unique<ImportActions>(*this)) {
     installChineseQtTranslations();
     QAccessible::installFactory(accessibleWindow);
     setWindowTitle(QStringLiteral("从(xls)数据导入zq"));
@@ -68,7 +71,7 @@ TFKvDbf::TFKvDbf(StartUp startUp, QWidget* parent)
     setFont(chineseFont(16));
     setFixedSize(kClientWidth, kClientHeight);
     createControls();
-    Menus = new WindowMenus(*this, *Actions, *DepartmentCommands);
+    Menus = new WindowMenus(*this, *Actions, *ImportCommands, *DepartmentCommands);
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
 
@@ -159,6 +162,8 @@ void TFKvDbf::createDepartmentTree() {
     TV1->setGeometry(kClientWidth - kTreeWidth, 0, kTreeWidth, kClientHeight - kStatusHeight);
     TV1->setAccessibleName(QStringLiteral("部门"));
     connect(TV1, &QTreeWidget::itemClicked, this, [this] { TV1Click(); });
+    connect(static_cast<DepartmentTree*>(TV1), &DepartmentTree::clickedBesideNodes, this,
+            [this] { TV1Click(); });
 }
 
 void TFKvDbf::createProgressAndStatus() {
@@ -216,12 +221,12 @@ template <class Handler> void TFKvDbf::guarded(Handler&& handler) {
 }
 
 void TFKvDbf::Button1Click() {
+    ImportCommands->import(false);
+}
+
+bool TFKvDbf::runCommand(const std::function<void()>& work) {
     if (running_)
-        return;
-    if (selectedDepartment() < 0) {
-        refuseWithoutDepartment(*this);
-        return;
-    }
+        return false;
     const bool importWas = Button1->isEnabled();
     const bool abortWas = BitBtn1->isEnabled();
     const bool exitWas = Button2->isEnabled();
@@ -229,12 +234,7 @@ void TFKvDbf::Button1Click() {
     Menus->setRunning(true);
     Button1->setEnabled(false);
     BitBtn1->setEnabled(true);
-    bool finished = false;
-    guarded([&] {
-        ASetDmExecute();
-        AInputExecute();
-        finished = true;
-    });
+    const bool finished = attempt(work);
     running_ = false;
     Menus->setRunning(false);
     showPendingLines();
@@ -249,6 +249,16 @@ void TFKvDbf::Button1Click() {
     }
     if (closeRequested_)
         close();
+    return finished;
+}
+
+bool TFKvDbf::attempt(const std::function<void()>& work) {
+    bool finished = false;
+    guarded([&] {
+        work();
+        finished = true;
+    });
+    return finished;
 }
 
 void TFKvDbf::BitBtn1Click() {
@@ -359,13 +369,15 @@ void TFKvDbf::ASetDmExecute() {
     office().loadCodeFile(*this);
 }
 
-void TFKvDbf::AInputExecute() {
+void TFKvDbf::AInputExecute(bool dryRun) {
     ImportRequest request;
     request.departmentCode = Depts.departmentCode(selectedDepartment());
     request.workbookPath = toNativePath(Browser->selectedFile());
     request.overwrite = RadioButton5->isChecked();
+    request.dryRun = dryRun;
+    const RunOutcome outcome = importWithSummary(request, office(), *this);
     // The grid follows the staff count: both are refreshed only by a run that completed.
-    if (office().import(request, *this) == RunOutcome::Completed && office().staffQuery.isOpen())
+    if (outcome == RunOutcome::Completed && !dryRun && office().staffQuery.isOpen())
         showStaffGrid();
 }
 
@@ -446,6 +458,10 @@ bool TFKvDbf::question(const QString& text, const QString& caption, const QStrin
     return askQuestion(this, text, caption, yes);
 }
 
+bool TFKvDbf::confirm(const QString& text, const QString& caption) {
+    return askToConfirm(this, text, caption);
+}
+
 QString TFKvDbf::chooseFolder(const QString& caption) {
     return QFileDialog::getExistingDirectory(this, caption, officeFolder_);
 }
@@ -454,15 +470,25 @@ QString TFKvDbf::chooseFile(const QString& caption, const QString& filter) {
     return QFileDialog::getOpenFileName(this, caption, officeFolder_, filter);
 }
 
+QString TFKvDbf::chooseSaveFile(const QString& caption, const QString& suggested,
+                                const QString& filter) {
+    return QFileDialog::getSaveFileName(this, caption, suggested, filter);
+}
+
 int TFKvDbf::execDialog(QDialog& dialog) {
     return dialog.exec();
 }
 
 void TFKvDbf::closeEvent(QCloseEvent* event) {
     if (running_) {
-        closeRequested_ = true;
-        abort_ = true;
         event->ignore();
+        // The run waits while the question is open; once answered yes it stops after its
+        // row, and the end of the command closes the window.
+        if (!closeRequested_ &&
+            confirm(QStringLiteral("正在导入，确定要中止并退出吗？"), QStringLiteral("退出"))) {
+            closeRequested_ = true;
+            abort_ = true;
+        }
         return;
     }
     event->accept();

@@ -8,6 +8,7 @@
 
 #include <QStringList>
 #include <QWidget>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -29,6 +30,7 @@ namespace wb {
 class DepartmentActions;
 class ErrorListActions;
 class FolderBrowser;
+class ImportActions;
 class StaffGridModel;
 class WindowMenus;
 
@@ -40,8 +42,9 @@ class WindowMenus;
 //
 // Every handler catches what escapes it (wb::Error, std::exception) and shows the text in an
 // error box; the window stays open. During an import Import is disabled and Abort enabled,
-// and the menus cannot change the office or its departments; Exit then asks the run to stop
-// and closes the window once the row in progress is done.
+// and the menus cannot change the office or its departments nor start another command; Exit
+// then asks whether to stop the run, and if so closes the window once the row in progress is
+// done.
 //
 // The office's components under the names the window's description gives them:
 // ADOConnection1 is office().connection, AQ1 office().departmentQuery, AQ2
@@ -62,7 +65,8 @@ public:
     ~TFKvDbf() override;
 
     // Import: the code-file set-up and the run for the selected department, the selected
-    // workbook and the chosen mode.
+    // workbook and the chosen mode; in overwrite mode, with the workbook there, only after
+    // the user confirmed the deletion.
     void Button1Click();
     // Abort: asks the run in progress to stop after its current row.
     void BitBtn1Click();
@@ -82,7 +86,7 @@ public:
     // user works in another window, and the tree draws its selection as when active.
     void FormDeactivate();
     void ASetDmExecute();
-    void AInputExecute();
+    void AInputExecute(bool dryRun = false);
     // Loads dm_jg and rebuilds the tree; a dm_jg without rows leaves the tree as it was.
     void FillDeptTree();
     // Rebuilds the tree after the departments changed: empty when dm_jg is; the node of
@@ -101,6 +105,12 @@ public:
     // database does not open (a later command tries again), as it always has.
     Opening startOffice(const QString& folder);
     bool isRunning() const { return running_; }
+    // Runs `work` as a run runs (Import disabled, Abort enabled, the menus held), what
+    // escapes it shown in an error box. Afterwards the buttons are as after a run, or as they
+    // were when it failed. Whether it finished; nothing happens during a run.
+    bool runCommand(const std::function<void()>& work);
+    // Runs `work`, showing what escapes it in an error box; whether it finished.
+    bool attempt(const std::function<void()>& work);
     WindowPrompts& prompts() { return *this; }
     OfficeActions& officeActions() { return *Actions; }
     WindowMenus* menus() const { return Menus; }
@@ -149,8 +159,11 @@ protected:
     // WindowPrompts: real boxes and dialogs, modal. Tests replace them so that nothing blocks.
     void messageBox(const QString& text, const QString& caption, int flags) override;
     bool question(const QString& text, const QString& caption, const QString& yes) override;
+    bool confirm(const QString& text, const QString& caption) override;
     QString chooseFolder(const QString& caption) override;
     QString chooseFile(const QString& caption, const QString& filter) override;
+    QString chooseSaveFile(const QString& caption, const QString& suggested,
+                           const QString& filter) override;
     int execDialog(QDialog& dialog) override;
 
     void closeEvent(QCloseEvent* event) override;
@@ -181,6 +194,7 @@ private:
     StartUp startUp_;
     std::unique_ptr<OfficeActions> Actions;
     std::unique_ptr<DepartmentActions> DepartmentCommands;
+    std::unique_ptr<ImportActions> ImportCommands;
     WindowMenus* Menus;
     QLabel* panels_[2];
     // During a run, lines reach the memos a few times a second rather than one by one: a

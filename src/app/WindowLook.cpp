@@ -1,6 +1,7 @@
 #include "app/WindowLook.h"
 
 #include <QFontDatabase>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPixmap>
 #include <QPlainTextEdit>
@@ -85,6 +86,12 @@ QItemSelectionModel::SelectionFlags DepartmentTree::selectionCommand(const QMode
         (command & (QItemSelectionModel::Deselect | QItemSelectionModel::Toggle)))
         return QItemSelectionModel::NoUpdate;
     return command;
+}
+
+void DepartmentTree::mouseReleaseEvent(QMouseEvent* event) {
+    QTreeWidget::mouseReleaseEvent(event);
+    if (event->button() == Qt::LeftButton && !indexAt(event->position().toPoint()).isValid())
+        emit clickedBesideNodes();
 }
 
 } // namespace wb

@@ -31,13 +31,21 @@ QPushButton* commandButton(const QString& caption, QWidget* parent);
 // no node is, or a Ctrl-click or Ctrl-Space on the selected node, leaves the selection alone,
 // so Import goes to the department the user last chose, and the selection stays highlighted
 // while another control has the focus. Labels are not editable; the font is 13 pixels high.
+// Every click is a click on the tree: one beside the nodes emits clickedBesideNodes, as one
+// on a node emits itemClicked.
 class DepartmentTree : public QTreeWidget {
+    Q_OBJECT
+
 public:
     explicit DepartmentTree(QWidget* parent);
+
+signals:
+    void clickedBesideNodes();
 
 protected:
     QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
                                                          const QEvent* event) const override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
 };
 
 } // namespace wb

@@ -6,6 +6,7 @@
 #include "cli/TerminalLines.h"
 #include "text/Encoding.h"
 #include "text/TerminalText.h"
+#include "xls/CellTexts.h"
 #include "xls/WorkbookFile.h"
 
 #include <QCoreApplication>
@@ -32,10 +33,7 @@ constexpr const char* kUsageTail =
     "退出码: 0 已列出, 1 工作簿无法读取 (原因与导入时相同, 在标准错误输出上), 2 用法错误.\n";
 
 // One cell as a line: row, column and the escaped text, tab-separated.
-void printCell(int row, int column, const wb::CellValue& value, std::string& buffer) {
-    const wb::Gbk text = wb::cellText(value);
-    if (text.empty())
-        return;
+void printCell(int row, int column, const wb::Gbk& text, std::string& buffer) {
     buffer += std::to_string(row);
     buffer += '\t';
     buffer += std::to_string(column);
@@ -72,8 +70,8 @@ int main(int argc, char** argv) {
         return 1;
     }
     std::string buffer;
-    sheet->forEachCell([&](int row, int column, const wb::CellValue& value) {
-        printCell(row, column, value, buffer);
+    wb::forEachCellText(*sheet, [&](int row, int column, const wb::Gbk& text) {
+        printCell(row, column, text, buffer);
     });
     std::fwrite(buffer.data(), 1, buffer.size(), stdout);
     if (std::fflush(stdout) != 0 || std::ferror(stdout)) {

@@ -26,10 +26,16 @@ int runImportCommand(const ImportRequest& request, UserInterface& ui) {
         return kImportFailed;
     }
     office.loadCodeFile(ui);
+    return importWithSummary(request, office, ui) == RunOutcome::Completed ? kImportCompleted
+                                                                           : kImportFailed;
+}
+
+RunOutcome importWithSummary(const ImportRequest& request, Office& office, UserInterface& ui) {
+    office.lastDryRun.reset();
     const RunOutcome outcome = office.import(request, ui);
     if (office.lastDryRun)
         ui.addRunLog(dryRunSummary(*office.lastDryRun));
-    return outcome == RunOutcome::Completed ? kImportCompleted : kImportFailed;
+    return outcome;
 }
 
 } // namespace wb

@@ -24,4 +24,10 @@ int runImportCommand(const ImportRequest& request, UserInterface& ui);
 // "试导入：将导入 N 人，学历 a 条、职务 b 条、考核 c 条；未写入数据库"
 Gbk dryRunSummary(const DryRunCounts& counts);
 
+class Office;
+
+// The import run of `request` on `office` (Office::import); a dry run that got through its
+// rows then adds its dryRunSummary line to the run log. Throws as Office::import.
+RunOutcome importWithSummary(const ImportRequest& request, Office& office, UserInterface& ui);
+
 } // namespace wb

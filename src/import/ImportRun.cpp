@@ -308,19 +308,6 @@ void reportMissingIndexes(Database& database, UserInterface& ui) {
                            location + " 添加（只添加缺少的索引）"));
 }
 
-// "缺少标题：" and the titles, joined by "、".
-Gbk missingTitlesLine(const std::vector<Gbk>& missing) {
-    static const Gbk kMissing = gbk("缺少标题：");
-    static const Gbk kSeparator = gbk("、");
-    Gbk line = kMissing;
-    for (std::size_t i = 0; i < missing.size(); ++i) {
-        if (i > 0)
-            line += kSeparator;
-        line += missing[i];
-    }
-    return line;
-}
-
 // The text of an error that ended an overwrite run: what failed, and that nothing changed.
 std::string overwriteFailure(const char* failure, const Gbk& departmentCode) {
     return std::string(failure) + "。覆盖导入没有完成：部门 " + gbkToUtf8(departmentCode) +

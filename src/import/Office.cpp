@@ -4,6 +4,7 @@
 #include "import/OldUndoJournal.h"
 #include "refdata/CodeFile.h"
 #include "text/Encoding.h"
+#include "text/Error.h"
 
 #include <filesystem>
 
@@ -43,12 +44,17 @@ void Office::prepareUndo() {
 bool Office::loadCodeFile(UserInterface& ui) {
     static const Gbk kNoCodes = gbk("没有读到代码文件，本次要翻译成代码的文字都查不到代码");
     static const Gbk kForeign = gbk("代码文件不是 GBK 编码，其中的中文文字都查不到代码");
-    // Either way the run goes on: without codes when the file was not read.
     const auto problem = wb::loadCodeFile(codeMap);
     if (!problem)
         return true;
-    ui.addError(ErrorLine::plain(problem->text, problem->unread ? kNoCodes : kForeign));
-    if (problem->unread)
+    // A file that is there but cannot be read ends the command: a run without its codes
+    // would store every coded text untranslated, and an overwrite would replace good data.
+    if (problem->kind == CodeFileProblem::Unreadable)
+        throw Error(gbkToUtf8(problem->text));
+    // Otherwise the run goes on: without codes when there is no file.
+    const bool missing = problem->kind == CodeFileProblem::Missing;
+    ui.addError(ErrorLine::plain(problem->text, missing ? kNoCodes : kForeign));
+    if (missing)
         ui.showMessage(problem->text, gbk("错误"), kStopMessage);
     return false;
 }

@@ -38,9 +38,11 @@ public:
     explicit Office(std::string databaseFile = kDatabaseFile);
 
     // The code-file set-up before a run: codeMap from dm.txt in the current directory. A
-    // file that is missing or cannot be read is reported as an error-list line and a stop
-    // box, and the map stays empty; a file that is not GBK is read as it is and reported as
-    // an error-list line. Gives whether the file was read and may be GBK (nothing reported).
+    // missing file (or a folder or FIFO at its name) is reported as an error-list line and a
+    // stop box, and the map stays empty; a file that is not GBK is read as it is and reported
+    // as an error-list line. Gives whether the file was read and may be GBK (nothing
+    // reported). A file that is there but cannot be read throws wb::Error with its text,
+    // which ends the command before its run.
     bool loadCodeFile(UserInterface& ui);
     // The import run (see runImport). Outcomes reach the user through `ui`; errors that end
     // the command (a failing deletion statement, a failing append, a failure of the

@@ -1,9 +1,19 @@
 #include "import/OverwriteDeletion.h"
 
+#include "data/Database.h"
 #include "data/StatementRunner.h"
 #include "refdata/Departments.h"
 
 namespace wb {
+
+namespace {
+
+// The persons the deletion takes, as its last statement names them ("from" this).
+Gbk departmentPersons(const Gbk& departmentCode) {
+    return "ryjbxx where "_ascii + departmentFilter(departmentCode);
+}
+
+} // namespace
 
 std::vector<Gbk> overwriteDeletionStatements(const Gbk& departmentCode) {
     const Gbk filter = departmentFilter(departmentCode);
@@ -18,7 +28,7 @@ std::vector<Gbk> overwriteDeletionStatements(const Gbk& departmentCode) {
         statements.push_back("delete from "_ascii + table.substr(0, table.find(' ')) +
                              " where mid=0"_ascii);
     }
-    statements.push_back("delete from ryjbxx where "_ascii + filter);
+    statements.push_back("delete from "_ascii + departmentPersons(departmentCode));
     return statements;
 }
 
@@ -27,6 +37,13 @@ void deleteDepartmentData(const Gbk& departmentCode, StatementRunner& statements
         statements.setText(std::move(statement));
         statements.exec();
     }
+}
+
+std::int64_t departmentDataPersons(const Gbk& departmentCode, Database& database) {
+    return database.select("select count(*) from "_ascii + departmentPersons(departmentCode))
+        .rows.at(0)
+        .at(0)
+        .toLongLong();
 }
 
 } // namespace wb

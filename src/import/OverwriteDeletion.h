@@ -2,11 +2,13 @@
 
 #include "text/Gbk.h"
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
 namespace wb {
 
+class Database;
 class StatementRunner;
 
 // The fifteen statements that remove a department's people (and those of every department
@@ -18,5 +20,9 @@ std::vector<Gbk> overwriteDeletionStatements(const Gbk& departmentCode);
 
 // Runs them in order; the first failure is thrown and the rest do not run.
 void deleteDepartmentData(const Gbk& departmentCode, StatementRunner& statements);
+
+// How many persons the deletion of `departmentCode` would remove, counted by its own filter.
+// Throws what the database throws.
+std::int64_t departmentDataPersons(const Gbk& departmentCode, Database& database);
 
 } // namespace wb

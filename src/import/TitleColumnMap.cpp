@@ -31,4 +31,16 @@ std::vector<Gbk> TitleColumnMap::missingTitles() const {
     return missing;
 }
 
+Gbk missingTitlesLine(const std::vector<Gbk>& missing) {
+    static const Gbk kMissing = gbk("缺少标题：");
+    static const Gbk kSeparator = gbk("、");
+    Gbk line = kMissing;
+    for (std::size_t i = 0; i < missing.size(); ++i) {
+        if (i > 0)
+            line += kSeparator;
+        line += missing[i];
+    }
+    return line;
+}
+
 } // namespace wb

@@ -28,4 +28,7 @@ private:
     std::map<Gbk, int> columns_;
 };
 
+// The run-log line naming the missing titles: "缺少标题：" and the titles, joined by "、".
+Gbk missingTitlesLine(const std::vector<Gbk>& missing);
+
 } // namespace wb

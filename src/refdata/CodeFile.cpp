@@ -58,7 +58,7 @@ private:
 };
 
 struct ReadFailure {
-    bool missing = false; // nothing at that name, or a dangling link
+    bool missing = false; // nothing at that name, a dangling link, or no regular file
     std::string reasonUtf8;
 };
 
@@ -67,7 +67,6 @@ struct ReadFailure {
 // by fstat and refused instead of blocking the run. (O_NONBLOCK changes nothing for the
 // reads of a regular file.)
 std::optional<std::string> readRegularFile(const char* name, ReadFailure& failure) {
-    static const char* const notRegular = "它不是普通文件";
     struct stat info {};
     if (::stat(name, &info) != 0) {
         failure.missing = errno == ENOENT;
@@ -75,7 +74,7 @@ std::optional<std::string> readRegularFile(const char* name, ReadFailure& failur
         return std::nullopt;
     }
     if (!S_ISREG(info.st_mode)) {
-        failure.reasonUtf8 = notRegular;
+        failure.missing = true;
         return std::nullopt;
     }
     FileDescriptor file(::open(name, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
@@ -88,7 +87,7 @@ std::optional<std::string> readRegularFile(const char* name, ReadFailure& failur
         return std::nullopt;
     }
     if (!S_ISREG(info.st_mode)) {
-        failure.reasonUtf8 = notRegular;
+        failure.missing = true;
         return std::nullopt;
     }
     std::string content;
@@ -115,7 +114,7 @@ std::optional<CodeFileProblem> encodingProblem(ForeignEncoding encoding) {
     const char* const looksLike = encoding == ForeignEncoding::Utf8 ? "UTF-8" : "UTF-16";
     return CodeFileProblem{utf8ToGbk(std::string("代码文件dm.txt不是GBK编码(看起来是") + looksLike +
                                      "),其中的文字对不上代码;请用文本编辑器另存为 GBK 编码"),
-                           false};
+                           CodeFileProblem::Foreign};
 }
 
 } // namespace
@@ -139,9 +138,10 @@ std::optional<CodeFileProblem> loadCodeFile(CodeTable& codeMap) {
     const std::optional<std::string> content = readRegularFile(kCodeFileName, failure);
     if (!content) {
         static const Gbk missing = gbk("代码文件dm.txt不存在");
-        return CodeFileProblem{
-            failure.missing ? missing : utf8ToGbk("代码文件dm.txt无法读取：" + failure.reasonUtf8),
-            true};
+        if (failure.missing)
+            return CodeFileProblem{missing, CodeFileProblem::Missing};
+        return CodeFileProblem{utf8ToGbk("代码文件dm.txt无法读取：" + failure.reasonUtf8),
+                               CodeFileProblem::Unreadable};
     }
     // The file is GBK as it stands: read raw, with no conversion, whatever it looks like.
     parseCodeFile(Gbk::fromBytes(*content), codeMap);

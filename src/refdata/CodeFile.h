@@ -15,23 +15,26 @@ namespace wb {
 // content ends at its first NUL byte. Does not empty `map` first.
 void parseCodeFile(const Gbk& content, CodeTable& map);
 
-// What the code-file set-up found wrong, for the error list.
+// What the code-file set-up found wrong.
 struct CodeFileProblem {
+    enum Kind {
+        Missing,    // no file at that name: reported, and the run goes on without codes
+        Unreadable, // a file that cannot be read: the Import command ends before its run
+        Foreign,    // read as it is; the text warns about what it holds
+    };
     Gbk text;
-    // The file was not read and the map stays empty; otherwise it was read as it is and
-    // the text warns about what it holds.
-    bool unread = false;
+    Kind kind = Missing;
 };
 
 // The code-file set-up before every import: empties codeMap and fills it from "dm.txt"
-// in the current directory. A missing file, and anything at that name that is not a
-// readable regular file (a directory, FIFO, device or socket, a file without read
-// permission, a read that fails part-way), leaves the map empty and gives the text that
-// reports it (GBK: "代码文件dm.txt不存在", or "代码文件dm.txt无法读取：" and the reason),
-// marked unread. A file that was read but is not GBK (detectForeignEncoding) is still read
-// as GBK, and gives "代码文件dm.txt不是GBK编码(看起来是UTF-8)..." saying how to save it.
-// Nothing when the file was read and may be GBK. Never throws for the file and never waits
-// on it (a FIFO is refused, not opened for a blocking read).
+// in the current directory. Nothing at that name, a dangling link, or anything that is no
+// regular file (a directory, FIFO, device or socket) is Missing: "代码文件dm.txt不存在". A
+// regular file that cannot be read (no read permission, a link loop, a read that fails
+// part-way) is Unreadable: "代码文件dm.txt无法读取：" and the reason. Either way the map stays
+// empty. A file that was read but is not GBK (detectForeignEncoding) is still read as GBK,
+// and gives a Foreign "代码文件dm.txt不是GBK编码(看起来是UTF-8)..." saying how to save it.
+// Texts are GBK. Nothing when the file was read and may be GBK. Never throws for the file
+// and never waits on it (a FIFO is refused, not opened for a blocking read).
 std::optional<CodeFileProblem> loadCodeFile(CodeTable& codeMap);
 
 } // namespace wb

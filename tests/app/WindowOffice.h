@@ -83,8 +83,14 @@ protected:
         questions.push_back(utf8(caption) + "|" + utf8(text));
         return next(answers, false);
     }
+    bool confirm(const QString& text, const QString& caption) override {
+        return question(text, caption, QString());
+    }
     QString chooseFolder(const QString&) override { return next(folders, QString()); }
     QString chooseFile(const QString&, const QString&) override { return next(files, QString()); }
+    QString chooseSaveFile(const QString&, const QString&, const QString&) override {
+        return next(files, QString());
+    }
     int execDialog(QDialog& dialog) override {
         dialogs.push_back(utf8(dialog.windowTitle()));
         const auto play = next(onDialogs, std::function<int(QDialog&)>());

@@ -48,7 +48,8 @@ protected:
     }
 
     void importProtected() {
-        window->RadioButton5->setChecked(true); // overwrite
+        window->RadioButton5->setChecked(true); // overwrite, confirmed
+        window->answers = {true};
         clickDepartment("0101");
         selectWorkbook(QStringLiteral("full_password.xlsx"));
         window->Button1->click();

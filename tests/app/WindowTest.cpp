@@ -135,12 +135,21 @@ TEST_F(WindowOffice, ClickingTheTreesEmptyAreaKeepsTheSelectedDepartment) {
     EXPECT_EQ(tree->selectedItems(), QList<QTreeWidgetItem*>{department("0101")});
     EXPECT_EQ(utf8(window->panelText(0)), "1人");
 
-    // The keyboard moves the selection; an empty click then keeps where it went.
+    // Each click, an empty one too, lists the selected department's staff again.
+    addPerson("乙", "0101");
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, empty);
+    EXPECT_EQ(utf8(window->panelText(0)), "2人");
+    EXPECT_EQ(gridNames(), (Strings{"甲", "乙"}));
+
+    // The keyboard moves the selection and lists nothing; an empty click then keeps where it
+    // went and lists its staff.
     tree->setFocus();
     QTest::keyClick(tree, Qt::Key_Down);
     ASSERT_EQ(tree->selectedItems(), QList<QTreeWidgetItem*>{department("0102")});
+    EXPECT_EQ(utf8(window->panelText(0)), "2人");
     QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, empty);
     EXPECT_EQ(tree->selectedItems(), QList<QTreeWidgetItem*>{department("0102")});
+    EXPECT_EQ(utf8(window->panelText(0)), "0人");
 
     // A Ctrl-click on the selected node does not unselect it either.
     QTest::mouseClick(tree->viewport(), Qt::LeftButton, Qt::ControlModifier,
@@ -276,18 +285,41 @@ TEST_F(WindowOffice, ImportIntoTheSelectedDepartmentRefreshesGridAndCount) {
     EXPECT_EQ(buttonStates(), "import exit");
 }
 
-TEST_F(WindowOffice, OverwriteModeReplacesTheDepartmentsStaff) {
+TEST_F(WindowOffice, OverwriteModeAsksNamingWhatGoesAndReplacesTheDepartmentsStaff) {
     startedWindow();
-    addPerson("旧", "0102");
+    addPerson("旧", "01");
+    addPerson("下", "0102");
     addPerson("别", "02");
     window->RadioButton5->setChecked(true);
-    importStaff("0102");
-    importStaff("0102");
 
-    EXPECT_EQ(persons("0102"), 6);
+    // 取消 (and the default, nothing answered) ends the command with nothing done.
+    window->answers = {false};
+    importStaff("01");
+    importStaff("01");
+    const std::string question = "覆盖导入|将删除部门 行政部门_01 及其下级部门的 2 人及其全部记录，"
+                                 "再导入工作簿 staff.xls。确定吗？";
+    EXPECT_EQ(window->questions, (Strings{question, question}));
+    EXPECT_TRUE(window->boxes.empty()) << window->boxes.front();
+    EXPECT_TRUE(lines(window->Memo1).empty());
+    EXPECT_EQ(persons("01"), 2);
+
+    window->answers = {true};
+    importStaff("01");
+    EXPECT_EQ(persons("01"), 6);
     EXPECT_EQ(persons("02"), 1);
-    EXPECT_EQ(gridNames(), kSixNames);
     EXPECT_TRUE(contains(lines(window->Memo1), "正在删除旧数据!"));
+    EXPECT_EQ(window->boxes, Strings{"提示|数据导入成功!|0"});
+
+    // Append asks nothing; nor does an overwrite whose workbook is gone, which deletes nothing.
+    window->questions.clear();
+    window->RadioButton4->setChecked(true);
+    importStaff("0102");
+    window->RadioButton5->setChecked(true);
+    clickDepartment("0102");
+    window->FileListBox1->clearSelection();
+    window->Button1->click();
+    EXPECT_TRUE(window->questions.empty()) << window->questions.front();
+    EXPECT_EQ(persons("0102"), 6);
 }
 
 TEST_F(WindowOffice, AbortBeforeARunDoesNotStopIt) {
@@ -385,12 +417,23 @@ TEST_F(WindowOffice, ImportDuringARunStartsNoSecondRun) {
     EXPECT_EQ(buttonStates(), "import exit");
 }
 
-TEST_F(WindowOffice, ExitDuringARunClosesTheWindowOnceTheRowIsDone) {
+TEST_F(WindowOffice, ClosingDuringARunAsksThenStopsAfterTheRowAndCloses) {
     startedWindow();
-    importStaff("01", [&] { window->Button2->click(); });
+    const std::string question = "退出|正在导入，确定要中止并退出吗？";
+    // 取消: the run goes on to its end and the window stays.
+    importStaff("01", [&] { window->close(); });
+    EXPECT_EQ(window->questions, Strings{question});
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(persons("01"), 6);
+    EXPECT_EQ(window->boxes, Strings{"提示|数据导入成功!|0"});
 
+    window->questions.clear();
+    window->boxes.clear();
+    window->answers = {true};
+    importStaff("02", [&] { window->Button2->click(); });
+    EXPECT_EQ(window->questions, Strings{question});
     EXPECT_FALSE(window->isVisible());
-    EXPECT_EQ(persons("01"), 1);
+    EXPECT_EQ(persons("02"), 1);
     EXPECT_TRUE(window->boxes.empty()) << window->boxes.front();
 }
 

@@ -182,11 +182,20 @@ TEST_F(ImportCli, EndsEarlyWithExitStatusOne) {
     EXPECT_EQ(err, (Strings{"代码文件dm.txt不存在", "错误: 代码文件dm.txt不存在"}));
     EXPECT_EQ(out.front(), "XLS相配置!准备导入");
 
+    // A folder at the code file's name is no file; a file that cannot be read ends the
+    // command before its run.
     fs::create_directory(dir_ / "dm.txt");
     EXPECT_EQ(run("--dept 01 gap.xls"), 0);
-    EXPECT_EQ(err, (Strings{"代码文件dm.txt无法读取：它不是普通文件",
-                            "错误: 代码文件dm.txt无法读取：它不是普通文件"}));
+    EXPECT_EQ(err, (Strings{"代码文件dm.txt不存在", "错误: 代码文件dm.txt不存在"}));
     EXPECT_EQ(out.back(), "提示: 数据导入成功!");
+    fs::remove(dir_ / "dm.txt");
+    fs::create_symlink("/proc/self/mem", dir_ / "dm.txt");
+    const Strings before = rows("select xm from ryjbxx order by id");
+    EXPECT_EQ(run("--overwrite --dept 01 gap.xls"), 1);
+    EXPECT_EQ(out, Strings{});
+    EXPECT_EQ(err, Strings{"错误: 代码文件dm.txt无法读取：输入/输出错误"});
+    EXPECT_EQ(rows("select xm from ryjbxx order by id"), before);
+    fs::remove(dir_ / "dm.txt");
 
     fs::remove(dir_ / "wagebook.mdb");
     EXPECT_EQ(run("--dept 01 gap.xls"), 1);

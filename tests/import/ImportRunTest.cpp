@@ -90,11 +90,25 @@ TEST_P(ImportRun, TheGridShownIsRefreshedWithItsCount) {
     EXPECT_EQ(ui.status[0], "4人");
 }
 
-TEST_P(ImportRun, ACodeFileThatCannotBeReadIsReportedAsAnErrorLineAndAStopBox) {
+TEST_P(ImportRun, AFolderAtTheCodeFilesNameIsReportedAsMissingAndAFileThatFailsEndsTheCommand) {
     std::filesystem::remove("dm.txt");
     std::filesystem::create_directory("dm.txt");
-    office->loadCodeFile(ui);
-    EXPECT_EQ(ui.errors, Strings{"代码文件dm.txt无法读取：它不是普通文件"});
-    EXPECT_EQ(ui.boxes, Strings{"错误|代码文件dm.txt无法读取：它不是普通文件|16"});
+    EXPECT_FALSE(office->loadCodeFile(ui));
+    EXPECT_EQ(ui.errors, Strings{"代码文件dm.txt不存在"});
+    EXPECT_EQ(ui.boxes, Strings{"错误|代码文件dm.txt不存在|16"});
     EXPECT_TRUE(office->codeMap.empty());
+
+    // A file whose reading fails, whoever runs the test: neither line nor box, but the end.
+    std::filesystem::remove("dm.txt");
+    std::filesystem::create_symlink("/proc/self/mem", "dm.txt");
+    ui.errors.clear();
+    ui.boxes.clear();
+    try {
+        office->loadCodeFile(ui);
+        ADD_FAILURE() << "an unreadable code file did not end the command";
+    } catch (const Error& error) {
+        EXPECT_STREQ(error.what(), "代码文件dm.txt无法读取：输入/输出错误");
+    }
+    EXPECT_EQ(ui.errors, Strings{});
+    EXPECT_EQ(ui.boxes, Strings{});
 }

@@ -94,7 +94,7 @@ TEST_F(InTempDir, MissingCodeFileIsReportedAndLeavesTheMapEmpty) {
     const auto problem = loadCodeFile(map);
     ASSERT_TRUE(problem);
     EXPECT_EQ(gbkToUtf8(problem->text), "代码文件dm.txt不存在");
-    EXPECT_TRUE(problem->unread);
+    EXPECT_EQ(problem->kind, CodeFileProblem::Missing);
     EXPECT_TRUE(map.empty());
 }
 
@@ -110,10 +110,10 @@ TEST_F(InTempDir, PresentCodeFileReplacesTheWholeMap) {
 
 namespace {
 
-// Loads the code file on another thread and gives its report (UTF-8, "" when none); should
-// the load hang on a FIFO, a writer is opened and closed to let it go and the test fails
-// instead of hanging.
-std::string loadWithoutHanging(CodeTable& map) {
+// Loads the code file on another thread and gives its report (UTF-8, "" when none) and
+// its kind; should the load hang on a FIFO, a writer is opened and closed to let it go and
+// the test fails instead of hanging.
+std::string loadWithoutHanging(CodeTable& map, CodeFileProblem::Kind& kind) {
     auto load = std::async(std::launch::async, [&] { return loadCodeFile(map); });
     if (load.wait_for(std::chrono::seconds(10)) == std::future_status::timeout) {
         ADD_FAILURE() << "loading the code file blocked";
@@ -124,24 +124,25 @@ std::string loadWithoutHanging(CodeTable& map) {
     const std::optional<CodeFileProblem> problem = load.get();
     if (!problem)
         return {};
-    EXPECT_TRUE(problem->unread);
+    kind = problem->kind;
     return gbkToUtf8(problem->text);
 }
 
 } // namespace
 
-TEST_F(InTempDir, AnythingButAReadableRegularFileIsReportedAndTheRunGoesOn) {
+TEST_F(InTempDir, NoRegularFileCountsAsMissingAndAFileThatFailsToReadIsUnreadable) {
     namespace fs = std::filesystem;
-    const std::string notRegular = "代码文件dm.txt无法读取：它不是普通文件";
+    const std::string missing = "代码文件dm.txt不存在";
     struct Case {
         const char* name;
         std::function<void()> make;
         std::string report;
+        CodeFileProblem::Kind kind;
         bool rootCanReadIt = false;
     };
     const Case cases[] = {
-        {"directory", [] { fs::create_directory("dm.txt"); }, notRegular},
-        {"FIFO", [] { ASSERT_EQ(::mkfifo("dm.txt", 0600), 0); }, notRegular},
+        {"directory", [] { fs::create_directory("dm.txt"); }, missing, CodeFileProblem::Missing},
+        {"FIFO", [] { ASSERT_EQ(::mkfifo("dm.txt", 0600), 0); }, missing, CodeFileProblem::Missing},
         {"socket",
          [] {
              const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
@@ -152,21 +153,22 @@ TEST_F(InTempDir, AnythingButAReadableRegularFileIsReportedAndTheRunGoesOn) {
              EXPECT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
              ::close(fd);
          },
-         notRegular},
-        {"link to a device", [] { fs::create_symlink("/dev/null", "dm.txt"); }, notRegular},
+         missing, CodeFileProblem::Missing},
+        {"link to a device", [] { fs::create_symlink("/dev/null", "dm.txt"); }, missing,
+         CodeFileProblem::Missing},
+        {"dangling link", [] { fs::create_symlink("nowhere.txt", "dm.txt"); }, missing,
+         CodeFileProblem::Missing},
         {"link loop", [] { fs::create_symlink("dm.txt", "dm.txt"); },
-         "代码文件dm.txt无法读取：符号链接层数过多"},
-        // A regular file whose every read fails.
+         "代码文件dm.txt无法读取：符号链接层数过多", CodeFileProblem::Unreadable},
+        // A regular file whose every read fails, whoever reads it.
         {"failing read", [] { fs::create_symlink("/proc/self/mem", "dm.txt"); },
-         "代码文件dm.txt无法读取：输入/输出错误"},
+         "代码文件dm.txt无法读取：输入/输出错误", CodeFileProblem::Unreadable},
         {"no read permission",
          [] {
              write("a=1");
              fs::permissions("dm.txt", fs::perms::none);
          },
-         "代码文件dm.txt无法读取：没有读取权限", true},
-        {"dangling link", [] { fs::create_symlink("nowhere.txt", "dm.txt"); },
-         "代码文件dm.txt不存在"},
+         "代码文件dm.txt无法读取：没有读取权限", CodeFileProblem::Unreadable, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -176,7 +178,9 @@ TEST_F(InTempDir, AnythingButAReadableRegularFileIsReportedAndTheRunGoesOn) {
         c.make();
         CodeTable map;
         map.set("stale"_ascii, "1"_ascii);
-        EXPECT_EQ(loadWithoutHanging(map), c.report);
+        CodeFileProblem::Kind kind = CodeFileProblem::Foreign;
+        EXPECT_EQ(loadWithoutHanging(map, kind), c.report);
+        EXPECT_EQ(kind, c.kind);
         EXPECT_TRUE(map.empty());
     }
 }
@@ -215,7 +219,7 @@ TEST_F(InTempDir, ACodeFileInAnotherEncodingIsReportedAndStillReadAsItIs) {
         CodeTable map;
         const auto problem = loadCodeFile(map);
         EXPECT_EQ(problem ? gbkToUtf8(problem->text) : "", c.report);
-        EXPECT_FALSE(problem && problem->unread);
+        EXPECT_FALSE(problem && problem->kind != CodeFileProblem::Foreign);
         EXPECT_EQ(map.size(), c.entries);
         if (!c.key.empty()) {
             EXPECT_EQ(map.lookup(Gbk::fromBytes(c.key)), "21");
