@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs what is missing, builds the three programs the demo uses (./test.sh builds the
 # rest), then runs the main job: the demo office in demo/ (database, code file dm.txt,
 # workbook staff.xls) gets the workbook imported into department 01. Running it again

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # cmake -DSOURCE=CHANGELOG.md -DOUTPUT=file -DVERSION=x.y.z -DMAINTAINER="name <address>"
 #       -P DebianChangelog.cmake
 # Writes CHANGELOG.md as the Debian changelog of a native package, which is what Debian's

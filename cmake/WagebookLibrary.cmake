@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # wb_public_headers(TARGET [SUBFOLDERS folder...]): the headers of the library TARGET, in the
 # current folder (and in the SUBFOLDERS that are part of it), become includable as "<the
 # folder's path below src>/File.h" (e.g. "data/Database.h") by the library itself and by

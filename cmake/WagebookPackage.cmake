@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The Debian package: `cmake --build build --target package` writes wagebook_VERSION_ARCH.deb
 # into the build folder, holding what the install() rules name (the programs of
 # wb_add_program with their manual pages, the menu entry, the icon, the software-centre

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # wb_add_program(NAME SOURCES file... LIBS target...): one of the programs the package
 # ships, built in its folder of the build tree and installed into bin/ with its manual page.
 # Every command line and the window are declared so; a new command is built, installed,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the fuzz targets do with a sheet that was read: every value converted as the import
 // converts it, so that a value no conversion expects shows up as a crash.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer target for the decryption of protected .xlsx workbooks (the encrypted package).
 // An input is the EncryptionInfo stream's length (4 bytes, little-endian), that stream, then
 // the EncryptedPackage stream; it is decrypted with the fixed password (the seeds' own),

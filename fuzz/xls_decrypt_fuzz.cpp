@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer target for the decryption of protected .xls workbooks. Each input is a workbook
 // stream whose FILEPASS record says how it is encrypted; it is decrypted with the fixed
 // password and with the seeds' password, and when one opens it the records are read as the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer target for the .xls reader. Each input is read twice: as a whole file (compound
 // container and records) and as a bare workbook stream, so that mutations reach the records
 // without first having to keep a container intact. Every value found is converted as the

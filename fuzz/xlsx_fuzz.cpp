@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer target for the .xlsx reader. Each input is read twice: as a whole file, through
 // the opener that picks the reader by content (zip container, relationships, parts), and as
 // the XML of a workbook's parts put into a fresh package, so that mutations reach the XML

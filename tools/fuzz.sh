@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the readers' fuzz targets with clang (libFuzzer, AddressSanitizer,
 # UndefinedBehaviorSanitizer) in build-fuzz/ and runs each for SECONDS (default 60): xls_fuzz
 # from the committed seeds in fuzz/corpus, xlsx_fuzz from those in fuzz/corpus-xlsx, the

@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Writes the demo office's code file and staff workbook into the folder given."""
 
 import datetime

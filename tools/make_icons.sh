@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Rewrites the PNG sizes of the window's icon from data/icons/wagebook.svg (needs
 # rsvg-convert, Debian package librsvg2-bin).
 set -euo pipefail

@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Writes the workbooks and code file of the command-line end-to-end tests into
 tests/fixtures/import/."""
 

@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Writes the workbooks of the .xls reader tests into tests/fixtures/xls/.
 
 Workbooks that must open get NAME.expected beside them: the values of the active sheet as

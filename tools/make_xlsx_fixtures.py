@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Writes the workbooks of the .xlsx reader tests into tests/fixtures/xlsx/, the .xlsx twins
 of the end-to-end staff workbook into tests/fixtures/import/, and the xlsx fuzz target's
 seeds into fuzz/corpus-xlsx/.

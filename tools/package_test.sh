@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The .deb as an office's desktop gets it: built (cmake --build build --target package),
 # checked by lintian (Debian's profile: any error or warning fails, and the package carries
 # no overrides to silence one), unpacked with dpkg -x into a temporary root,

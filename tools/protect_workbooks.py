@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Writes the protected workbooks of the tests and the decryptors' fuzz seeds: the staff
 workbook tests/fixtures/import/full.xls and full.xlsx encrypted with each method the
 reader decrypts, with the fixed password the spreadsheet program uses for workbooks that are

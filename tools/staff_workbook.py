@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Writes staff workbooks (.xls, and .xlsx through openpyxl) as an office keeps them: one sheet, titles in row 1, one
 person per row, multi-line cells for education, posts and assessments. Shared by the demo,
 the end-to-end fixtures and the benchmarks."""

@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Writes the workbook the window tests import into tests/fixtures/window/."""
 
 import datetime

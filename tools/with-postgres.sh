@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs a command beside a throw-away PostgreSQL cluster: initdb in a fresh temporary folder,
 # a server on a free 127.0.0.1 port (password login over TCP), a role `wagebook` that may
 # create databases, and its database `wagebook`. The command gets the server's address in

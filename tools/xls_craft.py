@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Byte-level builders for .xls test workbooks that xlwt cannot write: BIFF8 and BIFF5
 records, and a compound file container with a choice of sector size, mini stream, DIFAT
 sectors, scattered sectors and hand-made FAT damage."""

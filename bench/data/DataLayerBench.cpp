@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // data_bench [PERSONS]: writes PERSONS persons (default 10000) the way an import does, one
 // unit per person: the person record through the person table, then three education
 // inserts and their update, three appointments and two assessments through the statement

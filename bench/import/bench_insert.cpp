@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The insert baselines: the rows an import of the benchmark workbook stores (expected.tsv
 // from make_workbook.py), inserted by a plain loop of prepared statements on the bare SQLite
 // library, WAL and synchronous=NORMAL, everything else as SQLite has it. By default all rows

@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Writes an N-person staff workbook with every understood column filled (2-3 education
 lines, 2-4 posts, 5-10 assessment lines, every text in the code file), the code file, and
 expected.tsv: the rows each table must hold after one import into an empty database, in the

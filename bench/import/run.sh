@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The import benchmark: wagebook-import on N-person workbooks (N = 1,000, 10,000, 60,000 by
 # default), median wall time of RUNS runs and peak memory, beside baselines measured in the
 # same run. Columns:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Opens a workbook (.xls or .xlsx) with the import's opener and reads every cell of its
 // active sheet as text, as an import does; prints the time that took.
 // usage: bench_reader WORKBOOK

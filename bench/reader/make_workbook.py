@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Writes the reader benchmark's workbook: 20,000 rows of 20 columns with 100,000 distinct
 strings (five columns of names, codes and notes that never repeat), plus numbers, dates,
 repeated category texts and multi-line cells, as a staff list brings them.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The reader benchmark: writes the 20,000 x 20 workbook with 100,000 distinct strings as .xls
 # and as .xlsx (once each), builds bench_reader, and for each format times seven runs
 # (median) and measures the peak memory of one.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The shared server against the embedded file, in one run: wagebook-import appending an
 # N-person workbook (10,000 by default, bench/import/make_workbook.py) into department 01 of
 # a fresh SQLite file and of a fresh database on a local PostgreSQL server (127.0.0.1, TCP),

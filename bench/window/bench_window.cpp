@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Drives the window through one import as a user would: the start-up check, a department
 // clicked in the tree, a workbook chosen in the file list, Import clicked; then quits. Message
 // boxes are printed instead of shown. Prints the seconds from the click until the window was

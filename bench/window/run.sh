@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The window benchmark: one import of an N-person workbook (20,000 by default) through the
 # window, driven offscreen by bench_window (start-up, department 01 clicked, the workbook
 # chosen, Import clicked), against wagebook-import on the same files, in this one run. Each

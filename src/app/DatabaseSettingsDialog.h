@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // 数据库设置: which database the office in a folder uses (its wagebook.mdb, or the server its
 // wagebook.ini names), and a change of it: back to the file, or to a PostgreSQL server named

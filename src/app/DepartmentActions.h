@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The window's 部门 menu: departments added under the selected one (or at the top), renamed
 // and removed through the engine (refdata/DepartmentChanges.h), the tree reloaded after each

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The code and the name of a department, as 新增部门… and 修改部门名称… ask for them.
 

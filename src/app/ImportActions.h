@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The window's 导入 menu, beside the Import button: a dry run, undo of the newest import, a
 // workbook's cells as the import reads them, the error list exported, the import template

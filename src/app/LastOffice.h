@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The office folder the window opened last, kept in the user's settings file
 // $XDG_CONFIG_HOME/wagebook/wagebook.conf (~/.config when XDG_CONFIG_HOME is unset), in

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The context menus of the window's two lists: 复制 on the run log; 复制 and 另存为… on the
 // error list, both giving the list as the CSV table the command line writes with --errors.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // 从 Access 数据库迁移: an Access database (.mdb, .accdb) copied into wagebook.mdb in a new
 // office folder by migrate(), as wagebook-migrate copies it, each table's rows read and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The window's own modal boxes, shown over `parent`; each returns when it is closed.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The window's 文件 menu and its start from the desktop: the office folder chosen (an
 // existing one opened, a new database made, an Access database moved in), its database

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // 选择办公文件夹: asked when the window has no office folder to open (the first start from
 // the desktop, or a remembered folder that no longer holds a database). Each choice is a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The password of a login to the office's server, asked when neither the settings nor
 // libpq's own sources give it. It is used for the login alone and never written to a file.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // How the window looks: its Chinese font, its icon, its memos and buttons, and the
 // department tree's selection rule.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The window's menu bar: 文件 (the office folder, a new database, the migration, the database
 // settings, 退出), 导入 (dry run, undo, a workbook's cells, the error list exported, the

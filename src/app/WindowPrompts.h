@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The modal questions the window's commands ask, in one place: the window shows real boxes
 // and dialogs; tests replace them so that nothing waits for a user.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // wagebook-cells: the cells of a workbook exactly as the import reads them, one per line, so
 // that a user can see what the import will see before importing.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // wagebook-check: a workbook checked as the import would read it, without importing it, and
 // a copy of it with the cells to fix marked, for the department that filled it in.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The command lines of the programs: QCommandLineParser with each program's options plus
 // -h/--help and --version, "--" ending the options. Help and messages are the program's own

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // wagebook-dept list|add CODE NAME|rename CODE NAME|remove CODE: the departments of the
 // office in the current directory, as the window's 部门 menu changes them.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // wagebook-import: the import run from a terminal, in the current directory, exactly as the
 // window runs it: wagebook.mdb (or the server wagebook.ini names) and dm.txt are taken from
 // there.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // wagebook-initdb [--demo] FILE|URL: creates a personnel database holding every table the
 // import relies on, as a file or in a server's database; --demo adds a few sample
 // departments. An existing file, or a database that holds any of the tables, is never touched.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // wagebook-migrate SOURCE TARGET: an office's Access database (.mdb, .accdb) copied into a
 // new SQLite personnel database, every table with every row; the counts per table printed.
 

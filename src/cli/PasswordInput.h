@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The password of a protected workbook on the command line: never an argument (it would show
 // in the process list and the shell's history), but typed on the terminal with echo off, or

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // wagebook-template: the import template of the office in the current directory, for its
 // departments to fill in.
 

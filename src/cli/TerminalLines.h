@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the programs print of the engine's GBK texts: UTF-8 with control characters shown
 // (terminalSafe), so that no workbook or code-file text can rewrite the user's screen.

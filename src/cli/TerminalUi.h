@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The engine's user interface on a terminal: run log and message boxes on stdout, the error
 // list on stderr, every line flushed as it is written (a reader of a pipe or file sees each

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // wagebook-undo: takes back the newest import run recorded in the office's database (the
 // one the current directory names); called again, the run before it.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The seam between the engine and a kind of database. The engine writes its statements in
 // the Jet dialect (GBK text, as an office's programs have always written them); each kind of

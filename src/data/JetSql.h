@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The Jet dialect the import writes its statements in, its translation for the embedded
 // engine, and the one helper that places a value into statement text.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Where a shared database server is: the address an office folder names in wagebook.ini,
 //

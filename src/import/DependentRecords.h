@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The records a row gives besides the person: education (ryxl), appointments (ryrz) and
 // assessments (rykh), each from a multi-line cell, one entry per line. They are written

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // wagebook-import's work without its process: what a terminal run checks before the import
 // (what the window's start-up check and department selection ensure), then the import.

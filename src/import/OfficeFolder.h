@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // An office folder: the folder whose wagebook.mdb, or the server its wagebook.ini names, is
 // the office's database, with dm.txt beside it. Folder names are paths in

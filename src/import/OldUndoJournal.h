@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The undo record of earlier versions: an SQLite file of its own, wagebook.undo, in the office
 // folder. It is taken over once into the database it belongs to.

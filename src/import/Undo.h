@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Taking back the newest recorded import run (wagebook-undo, and the window's undo).
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The tables and columns an import run writes, checked before it writes anything: a
 // database without one of them would take some statements and refuse others, leaving rows

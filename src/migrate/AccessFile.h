@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // An Access database file (Jet 3, Jet 4, ACE) read through libmdb: its user tables, their
 // columns and their rows, every value converted to what SQLite stores.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Values as a Jet file stores them, turned into what the SQLite copy keeps: text as UTF-8,
 // dates as ISO text, single-precision numbers as the decimal the user saw.

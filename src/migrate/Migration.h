@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Moving an office's Access database into a new SQLite database: every user table with
 // every row, the program's own tables in the form the program creates them.

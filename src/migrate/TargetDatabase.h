@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The SQLite database a migration writes: built in a temporary file beside the target and
 // moved into its place only when complete, so that the target is never half-written.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The code file dm.txt: lines of key "=" value in GBK, translating workbook texts to codes.
 

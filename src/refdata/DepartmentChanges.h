@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Changes to the departments of dm_jg, and their list with staff counts: what the window's
 // 部门 menu and wagebook-dept do. New rows follow the rules the tree is built by (DeptTree):

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "refdata/Departments.h"
 
 #include "data/JetSql.h"

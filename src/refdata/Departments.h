@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The departments of dm_jg and the staff list of one department, on the queries departmentQuery and
 // AQ2.

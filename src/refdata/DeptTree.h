@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The department list and the tree built from its codes, free of any widget: the window
 // mirrors the nodes into its tree view, tests read them directly.

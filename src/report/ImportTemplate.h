@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The import template: the workbook an office sends its departments to fill in. Its first
 // sheet has every title the import understands in row 1 (the four required ones first),

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A workbook checked before it is imported, as a copy the department can fix: the import run
 // as a dry run (nothing written), then the active sheet copied into an .xlsx in which every

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // An .xlsx written with libxlsxwriter, whole or not at all: it is written into a temporary
 // file beside its target and renamed over the target only when complete.

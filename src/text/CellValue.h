@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // One cell of a workbook sheet as the spreadsheet delivers it, and the three ways the import
 // reads it: as text, as a date, or as delivered (handed to a field that converts it).

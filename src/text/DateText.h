@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Dates as the spreadsheet and the database exchange them: a day number counted from
 // 1899-12-30 (day 0), whose fraction is the time of day.

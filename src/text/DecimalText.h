@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Decimal numbers kept as written, so that arithmetic on their digits is exact
 // (2.06 stays 2.06, not 2.0599999...).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Conversions between the program's GBK bytes and the encodings at its edges. GB18030 is
 // used for GBK: it equals GBK byte for byte on every GBK character and also encodes every

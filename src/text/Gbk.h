@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // GBK text as a type of its own. Every text the import talks about (cells, codes, names,
 // department codes, the statements it builds, the lines it shows) is a GBK byte string, while

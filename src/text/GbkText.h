@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Byte-level helpers for GBK text (Gbk.h): lengths, positions and cuts count bytes,
 // positions start at 1. The parsers and the ASCII helpers take any bytes: they look at

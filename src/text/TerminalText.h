@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Text on its way to a terminal. Workbook and code-file texts can hold any character; printed
 // raw, an ESC or CR among them would move the cursor, recolour or rewrite what the user sees.

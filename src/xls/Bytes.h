@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Little-endian reads from file bytes. These do not check bounds: every caller checks the
 // length it reads against the buffer first.

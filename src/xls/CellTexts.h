@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What a user is shown of a workbook's sheet: each cell's text as the import reads it.
 

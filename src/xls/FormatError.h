@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The reasons a workbook file cannot be read. The readers' parts throw FormatError with one
 // of these (UTF-8) texts; XlsWorkbook and openWorkbookActiveSheet turn it into a wb::Error

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Which number formats show a cell's number as a date or time. The spreadsheet delivers
 // such a cell as a date, every other number as a number.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // How the opener of workbooks asks for the password of a workbook encrypted with one: the
 // window asks in a dialog, the command lines on the terminal or standard input.

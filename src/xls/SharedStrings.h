@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A workbook's shared string table, kept as the file stores it (UTF-16 units for .xls, UTF-8
 // for .xlsx) until a cell of the sheet uses a string: then that string is converted to GBK

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Collects the cells of a worksheet as the file gives them, in any order, and turns them
 // into an XlsSheet. A cell given twice keeps its last value, as the spreadsheet does.

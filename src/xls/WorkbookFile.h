@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Workbook files as the import opens them: the reader is chosen by the file's content, not
 // its name. A zip ("PK\3\4") is read as .xlsx/.xlsm, a compound file as .xls; anything else

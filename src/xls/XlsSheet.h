@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The values of one worksheet of a workbook (.xls or .xlsx), held compactly: one 16-byte
 // entry per cell that has a value, sorted by row and column, and one pool of GBK text.

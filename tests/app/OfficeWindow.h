@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The window on an office in a temporary folder, driven through its menus: the items found by
 // object name, the dialogs they run played by the test (see RecordingWindow).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the window tells a user whatever the desktop's language, and what a screen reader
 // is told: Chinese box buttons, a named frame, named controls, every grid row.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The 部门 menu: departments added under the selected one, renamed and removed, the tree
 // reloaded with the department concerned selected; refusals said and the input kept.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window's 导入 menu driven as a clerk drives it: a workbook's cells, a dry run, the error
 // list exported, an overwrite confirmed and undone; the template and the checked copy; the
 // code file that cannot be read; the file list following its folder.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The window on an office in a temporary folder, its boxes recorded, and what its tests
 // read back from it.

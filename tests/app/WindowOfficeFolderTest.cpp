@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The office folder from the window: the menu bar, the start from the desktop and its chooser,
 // a new database, another office opened, an Access database moved in, the database settings.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window asks for a workbook's password to open in a password field naming the file:
 // the right password imports, Cancel ends the run as an unreadable workbook does and an
 // overwrite run deletes nothing.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window and a throw-away PostgreSQL server: the password asked at login and never
 // written, and 测试连接 of the database settings (skipped without WB_TEST_POSTGRES_URL).
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window driven as a user drives it: start-up, the tree and its selection, the grid,
 // the import and its buttons, folders.
 

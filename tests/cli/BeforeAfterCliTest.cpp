@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The commands around an import: a dry run, the error list as a file, undo.
 
 #include "support/Backend.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // wagebook-cells run as a user runs it: the cells the import reads, one escaped line each,
 // and the import's own message for a workbook it cannot read.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Several clerks at once, each running wagebook-import, on each kind of database: imports
 // into different departments all finish whole; two overwrites of one department never mix
 // (one replaces it whole, the other waits for it or is refused with a message); an overwrite

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // wagebook-dept run as a user runs it, in the demo office on each kind of database: exact
 // stdout, stderr and exit status for the list, each change, each refusal and usage errors.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // wagebook-import killed (SIGKILL) at random moments during an import, on each kind of
 // database. What the run log showed is what was stored: every name it showed is stored whole
 // (the person with all the education, appointment and assessment records its row gives), and

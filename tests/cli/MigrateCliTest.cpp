@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // wagebook-migrate run as a user runs it: exact stdout, stderr and exit status; libmdb's
 // own reports on a damaged file never reach the terminal.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // wagebook-import on a terminal (a pseudo-terminal here) asking for a workbook's password:
 // the prompt names the file, what is typed is not echoed, and the terminal gets its echo back
 // after the line and when a signal ends the program at the prompt.

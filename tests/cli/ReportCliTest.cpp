@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // wagebook-template and wagebook-check run as a user runs them: what they write, what they
 // print, their exit statuses.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Every program answers --version on stdout with the project's version, the window too,
 // without a display to open a window on.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window's command line: `wagebook FOLDER` opens the office in FOLDER (the window
 // remembers it in the settings file), and what it refuses.
 

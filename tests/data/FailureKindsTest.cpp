@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A failure of the database passes by every handler written for a refused record or for
 // anything unexpected, and reaches the places that report failures with its text.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What an undo and a dry run ask of every kind of database through the seam alone: rows put
 // back with their old keys inside a transaction (the numbering then goes on after them), rows
 // taken out by key, units inside a transaction, statements held back and sent together, and a

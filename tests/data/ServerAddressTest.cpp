@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Choosing a server: the url wagebook.ini holds, the file itself, and what a clerk is told
 // when the server cannot be used.
 

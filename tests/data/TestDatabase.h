@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A personnel database in a temporary folder, and a second, independent connection to it
 // (the observer) through which tests set up rows and check what was stored.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The order of transactions and units that Database keeps for every kind: the calls it
 // refuses, the steps it asks of the kind, and where it stands after a step fails.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Departments added, renamed and removed as the tree reads them, on each kind of database:
 // the rows a new department gets, the refusals (each writes nothing) and the list.
 

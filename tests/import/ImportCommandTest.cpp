@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The import command without its process: the refusals a terminal run makes before the
 // import, the code file, and the exit status, on a real workbook in a temporary office.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What stays when a run cannot finish: an overwrite run is one unit (the department as it
 // was, or all of the new rows), an append run keeps every finished row, and a run that could
 // not be stored is refused before it writes. Failures come from a disk made to fail, from

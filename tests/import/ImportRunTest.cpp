@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The import run as a whole on an in-memory sheet: rows down to the first empty name, the
 // messages and status it ends with, abort, and what a run leaves for the next one.
 

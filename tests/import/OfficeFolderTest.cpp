@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Office folders: which hold a database, where a new one may be made, and the server settings
 // written whole with the old ones kept.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // An overwrite run's deletion: its statements, the department and its subdepartments emptied
 // with every dependent row of their persons, and nothing deleted before the titles are checked.
 

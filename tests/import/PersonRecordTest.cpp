@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "import/PersonRecord.h"
 #include "support/GbkBytes.h"
 #include "support/TempOffice.h"

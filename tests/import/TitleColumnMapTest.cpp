@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The title row: titles found by their text in any order, the required four, and which
 // column a title that occurs twice stands for.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A dry run writes nothing; an undo takes back exactly what its run wrote.
 
 #include "import/Undo.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Jet values turned into what the SQLite copy stores: dates either side of day 0, compressed
 // and plain Unicode text, code-page text, single-precision numbers.
 

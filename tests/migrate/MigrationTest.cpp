@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Real Access files (Jet 3, Jet 4, ACE) migrated into SQLite: every table with every row,
 // texts and dates exact; damaged and wrong files refused with nothing left behind.
 

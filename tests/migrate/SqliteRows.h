@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Rows of a query on an SQLite file, read with SQLite's own interface: each row's columns
 // joined by "|", NULL as "NULL", a BLOB as "blob:" and its size.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program's own tables in a migrated database: the types and indexes wagebook-initdb
 // gives them, a person's id kept (so that mid still finds its person), dates as ISO text,
 // the Access columns they lack added.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # cmake -DSCRIPT=cmake/DebianChangelog.cmake -DWORK=folder -P DebianChangelogTest.cmake
 # CHANGELOG.md as a Debian changelog: what each kind of line becomes, and the changelogs
 # the conversion refuses. Fails with the first case that goes wrong.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The import template read back: by our own reader (what the import sees) and by openpyxl
 // (what our reader does not read: lists, notes, hidden sheets, frozen panes).
 

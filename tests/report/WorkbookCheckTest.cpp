@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A workbook checked: a dry run, then a copy with exactly the faulty cells marked.
 
 #include "report/WorkbookCheck.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The kinds of database the engine and command-line suites run on, each suite once per kind:
 // the embedded file (wagebook.mdb) and a PostgreSQL server, the one WB_TEST_POSTGRES_URL

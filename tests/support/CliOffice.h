@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // An office folder (wagebook.mdb with the demo departments, the test code file) in which the
 // command-line programs run as a user runs them; exit status, stdout, stderr and the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A disk that fails on request: an SQLite VFS wrapped around the default one and made the
 // default while it lives, so every connection opened meanwhile (Qt's driver included, which

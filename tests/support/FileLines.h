@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The lines of a text file, without their line ends, or the bytes of a file; none when it
 // cannot be read.

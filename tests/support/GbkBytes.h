@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Test data written as the bytes it holds, and results read back as bytes, so that a test
 // can state exact GBK bytes ("\xA1\xA1", half a character) as plainly as ASCII.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A sheet held in memory, written in UTF-8 for readability: rows of cells, row 1 the titles.
 

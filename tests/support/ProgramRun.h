@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // One of the built programs run as a user runs it, in a folder, with its output captured.
 

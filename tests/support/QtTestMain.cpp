@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Test main for programs that use Qt SQL: its drivers need an application object.
 #include "support/GbkBytes.h"
 #include <QCoreApplication>

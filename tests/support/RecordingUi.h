@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Records everything the engine tells the user, in UTF-8 for readable test failures.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A fresh folder for one test under the system's temporary directory, removed with all it
 // holds when the object goes. Its name holds the test's name and the process id: CTest runs

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // An office in a fresh temporary directory, made the current directory: a database with the
 // schema and the demo departments, a code file, and helpers to read the database back.

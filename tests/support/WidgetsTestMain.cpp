@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Test main for programs that show widgets (offscreen in CTest): they need the widget
 // application object, created once for all tests.
 #include "support/GbkBytes.h"

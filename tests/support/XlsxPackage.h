@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Small .xlsx packages put together in memory for the reader tests and the fuzz target: a
 // workbook of one sheet whose parts a test replaces or leaves out, zipped with libzip.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What a test needs of an .xlsx that our reader does not read (data validations, notes,
 // fills, links, hidden sheets, frozen panes), through openpyxl: tests/support/xlsx_probe.py.

@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """What the tests need of an .xlsx that our own reader does not read, through openpyxl.
 
     xlsx_probe.py dump FILE              JSON on stdout: sheets (name, state), the active

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Workbook streams with records whose counts, offsets and lengths do not fit their data.
 // Each must give a clear reason, never a read outside the stream or an allocation as large
 // as a count read from the file.

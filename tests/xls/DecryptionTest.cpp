@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Protected workbooks through the opener: each method reads exactly as the plain copy, the
 // fixed password without asking, a real one asked for once; wrong, missing and damaged
 // encryption give messages that name the file. tools/protect_workbooks.py wrote the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Workbooks of the versions before BIFF5, saved as a bare record stream with no compound file
 // around it: refused with what to do instead, while a bare stream of a later version reads.
 

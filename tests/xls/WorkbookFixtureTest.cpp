@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Every fixture workbook that must open is read through the program's opener, and each cell
 // of its active sheet is compared with what an independent reader read from the same file:
 // xlrd for the .xls files, openpyxl for the .xlsx files (tools/make_xls_fixtures.py and

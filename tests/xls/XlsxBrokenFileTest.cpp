@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Workbook files that the program's opener refuses: each message names the file and the
 // reason, exactly; zip bombs are stopped at their bound; formats the program does not read
 // say what to do instead. And what the opener must read whatever the file is called.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The .xlsx reader on packages put together in memory: cell references and the cells that
 // have none, every cell type, the namespaces and relationships real writers use, and XML
 // that must be refused. Each broken case maps to its exact reason.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Renders the picture of the window for the README: the window opened on an office folder,
 // the start-up check, a department clicked in the tree and a workbook imported into it, then
 // the window grabbed into a PNG. The import writes into the folder's database: give it a

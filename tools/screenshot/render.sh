@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Renders docs/window.png: the window on a fresh demo office in a folder named demo, after
 # importing the demo workbook into department 01, drawn offscreen (set QT_QPA_PLATFORM to
 # use a display instead). Needs the build (./run.sh or ./test.sh makes it).

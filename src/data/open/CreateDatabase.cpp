@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The tables of a new personnel database, created in a new SQLite file or on a server.
 
 #include "data/DataText.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The one place that knows every kind of database: it picks the kind a location names.
 
 #include "data/DataText.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How a PostgreSQL server's refusals read to a clerk: at login, and for a statement.
 
 #include "data/postgres/PostgresConnection.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // How SQLite's failures read to a clerk, for every file the program keeps in SQLite.
 

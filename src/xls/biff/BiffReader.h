@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The BIFF5/BIFF8 records of a workbook stream: the workbook globals (code page, date mode,
 // formats, shared strings, sheets, active sheet) and the cells of the active sheet.

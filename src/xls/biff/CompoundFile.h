@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The compound file container of a .xls workbook: header, FAT with its DIFAT, directory,
 // mini stream. Only what is needed to take out the workbook stream.

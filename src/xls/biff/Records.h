@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // BIFF records of a workbook stream, and the CONTINUE records that carry the rest of a
 // record too long for one. Every length is checked against the stream; a record or string

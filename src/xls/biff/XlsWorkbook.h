@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Our own reader of .xls workbooks (BIFF8, and BIFF5 with 8-bit text in the workbook's
 // code page) in their compound-file container. Opening reads the workbook's active sheet

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Agile encryption of an encrypted package: an XML EncryptionInfo that names the hash
 // (SHA-1 to SHA-512) and the AES key size, a password key from the hash iterated spinCount

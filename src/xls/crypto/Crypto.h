@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The cryptographic primitives the decryptors of protected workbooks use, taken from
 // nettle: hashes, RC4, AES in ECB and CBC mode, base64. The file formats' own logic lives

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // An .xlsx workbook protected by a password is no zip but a compound file with two streams:
 // EncryptionInfo, which says how it is encrypted and checks the password, and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The binary EncryptionHeader and EncryptionVerifier that RC4 CryptoAPI (in an .xls
 // FILEPASS record) and standard encryption (in an encrypted package's EncryptionInfo)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // RC4 encryption of .xls workbooks, in its two forms: the Office 97/2000 method (keys from
 // MD5, 40 bits) and the CryptoAPI method (keys from SHA-1, 40 to 128 bits). Both key the

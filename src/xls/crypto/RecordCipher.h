@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // How an encrypted workbook stream's record data is turned back into plain bytes: each
 // scheme (XOR obfuscation, RC4, RC4 CryptoAPI) implements it once its password is checked.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Standard encryption of an encrypted package: a binary EncryptionInfo, keys from SHA-1
 // iterated 50,000 times, the package in AES-ECB.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Decryption of a password-protected .xls workbook stream: the FILEPASS record after the
 // globals' BOF names the method (XOR obfuscation, RC4, RC4 CryptoAPI) and holds what checks

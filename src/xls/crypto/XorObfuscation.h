@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // XOR obfuscation of .xls workbooks (the oldest method): a 16-bit key and verifier derived
 // from the password, and a 16-byte array XORed into the record data.

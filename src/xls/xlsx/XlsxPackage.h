@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The package structure of an .xlsx file: part names, and the relationships that lead from
 // the package to the workbook and from the workbook to its sheets, styles and strings.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Our reader of Office Open XML workbooks (.xlsx, .xlsm; transitional and strict): the
 // package's relationships lead to the workbook part, its relationships to the active sheet,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Text in the parts of an .xlsx package: values as a message quotes them, numbers, flags,
 // and string items with their "_xHHHH_" escapes decoded. UTF-8 throughout.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // XML parts of an .xlsx package, parsed with expat as they are inflated. Namespace prefixes
 // are resolved here (cheaper than expat's namespace mode, which builds every name anew); a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The zip container of an .xlsx workbook, read from bytes in memory with libzip. Parts are
 // inflated in chunks and never beyond a bound: a part that declares or inflates to more than
