@@ -30,9 +30,9 @@ int addMissingIndexes(const std::string& location) {
     std::string names;
     for (const std::string& name : added)
         names += (names.empty() ? "" : "、") + name;
-    std::cout << (added.empty() ? "数据库 " + database->displayName() + " 不缺少索引，没有改动。"
-                                : "在数据库 " + database->displayName() + " 中添加了索引 " + names +
-                                      "。")
+    std::cout << (added.empty()
+                      ? "数据库 " + database->displayName() + " 不缺少索引，没有改动。"
+                      : "在数据库 " + database->displayName() + " 中添加了索引 " + names + "。")
               << '\n';
     return 0;
 }

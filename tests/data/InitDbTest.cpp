@@ -38,12 +38,12 @@ TEST(InitDb, CreatesEveryTableWithTheDeclaredTypes) {
                                         "rykh", "ryrz", "ryxl"}));
     // The program's own undo tables: its runs and persons, and a mirror of each table an
     // import writes.
-    EXPECT_EQ(db.rows("SELECT name FROM sqlite_master WHERE type='table' AND name LIKE "
-                      "'wb\\_undo\\_%' ESCAPE '\\' ORDER BY name"),
-              (std::vector<std::string>{"wb_undo_persons", "wb_undo_runs", "wb_undo_rybdrz",
-                                        "wb_undo_rygzbhb", "wb_undo_ryjbxx", "wb_undo_ryjc",
-                                        "wb_undo_ryjl", "wb_undo_rykh", "wb_undo_ryrz",
-                                        "wb_undo_ryxl"}));
+    EXPECT_EQ(
+        db.rows("SELECT name FROM sqlite_master WHERE type='table' AND name LIKE "
+                "'wb\\_undo\\_%' ESCAPE '\\' ORDER BY name"),
+        (std::vector<std::string>{"wb_undo_persons", "wb_undo_runs", "wb_undo_rybdrz",
+                                  "wb_undo_rygzbhb", "wb_undo_ryjbxx", "wb_undo_ryjc",
+                                  "wb_undo_ryjl", "wb_undo_rykh", "wb_undo_ryrz", "wb_undo_ryxl"}));
     EXPECT_EQ(db.rows("SELECT m.name || '.' || p.name FROM sqlite_master m,"
                       " pragma_table_info(m.name) p WHERE p.type='DATE' AND m.name IN"
                       " ('ryjbxx','ryxl','ryrz') ORDER BY 1"),
