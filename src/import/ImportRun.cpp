@@ -127,8 +127,7 @@ public:
             }
             groupRows_.push_back(row);
         }
-        if (key && journal_)
-            journal_->personStored(*key);
+        recordStored(key);
         return key;
     }
 
@@ -179,6 +178,11 @@ private:
         lines_.release();
     }
 
+    void recordStored(const std::optional<std::int32_t>& key) {
+        if (key && journal_)
+            journal_->personStored(*key);
+    }
+
     // After a row of an append run failed half-way: the open group as it stood before the
     // row, its lines from `mark` on forgotten. When that cannot be done the group is gone,
     // and its lines with it. Never throws: the row's error is the one to report.
@@ -193,8 +197,7 @@ private:
             for (const int row : groupRows_) {
                 const std::optional<std::int32_t> key = write(row, lines_);
                 database_.settle();
-                if (key && journal_)
-                    journal_->personStored(*key);
+                recordStored(key);
             }
         } catch (...) {
             database_.rollbackTransaction();
